@@ -1,0 +1,198 @@
+#include "block_decoder.h"
+
+#include "bit_fields.h"
+#include "code_tables.h"
+#include "short_data.h"
+
+namespace modETSI300230 {
+
+namespace {
+
+constexpr std::string_view LabelNoFec = "[BITSYNC ][BLCSYNC ] (NO FEC)";
+constexpr std::string_view LabelFec = "[BITSYNC ][BLCSYNC ] (FEC)";
+constexpr std::string_view NoSyncLine = ">>> No [BITSYNC][BLCSYNC] found, terminating";
+constexpr std::string_view ExternalNote =
+    "           Look at next function code for real msg nature";
+constexpr std::string_view CorruptedLine = ">>> Block Corrupted";
+constexpr std::string_view TrailerLine = "The following bits have not been processed (yet):";
+
+constexpr std::string_view ExternalAddressing = "001111";
+constexpr std::string_view ShortDataTransfer = "011001";
+constexpr std::string_view AllCallTo = "FFF";
+
+// Fields of one header codeword's information bits; a field beyond the end of a short text
+// is shorter or empty.
+struct HeaderFields {
+    std::string_view opMode, function, country, common, from, to;
+};
+
+std::string_view Field(std::string_view info, std::size_t start, std::size_t width) {
+    return start < info.size() ? info.substr(start, width) : std::string_view{};
+}
+
+HeaderFields CutFields(std::string_view info) {
+    return {Field(info, 0, 3),   Field(info, 0, 6),   Field(info, 6, 6),
+            Field(info, 12, 12), Field(info, 24, 12), Field(info, 36, 12)};
+}
+
+std::uint32_t Value(std::string_view field) {
+    return static_cast<std::uint32_t>(BitsToLong(field));
+}
+
+void AppendLine(std::string_view a, std::string_view b = {}, std::string_view c = {},
+                std::string_view d = {}) {
+    BlockLog += CrLf;
+    BlockLog += a;
+    BlockLog += b;
+    BlockLog += c;
+    BlockLog += d;
+}
+
+// The state one block hands through its steps: the remaining bit string, the corrupted
+// flag and the record being filled.
+struct BlockState {
+    std::string_view rest;
+    bool corrupted = false;
+    BlockInfo record;
+    std::string_view firstFunction;
+    std::string_view secondFunction;
+    bool hasSecondHeader = false;
+};
+
+// Checks the header codeword at the front of the remaining bit string and cuts its fields.
+// The information bits are kept in `info`, which the returned fields point into.
+HeaderFields ReadHeader(BlockState& block, std::string& info) {
+    if (CheckCodeword(block.rest, info))
+        block.corrupted = true;
+    return CutFields(info);
+}
+
+// Returns the padded To text of the first header.
+std::string FirstHeader(BlockState& block, std::string& info) {
+    const HeaderFields f = ReadHeader(block, info);
+    BlockInfo& r = block.record;
+    block.firstFunction = f.function;
+    AppendLine("[OPMODE  ] ", OpModeText(f.opMode));
+    r.Func1 = FunctionText(f.function);
+    r.Func2 = r.Func1;
+    AppendLine("[FUNCTION] ", r.Func1);
+    if (f.function == ExternalAddressing)
+        AppendLine(ExternalNote);
+    r.ToCountry = CountryText(f.country);
+    r.FromCountry = r.ToCountry;
+    AppendLine("[COUNTRY ] ", r.FromCountry);
+    const std::string common = HexText(Value(f.common));
+    AppendLine("[COM ADD1] H", common);
+    const std::string from = PaddedHex(Value(f.from));
+    AppendLine("[FROM    ] H", from);
+    r.FromAddr = common + from;
+    AppendLine("[FRM(EXT)] H", r.FromAddr, " / ", DecimalForm(r.FromAddr));
+    std::string to = PaddedHex(Value(f.to));
+    AppendLine("[TO      ] H", to);
+    r.ToAddr = common + to;
+    return to;
+}
+
+void SecondHeader(BlockState& block, std::string& info) {
+    const HeaderFields f = ReadHeader(block, info);
+    BlockInfo& r = block.record;
+    block.secondFunction = f.function;
+    block.hasSecondHeader = true;
+    AppendLine("[OPMODE  ] ", OpModeText(f.opMode));
+    r.Func2 = FunctionText(f.function);
+    AppendLine("[FUNCTION] ", r.Func2);
+    r.FromCountry = CountryText(f.country);
+    AppendLine("[COUNTRY ] ", r.FromCountry);
+    const std::string common = HexText(Value(f.common));
+    AppendLine("[COM ADD2] H", common);
+    AppendLine("[FRM(FFF)] H", HexText(Value(f.from)));
+    const std::string to = PaddedHex(Value(f.to));
+    AppendLine("[TO      ] H", to);
+    r.ToAddr = common + to;
+}
+
+bool IsShortData(const BlockState& block) {
+    return block.firstFunction == ShortDataTransfer ||
+           (block.hasSecondHeader && block.secondFunction == ShortDataTransfer);
+}
+
+// The characters up to and including the first character of the next sync pattern, or the
+// whole remaining bit string when none follows.
+void AppendTrailer(std::string_view rest, std::size_t restStart, SyncFinder& finder) {
+    const SyncFinder::Hit next = finder.Next(restStart);
+    const std::size_t shown = next.position == NotFound ? rest.size() : next.position - restStart + 1;
+    AppendLine(TrailerLine, CrLf, rest.substr(0, shown));
+}
+
+// Decodes the block whose sync pattern starts at `sync`; returns where the remaining bit
+// string starts afterwards.
+std::size_t DecodeBlock(std::string_view input, SyncFinder::Hit sync, SyncFinder& finder,
+                        BlockInfo& record) {
+    BlockLog = sync.fec ? LabelFec : LabelNoFec;
+    BlockState block;
+    block.rest = input.substr(sync.position + SyncLength);
+
+    std::string firstInfo;
+    std::string secondInfo;
+    if (FirstHeader(block, firstInfo) == AllCallTo)
+        SecondHeader(block, secondInfo);
+    AppendLine("[TO (EXT)] H", block.record.ToAddr, " / ", DecimalForm(block.record.ToAddr));
+
+    if (IsShortData(block))
+        ShortDataStep(block.rest, block.corrupted, block.record);
+
+    block.record.Corrupted = block.corrupted;
+    if (block.corrupted)
+        AppendLine(CorruptedLine);
+    const std::size_t restStart = input.size() - block.rest.size();
+    AppendTrailer(block.rest, restStart, finder);
+    block.record.Log = BlockLog + std::string(CrLf);
+    record = std::move(block.record);
+    return restStart;
+}
+
+// Counts sync patterns without overlap, SyncNoFec first, as the decode will meet them.
+std::int32_t CountBlocks(std::string_view input) {
+    SyncFinder counter(input);
+    std::int32_t count = 0;
+    std::size_t position = 0;
+    while (position < input.size()) {
+        const SyncFinder::Hit hit = counter.Next(position);
+        if (hit.position == NotFound)
+            break;
+        ++count;
+        position = hit.position + SyncLength;
+    }
+    return count;
+}
+
+} // namespace
+
+void DecodeStream(std::string_view bits, std::vector<BlockInfo>& Blocks, std::int32_t& BlockCount) {
+    BlockCount = 0;
+    BlockCount = CountBlocks(bits);
+    if (BlockCount < 1)
+        return;
+    Blocks.assign(static_cast<std::size_t>(BlockCount), BlockInfo{});
+
+    SyncFinder finder(bits);
+    std::size_t restStart = 0;
+    for (std::size_t i = 0; i < Blocks.size(); ++i) {
+        BlockLog.clear();
+        const SyncFinder::Hit sync = finder.Next(restStart);
+        if (sync.position != NotFound) {
+            restStart = DecodeBlock(bits, sync, finder, Blocks[i]);
+            continue;
+        }
+        // No pattern is left: this index and every later one get the same log, and the
+        // remaining bit string no longer changes, so the log is built once and shared.
+        AppendLine(NoSyncLine);
+        AppendTrailer(bits.substr(restStart), restStart, finder);
+        const SharedText log(BlockLog + std::string(CrLf));
+        for (std::size_t j = i; j < Blocks.size(); ++j)
+            Blocks[j].Log = log;
+        break;
+    }
+}
+
+} // namespace modETSI300230

@@ -1,0 +1,35 @@
+// The block decoder: sync patterns, header codewords, extended addressing and the block log.
+#pragma once
+
+#include "shared_text.h"
+#include "sync_search.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace modETSI300230 {
+
+// The record of one decoded block. A fresh record has all texts empty and Corrupted false.
+struct BlockInfo {
+    std::string Func1;       // function of the first header
+    std::string Func2;       // function of the second header, else a copy of Func1
+    std::string FromCountry; // country of the second header, else a copy of ToCountry
+    std::string FromAddr;    // common address + padded From of the first header
+    std::string ToCountry;   // country of the first header
+    std::string ToAddr;      // common address + padded To of the last header read
+    std::string Message;     // printable text of a short data transfer
+    bool Corrupted = false;  // some codeword of the block failed its check
+    SharedText Log;          // the block's whole decoding log, ending in CR LF
+
+    bool operator==(const BlockInfo&) const = default;
+};
+
+// Decodes every block of a bit string. BlockCount becomes the number of sync patterns
+// counted; when it is at least 1, Blocks is resized to that many records, block n being
+// Blocks[n - 1]. When nothing is counted, Blocks keeps whatever it held. The input is only
+// read.
+void DecodeStream(std::string_view bits, std::vector<BlockInfo>& Blocks, std::int32_t& BlockCount);
+
+} // namespace modETSI300230

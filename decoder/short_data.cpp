@@ -1,0 +1,90 @@
+#include "short_data.h"
+
+#include "bit_fields.h"
+#include "nmea.h"
+
+namespace modETSI300230 {
+
+namespace {
+
+constexpr int DigitsInFirstCodeword = 11; // after the 4-bit count
+constexpr int DigitsPerCodeword = 12;
+constexpr int FirstPrintable = 32;
+constexpr int LastPrintable = 126;
+
+int HexValue(char digit) { return digit <= '9' ? digit - '0' : digit - 'A' + 10; }
+
+void TakeDigits(std::string_view info, int count, std::string& digits) {
+    for (int i = 0; i < count; ++i)
+        digits += TakeDigit(info);
+}
+
+// Pairs the digits from the second one on into character codes: printable ones go into
+// both texts, any other shows as its two digits in brackets.
+void BuildTexts(std::string_view digits, std::string& message, std::string& display) {
+    for (std::size_t k = 1; k + 1 < digits.size(); k += 2) {
+        const char high = digits[k];
+        const char low = digits[k + 1];
+        const int code = HexValue(high) * 16 + HexValue(low);
+        if (code >= FirstPrintable && code <= LastPrintable) {
+            message += static_cast<char>(code);
+            display += static_cast<char>(code);
+        } else {
+            display += '[';
+            display += high;
+            display += low;
+            display += ']';
+        }
+    }
+}
+
+void AppendGpsLines(const std::string& message) {
+    BlockLog += CrLf;
+    BlockLog += "[GPS     ] Nmea CheckSum ";
+    if (!NmeaChecksumOk(message)) {
+        BlockLog += "Error";
+        return;
+    }
+    BlockLog += "OK";
+    BlockLog += CrLf;
+    BlockLog += NmeaToMapLink(message);
+}
+
+} // namespace
+
+void ShortDataStep(std::string_view& rest, bool& corrupted, BlockInfo& record) {
+    BlockLog += CrLf;
+    BlockLog += "Processing Short Data Transfer";
+
+    std::string info;
+    if (CheckCodeword(rest, info))
+        corrupted = true;
+    std::string_view first = info;
+    const std::string_view countText = first.substr(0, 4);
+    first.remove_prefix(countText.size());
+    const std::int32_t following = BitsToLong(countText);
+    BlockLog += CrLf;
+    BlockLog += "Data blocks following first: ";
+    BlockLog += std::to_string(following);
+
+    std::string digits;
+    digits.reserve(DigitsInFirstCodeword + DigitsPerCodeword * 15);
+    TakeDigits(first, DigitsInFirstCodeword, digits);
+    for (std::int32_t i = 0; i < following; ++i) {
+        if (CheckCodeword(rest, info))
+            corrupted = true;
+        TakeDigits(info, DigitsPerCodeword, digits);
+    }
+
+    std::string message;
+    std::string display;
+    BuildTexts(digits, message, display);
+    record.Message = message;
+    BlockLog += CrLf;
+    BlockLog += "[MESSAGE ] ";
+    BlockLog += display;
+    if (message.compare(0, 3, "$GP") == 0)
+        AppendGpsLines(message);
+}
+
+} // namespace modETSI300230
