@@ -146,7 +146,7 @@ std::size_t DecodeBlock(std::string_view input, SyncFinder::Hit sync, SyncFinder
         AppendLine(CorruptedLine);
     const std::size_t restStart = input.size() - block.rest.size();
     AppendTrailer(block.rest, restStart, finder);
-    block.record.Log = BlockLog + std::string(CrLf);
+    block.record.Log = SharedText(BlockLog + std::string(CrLf));
     record = std::move(block.record);
     return restStart;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -13,7 +14,7 @@ namespace modETSI300230 {
 class SharedText {
 public:
     SharedText() = default;
-    SharedText(std::string text) // NOLINT(google-explicit-constructor): a text is a text
+    explicit SharedText(std::string text)
         : text_(std::make_shared<const std::string>(std::move(text))) {}
 
     const std::string& str() const { return text_ ? *text_ : Empty(); }
@@ -23,6 +24,10 @@ public:
 
     friend bool operator==(const SharedText& a, std::string_view b) { return a.str() == b; }
     friend bool operator==(const SharedText& a, const SharedText& b) { return a.str() == b.str(); }
+
+    friend std::ostream& operator<<(std::ostream& out, const SharedText& text) {
+        return out << text.str();
+    }
 
 private:
     static const std::string& Empty() {
