@@ -1,0 +1,17 @@
+# read_raw(<path> <variable>): the file's bytes as they are. file(READ) without HEX drops the
+# CR of every CR LF, which is exactly what these tests must see.
+function(read_raw path variable)
+    file(READ "${path}" hex HEX)
+    string(LENGTH "${hex}" length)
+    set(text "")
+    if(length GREATER 0)
+        math(EXPR last "${length} - 2")
+        foreach(i RANGE 0 ${last} 2)
+            string(SUBSTRING "${hex}" ${i} 2 byte)
+            math(EXPR code "0x${byte}")
+            string(ASCII ${code} character)
+            string(APPEND text "${character}")
+        endforeach()
+    endif()
+    set(${variable} "${text}" PARENT_SCOPE)
+endfunction()
