@@ -1,0 +1,22 @@
+# The short report the README shows for a sample must be what the tool prints for it.
+file(READ ${README} readme)
+string(FIND "${readme}" "The short report of `samples/two-calls.txt`" at)
+if(at EQUAL -1)
+    message(FATAL_ERROR "README no longer shows the short report of samples/two-calls.txt")
+endif()
+string(SUBSTRING "${readme}" ${at} -1 rest)
+string(FIND "${rest}" "```\n" open)
+math(EXPR open "${open} + 4")
+string(SUBSTRING "${rest}" ${open} -1 rest)
+string(FIND "${rest}" "```" close)
+string(SUBSTRING "${rest}" 0 ${close} shown)
+
+execute_process(COMMAND ${TOOL} ${SAMPLES}/two-calls.txt OUTPUT_VARIABLE printed
+                RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "vantrel-decode failed: ${result}")
+endif()
+string(REPLACE "\r\n" "\n" printed "${printed}")
+if(NOT printed STREQUAL shown)
+    message(FATAL_ERROR "README shows:\n${shown}\nthe tool prints:\n${printed}")
+endif()
