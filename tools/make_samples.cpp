@@ -1,5 +1,6 @@
 // Writes the bundled sample recordings: "0"/"1" text files as a demodulator would leave them.
 // Usage: make-samples FOLDER
+//        make-samples --one-block FILE   (one valid block alone, for the tests)
 #include "encoder.h"
 
 #include <cstdio>
@@ -57,8 +58,13 @@ bool Write(const std::string& folder, const std::string& name, const std::string
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--one-block") {
+        std::ofstream out(argv[2], std::ios::binary);
+        out << encoder::CallBlock({encoder::NormalCall, 10, 1, 0x234, 0x567});
+        return out ? 0 : 1;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: make-samples FOLDER\n");
+        std::fprintf(stderr, "usage: make-samples FOLDER | make-samples --one-block FILE\n");
         return 2;
     }
     const std::string folder = argv[1];
