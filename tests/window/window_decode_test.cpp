@@ -1,8 +1,8 @@
 // Decoding a recording from the file list, the two levels, saving, and file errors.
 #include "window_test_support.h"
 
-#include <QTemporaryDir>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTimer>
 
@@ -25,9 +25,8 @@ encoder::Header Call(std::uint32_t from, std::uint32_t to) {
 // One call, in lines of 64 characters ended by CR LF.
 const std::string OneCall = encoder::Wrap(encoder::CallBlock({}), 64);
 // Two calls, in lines of 50 characters ended by LF alone.
-const std::string TwoCalls =
-    encoder::Wrap(encoder::CallBlock(Call(0x111, 0x222)) + encoder::CallBlock(Call(0x333, 0x444)),
-                  50, "\n");
+const std::string TwoCalls = encoder::Wrap(
+    encoder::CallBlock(Call(0x111, 0x222)) + encoder::CallBlock(Call(0x333, 0x444)), 50, "\n");
 // Bits without any sync pattern.
 const std::string NoSync = encoder::Wrap(std::string(300, '0'), 60);
 
@@ -237,8 +236,8 @@ private slots:
         DoubleClickFile(*window_, QStringLiteral("two.txt"));
         intruder.stop();
 
-        QCOMPARE(seenAtYields,
-                 (QStringList{QStringLiteral("Reading file...."), QStringLiteral("Decoding file....")}));
+        QCOMPARE(seenAtYields, (QStringList{QStringLiteral("Reading file...."),
+                                            QStringLiteral("Decoding file....")}));
         QCOMPARE(Status(), QStringLiteral("two.txt decoded."));
         QCOMPARE(Shown(), AsShown(ReportOf(TwoCalls, ReportLevel::Short)));
         QVERIFY(QDir(folder_->path()).entryList({QStringLiteral("*-decoded.txt")}).isEmpty());

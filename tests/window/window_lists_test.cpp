@@ -162,12 +162,18 @@ private slots:
     void driveOfAPath_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("drive");
-        QTest::newRow("deepest root wins") << "/work/main/x" << "/work/main";
-        QTest::newRow("the root itself") << "/work" << "/work";
-        QTest::newRow("no partial name") << "/workshop/a" << "/";
-        QTest::newRow("file system root") << "/" << "/";
-        QTest::newRow("dot segments") << "/work/main/../x" << "/work";
-        QTest::newRow("trailing separator") << "/work/main/" << "/work/main";
+        QTest::newRow("deepest root wins") << "/work/main/x"
+                                           << "/work/main";
+        QTest::newRow("the root itself") << "/work"
+                                         << "/work";
+        QTest::newRow("no partial name") << "/workshop/a"
+                                         << "/";
+        QTest::newRow("file system root") << "/"
+                                          << "/";
+        QTest::newRow("dot segments") << "/work/main/../x"
+                                      << "/work";
+        QTest::newRow("trailing separator") << "/work/main/"
+                                            << "/work/main";
     }
 
     void driveOfAPath() {

@@ -73,10 +73,10 @@ private slots:
                                    << "Double click on a  file name   to decode";
         QTest::newRow("Frame1") << "QGroupBox" << window << QRect(240, 600, 1935, 855)
                                 << "Decoding Level";
-        QTest::newRow("Option2") << "QRadioButton" << "Frame1" << QRect(120, 515, 1650, 255)
-                                 << "Debug (long info)";
-        QTest::newRow("Option1") << "QRadioButton" << "Frame1" << QRect(120, 240, 1650, 255)
-                                 << "Normal (short info)";
+        QTest::newRow("Option2") << "QRadioButton"
+                                 << "Frame1" << QRect(120, 515, 1650, 255) << "Debug (long info)";
+        QTest::newRow("Option1") << "QRadioButton"
+                                 << "Frame1" << QRect(120, 240, 1650, 255) << "Normal (short info)";
     }
 
     void controls() {

@@ -1,0 +1,269 @@
+#include "frmVantrel.h"
+
+#include "bit_file.h"
+#include "file_error.h"
+#include "report.h"
+#include "report_file.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QScopeGuard>
+#include <QTextBlock>
+
+namespace {
+
+// The layout is drawn in twips, 15 of them to a pixel at 96 dots per inch.
+constexpr int TwipsToPixels(int twips) {
+    return (twips + 7) / 15;
+}
+
+constexpr QRect Twips(int left, int top, int width, int height) {
+    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
+}
+
+const QString Caption = QStringLiteral(" ETSI 300-230 Vantrel");
+const QString StartStatus = QStringLiteral("Double click on a  file name   to decode");
+
+// Paths travel to the file functions in the file system's own encoding, with its separator.
+std::string ToFileSystem(const QString& path) {
+    return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
+}
+
+QString FromFileSystem(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// The report box's document pays for every paragraph it holds: a report of millions of lines
+// set as as many paragraphs keeps the window frozen for ten seconds and more. Grouped into
+// paragraphs of this many lines, joined inside by line separators, the same text shows about
+// twenty times faster and reads back, copies and edits alike.
+constexpr int LinesPerParagraph = 100;
+
+// The report's 8-bit characters (one character a byte) with each line end (CR LF, or a CR or LF
+// alone) turned into a line separator, or into a paragraph end after every LinesPerParagraph-th
+// line.
+QString AsReportBoxText(const std::string& report) {
+    QString text(static_cast<qsizetype>(report.size()), Qt::Uninitialized);
+    QChar* out = text.data();
+    int lines = 0;
+    for (std::size_t i = 0; i < report.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(report[i]);
+        if (byte == '\r' || byte == '\n') {
+            if (byte == '\r' && i + 1 < report.size() && report[i + 1] == '\n')
+                ++i;
+            *out++ = ++lines % LinesPerParagraph == 0 ? QChar(u'\n') : QChar(QChar::LineSeparator);
+        } else {
+            *out++ = QChar(static_cast<char16_t>(byte));
+        }
+    }
+    text.truncate(out - text.data());
+    return text;
+}
+
+void SetReportBoxText(QPlainTextEdit* box, const std::string& report) {
+    box->setPlainText(AsReportBoxText(report));
+    // The box takes a paragraph for one line until it has laid it out; giving it the real
+    // counts lets the scroll bar span the whole report from the start.
+    QTextDocument* document = box->document();
+    for (QTextBlock paragraph = document->begin(); paragraph.isValid();
+         paragraph = paragraph.next())
+        paragraph.setLineCount(static_cast<int>(paragraph.text().count(QChar::LineSeparator)) + 1);
+    QAbstractTextDocumentLayout* layout = document->documentLayout();
+    emit layout->documentSizeChanged(layout->documentSize());
+}
+
+QFont ReportFont() {
+    // Liberation Mono has the metrics of Courier New, so the report's columns keep their
+    // width where Courier New is missing.
+    QFont font;
+    font.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono")});
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPointSize(9);
+    return font;
+}
+
+// MS Sans Serif, or the sans-serif fonts closest to it in width.
+QFont SansSerif(qreal points) {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    return font;
+}
+
+// Lets the window paint the new status text. User input stays queued until the run ends.
+void LetWindowRepaint() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace
+
+frmVantrel::frmVantrel(const QStringList& driveRoots, QWidget* parent) : QWidget(parent) {
+    Q_INIT_RESOURCE(vantrel);
+    setWindowTitle(Caption);
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/vantrel-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/icons/vantrel-32.png"), QSize(32, 32));
+    setWindowIcon(icon);
+    setFixedSize(745, 516);
+    // The layout is fixed, so the captions must fit it: controls without a font of their own
+    // use a face as narrow as the one the layout was measured with (MS Sans Serif 8 point,
+    // whose substitutes run wider), not the desktop's larger default.
+    setFont(SansSerif(7.5));
+
+    txtInfo = new QPlainTextEdit(this);
+    txtInfo->setObjectName(QStringLiteral("txtInfo"));
+    txtInfo->setGeometry(Twips(0, 1560, 11175, 6015));
+    txtInfo->setFont(ReportFont());
+    txtInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtInfo->setTabChangesFocus(true);
+
+    // The lists stand in the working folder until the load moves them.
+    const QString workingFolder = QDir::currentPath();
+    Drive1 = new vantrel::DriveList(driveRoots, this);
+    Dir1 = new vantrel::FolderList(Drive1->drive(), workingFolder, this);
+    File1 = new vantrel::FileList(Dir1->path(), this);
+
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->setGeometry(Twips(5760, 0, 2535, 1455));
+
+    cmdSave = new QPushButton(QStringLiteral("Save decoded file"), this);
+    cmdSave->setObjectName(QStringLiteral("cmdSave"));
+    cmdSave->setGeometry(Twips(8760, 120, 1935, 495));
+
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Drive1->setGeometry(Twips(120, 0, 2295, 315));
+
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    Dir1->setGeometry(Twips(2520, 0, 3135, 1440));
+
+    lblStatus = new QLabel(StartStatus, this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setGeometry(Twips(8400, 840, 2730, 495));
+    lblStatus->setTextFormat(Qt::PlainText);
+    lblStatus->setWordWrap(true);
+    lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblStatus->setFont(SansSerif(9.75));
+    lblStatus->setAutoFillBackground(true);
+    QPalette statusColours = lblStatus->palette();
+    statusColours.setColor(QPalette::Window, QColor(224, 224, 224));
+    lblStatus->setPalette(statusColours);
+
+    Frame1 = new QGroupBox(QStringLiteral("Decoding Level"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(Twips(240, 600, 1935, 855));
+
+    Option2 = new QRadioButton(QStringLiteral("Debug (long info)"), Frame1);
+    Option2->setObjectName(QStringLiteral("Option2"));
+    Option2->setGeometry(Twips(120, 515, 1650, 255));
+
+    Option1 = new QRadioButton(QStringLiteral("Normal (short info)"), Frame1);
+    Option1->setObjectName(QStringLiteral("Option1"));
+    Option1->setGeometry(Twips(120, 240, 1650, 255));
+    Option1->setChecked(true);
+
+    setTabOrder(txtInfo, File1);
+    setTabOrder(File1, cmdSave);
+    setTabOrder(cmdSave, Drive1);
+    setTabOrder(Drive1, Dir1);
+    setTabOrder(Dir1, Option2);
+    setTabOrder(Option2, Option1);
+    txtInfo->setFocus();
+
+    ShowFileError = [this](const QString& message) {
+        QMessageBox::critical(this, Caption.trimmed(), message);
+    };
+
+    connect(Drive1, &QComboBox::currentIndexChanged, this, &frmVantrel::Drive1_Change);
+    connect(Dir1, &vantrel::FolderList::pathChanged, this, &frmVantrel::Dir1_Change);
+    connect(File1, &QListWidget::itemDoubleClicked, this, &frmVantrel::File1_DblClick);
+    connect(Option1, &QRadioButton::clicked, this, &frmVantrel::Option1_Click);
+    connect(Option2, &QRadioButton::clicked, this, &frmVantrel::Option2_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmVantrel::cmdSave_Click);
+
+    Form_Load();
+}
+
+void frmVantrel::Form_Load() {
+    Drive1->setDrive(QCoreApplication::applicationDirPath());
+    File1->setPattern(QStringLiteral("*.txt"));
+}
+
+void frmVantrel::Drive1_Change() {
+    Dir1->openDrive(Drive1->drive());
+}
+
+void frmVantrel::Dir1_Change() {
+    File1->setPath(Dir1->path());
+}
+
+void frmVantrel::File1_DblClick() {
+    if (running_ || File1->fileName().isEmpty())
+        return;
+    running_ = true;
+    const auto finished = qScopeGuard([this] { running_ = false; });
+
+    lblStatus->setText(QStringLiteral("Reading file...."));
+    LetWindowRepaint();
+
+    // The report on show still belongs to the previous recording if this one cannot be read;
+    // keeping its path means a later save cannot file that report under this file's name.
+    const std::string previousInputPath = InputPath;
+    InputPath = vantrel::InputPathFor(ToFileSystem(File1->path()), ToFileSystem(File1->fileName()));
+    std::string bits;
+    try {
+        bits = vantrel::ReadBitFile(InputPath);
+    } catch (const vantrel::FileError& error) {
+        InputPath = previousInputPath;
+        ShowFileError(tr("Cannot read the file %1\n\n%2")
+                          .arg(QDir::toNativeSeparators(FromFileSystem(error.path())),
+                               QString::fromLocal8Bit(error.description())));
+        return;
+    }
+
+    lblStatus->setText(QStringLiteral("Decoding file...."));
+    LetWindowRepaint();
+
+    bits = vantrel::RemoveLineFeeds(std::move(bits));
+    modETSI300230::DecodeStream(bits, Blocks, BlockCount);
+    ShowReport();
+    lblStatus->setText(File1->fileName() + QStringLiteral(" decoded."));
+}
+
+void frmVantrel::ShowReport() {
+    ReportText = vantrel::RenderReport(Blocks, BlockCount,
+                                       Option1->isChecked() ? vantrel::ReportLevel::Short
+                                                            : vantrel::ReportLevel::Debug);
+    SetReportBoxText(txtInfo, ReportText);
+}
+
+void frmVantrel::Option1_Click() {
+    ShowReport();
+}
+
+void frmVantrel::Option2_Click() {
+    ShowReport();
+}
+
+void frmVantrel::cmdSave_Click() {
+    if (running_)
+        return;
+    const std::optional<std::string> reportPath = vantrel::ReportFileName(InputPath);
+    if (!reportPath)
+        return;
+    try {
+        vantrel::SaveReport(*reportPath, ReportText);
+    } catch (const vantrel::FileError& error) {
+        ShowFileError(tr("Cannot save the report as %1\n\n%2")
+                          .arg(QDir::toNativeSeparators(FromFileSystem(error.path())),
+                               QString::fromLocal8Bit(error.description())));
+        return;
+    }
+    lblStatus->setText(FromFileSystem(vantrel::SavedStatusText(*reportPath)));
+}
