@@ -246,45 +246,48 @@ bool StartsWith(std::string_view text, char c) {
 // index 7) so that an empty time field is passed over as well.
 constexpr std::size_t AfterNameAndComma = 7;
 
+struct Position {
+    float latitude = 0;
+    float longitude = 0;
+};
+
+// Reads latitude, north/south, longitude and east/west from the front of `rest` and leaves
+// `rest` at the east/west field. Anything but "N" or "E" counts as south or west.
+Position ReadPosition(std::string_view& rest) {
+    Position p;
+    p.latitude = ReadCoordinate(rest, 2);
+    rest = SkipPastComma(rest);
+    if (!StartsWith(rest, 'N')) {
+        p.latitude = -p.latitude;
+    }
+    rest = SkipPastComma(rest);
+    p.longitude = ReadCoordinate(rest, 3);
+    rest = SkipPastComma(rest);
+    if (!StartsWith(rest, 'E')) {
+        p.longitude = -p.longitude;
+    }
+    return p;
+}
+
 std::string RmcLink(std::string_view sentence) {
     std::string_view rest = SkipPastComma(sentence, AfterNameAndComma);
     if (!StartsWith(rest, 'A')) {
         return "NMEA Invalid Position";
     }
     rest = SkipPastComma(rest);
-    float latitude = ReadCoordinate(rest, 2);
-    rest = SkipPastComma(rest);
-    if (!StartsWith(rest, 'N')) {
-        latitude = -latitude;
-    }
-    rest = SkipPastComma(rest);
-    float longitude = ReadCoordinate(rest, 3);
-    rest = SkipPastComma(rest);
-    if (!StartsWith(rest, 'E')) {
-        longitude = -longitude;
-    }
-    return MapLink(latitude, longitude);
+    const Position p = ReadPosition(rest);
+    return MapLink(p.latitude, p.longitude);
 }
 
 std::string GgaLink(std::string_view sentence) {
     std::string_view rest = SkipPastComma(sentence, AfterNameAndComma);
-    float latitude = ReadCoordinate(rest, 2);
-    rest = SkipPastComma(rest);
-    if (!StartsWith(rest, 'N')) {
-        latitude = -latitude;
-    }
-    rest = SkipPastComma(rest);
-    float longitude = ReadCoordinate(rest, 3);
-    rest = SkipPastComma(rest);
-    if (!StartsWith(rest, 'E')) {
-        longitude = -longitude;
-    }
+    const Position p = ReadPosition(rest);
     rest = SkipPastComma(rest);
     // Fix quality 0 means no fix; an empty field or a cut-off sentence says nothing better.
     if (rest.empty() || CodeAt(rest, 0) <= '0') {
         return "NMEA Fix Not Available";
     }
-    return MapLink(latitude, longitude);
+    return MapLink(p.latitude, p.longitude);
 }
 
 } // namespace
