@@ -1,5 +1,7 @@
 #include "report.h"
 
+#include "huge_pages.h"
+
 #include <algorithm>
 #include <string_view>
 
@@ -88,6 +90,7 @@ std::string RenderReport(const std::vector<BlockInfo>& Blocks, std::int32_t Bloc
 
     std::string report;
     report.reserve(size);
+    AdviseHugePages(report.data(), report.capacity());
     report.append(Header);
     report.append(std::to_string(BlockCount));
     report.append(CrLf);

@@ -116,17 +116,28 @@ bool IsShortData(const BlockState& block) {
            (block.hasSecondHeader && block.secondFunction == ShortDataTransfer);
 }
 
-// The characters up to and including the first character of the next sync pattern, or the
-// whole remaining bit string when none follows.
-void AppendTrailer(std::string_view rest, std::size_t restStart, SyncFinder& finder) {
+// The record's log: BlockLog, the trailer and a final CR LF. The trailer shows the characters
+// up to and including the first character of the next sync pattern, or the whole remaining
+// bit string when none follows. Together the trailers hold about the whole input, so each
+// one is copied once, straight into a log allocated at its final size.
+SharedText FinishLog(std::string_view rest, std::size_t restStart, const SyncFinder& finder) {
     const SyncFinder::Hit next = finder.Next(restStart);
-    const std::size_t shown = next.position == NotFound ? rest.size() : next.position - restStart + 1;
-    AppendLine(TrailerLine, CrLf, rest.substr(0, shown));
+    const std::size_t shown =
+        next.position == NotFound ? rest.size() : next.position - restStart + 1;
+    std::string log;
+    log.reserve(BlockLog.size() + TrailerLine.size() + shown + 3 * CrLf.size());
+    log += BlockLog;
+    log += CrLf;
+    log += TrailerLine;
+    log += CrLf;
+    log += rest.substr(0, shown);
+    log += CrLf;
+    return SharedText(std::move(log));
 }
 
 // Decodes the block whose sync pattern starts at `sync`; returns where the remaining bit
 // string starts afterwards.
-std::size_t DecodeBlock(std::string_view input, SyncFinder::Hit sync, SyncFinder& finder,
+std::size_t DecodeBlock(std::string_view input, SyncFinder::Hit sync, const SyncFinder& finder,
                         BlockInfo& record) {
     BlockLog = sync.fec ? LabelFec : LabelNoFec;
     BlockState block;
@@ -145,19 +156,17 @@ std::size_t DecodeBlock(std::string_view input, SyncFinder::Hit sync, SyncFinder
     if (block.corrupted)
         AppendLine(CorruptedLine);
     const std::size_t restStart = input.size() - block.rest.size();
-    AppendTrailer(block.rest, restStart, finder);
-    block.record.Log = SharedText(BlockLog + std::string(CrLf));
+    block.record.Log = FinishLog(block.rest, restStart, finder);
     record = std::move(block.record);
     return restStart;
 }
 
 // Counts sync patterns without overlap, SyncNoFec first, as the decode will meet them.
-std::int32_t CountBlocks(std::string_view input) {
-    SyncFinder counter(input);
+std::int32_t CountBlocks(std::size_t length, const SyncFinder& finder) {
     std::int32_t count = 0;
     std::size_t position = 0;
-    while (position < input.size()) {
-        const SyncFinder::Hit hit = counter.Next(position);
+    while (position < length) {
+        const SyncFinder::Hit hit = finder.Next(position);
         if (hit.position == NotFound)
             break;
         ++count;
@@ -170,12 +179,13 @@ std::int32_t CountBlocks(std::string_view input) {
 
 void DecodeStream(std::string_view bits, std::vector<BlockInfo>& Blocks, std::int32_t& BlockCount) {
     BlockCount = 0;
-    BlockCount = CountBlocks(bits);
+    // One scan of the input serves both the count and the decode.
+    const SyncFinder finder(bits);
+    BlockCount = CountBlocks(bits.size(), finder);
     if (BlockCount < 1)
         return;
     Blocks.assign(static_cast<std::size_t>(BlockCount), BlockInfo{});
 
-    SyncFinder finder(bits);
     std::size_t restStart = 0;
     for (std::size_t i = 0; i < Blocks.size(); ++i) {
         BlockLog.clear();
@@ -187,12 +197,15 @@ void DecodeStream(std::string_view bits, std::vector<BlockInfo>& Blocks, std::in
         // No pattern is left: this index and every later one get the same log, and the
         // remaining bit string no longer changes, so the log is built once and shared.
         AppendLine(NoSyncLine);
-        AppendTrailer(bits.substr(restStart), restStart, finder);
-        const SharedText log(BlockLog + std::string(CrLf));
+        const SharedText log = FinishLog(bits.substr(restStart), restStart, finder);
         for (std::size_t j = i; j < Blocks.size(); ++j)
             Blocks[j].Log = log;
         break;
     }
+    // The trailer went straight into the records; BlockLog ends the decode holding the last
+    // record's log without its final CR LF, like after any block.
+    const std::string& last = Blocks.back().Log.str();
+    BlockLog.assign(last, 0, last.size() - CrLf.size());
 }
 
 } // namespace modETSI300230

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <vector>
 
 namespace modETSI300230 {
 
@@ -14,35 +15,33 @@ static_assert(SyncNoFec.size() == SyncLength && SyncFec.size() == SyncLength);
 inline constexpr std::size_t NotFound = std::string_view::npos;
 
 // First occurrence of `pattern` (28 characters of "0"/"1") in `text` at or after `from`.
+// A character other than "0"/"1" in the text matches nothing.
 std::size_t FindSync(std::string_view text, std::size_t from, std::string_view pattern);
 
+// Where every SyncNoFec and every SyncFec of a text starts, in ascending order.
+struct SyncPositions {
+    std::vector<std::size_t> noFec;
+    std::vector<std::size_t> fec;
+};
+SyncPositions FindAllSyncs(std::string_view text);
+
 // The decoder's sync search: the first SyncNoFec at or after a position, or, when no
-// SyncNoFec is left, the first SyncFec. The positions asked for never go backwards within one
-// decode (the remaining bit string only loses characters from its front), so the result of
-// each search is remembered and reused until the position passes it.
+// SyncNoFec is left, the first SyncFec. Counting the blocks and decoding them ask this
+// question once per block; the text is scanned once, when the finder is made, and every
+// answer after that is a lookup in the positions found.
 class SyncFinder {
 public:
-    explicit SyncFinder(std::string_view text) : text_(text) {}
+    explicit SyncFinder(std::string_view text) : positions_(FindAllSyncs(text)) {}
 
     struct Hit {
         std::size_t position = NotFound; // NotFound when neither pattern is left
         bool fec = false;                // which pattern: decides only the label line
     };
 
-    Hit Next(std::size_t from);
+    Hit Next(std::size_t from) const;
 
 private:
-    struct Cached {
-        std::size_t searchedFrom = 0;
-        std::size_t found = 0; // NotFound: no occurrence at or after searchedFrom
-        bool valid = false;
-    };
-
-    std::size_t Find(Cached& cache, std::size_t from, std::string_view pattern);
-
-    std::string_view text_;
-    Cached noFec_;
-    Cached fec_;
+    SyncPositions positions_;
 };
 
 } // namespace modETSI300230
