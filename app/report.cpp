@@ -74,15 +74,36 @@ void AppendShortSection(std::string& out, const BlockInfo& block) {
     out.append(CrLf);
 }
 
+std::size_t ShownBlocks(const std::vector<BlockInfo>& Blocks, std::int32_t BlockCount) {
+    // The count comes from the same decode as the records; never read past the records even
+    // if a caller hands in a count that does not belong to them.
+    return std::min(static_cast<std::size_t>(std::max<std::int32_t>(BlockCount, 0)), Blocks.size());
+}
+
+void AppendHeader(std::string& out, std::int32_t BlockCount) {
+    out.append(Header);
+    out.append(std::to_string(BlockCount));
+    out.append(CrLf);
+}
+
+void AppendSection(std::string& out, const BlockInfo& block, std::size_t number,
+                   ReportLevel level) {
+    out.append(CrLf);
+    out.append(BlockTitle);
+    out.append(std::to_string(number));
+    if (level == ReportLevel::Short) {
+        AppendShortSection(out, block);
+    } else {
+        out.append(CrLf);
+        out.append(block.Log.str());
+    }
+}
+
 } // namespace
 
 std::string RenderReport(const std::vector<BlockInfo>& Blocks, std::int32_t BlockCount,
                          ReportLevel level) {
-    // The count comes from the same decode as the records; never read past the records even
-    // if a caller hands in a count that does not belong to them.
-    const std::size_t shown =
-        std::min(static_cast<std::size_t>(std::max<std::int32_t>(BlockCount, 0)), Blocks.size());
-
+    const std::size_t shown = ShownBlocks(Blocks, BlockCount);
     std::size_t size = Header.size() + MaxDecimalDigits + 1 + CrLf.size();
     for (std::size_t i = 0; i < shown; ++i) {
         size += SectionSize(Blocks[i], level);
@@ -91,21 +112,24 @@ std::string RenderReport(const std::vector<BlockInfo>& Blocks, std::int32_t Bloc
     std::string report;
     report.reserve(size);
     AdviseHugePages(report.data(), report.capacity());
-    report.append(Header);
-    report.append(std::to_string(BlockCount));
-    report.append(CrLf);
+    AppendHeader(report, BlockCount);
     for (std::size_t i = 0; i < shown; ++i) {
-        report.append(CrLf);
-        report.append(BlockTitle);
-        report.append(std::to_string(i + 1));
-        if (level == ReportLevel::Short) {
-            AppendShortSection(report, Blocks[i]);
-        } else {
-            report.append(CrLf);
-            report.append(Blocks[i].Log.str());
-        }
+        AppendSection(report, Blocks[i], i + 1, level);
     }
     return report;
+}
+
+void WriteReport(const std::vector<BlockInfo>& Blocks, std::int32_t BlockCount, ReportLevel level,
+                 const std::function<void(std::string_view)>& write) {
+    std::string piece;
+    AppendHeader(piece, BlockCount);
+    write(piece);
+    const std::size_t shown = ShownBlocks(Blocks, BlockCount);
+    for (std::size_t i = 0; i < shown; ++i) {
+        piece.clear();
+        AppendSection(piece, Blocks[i], i + 1, level);
+        write(piece);
+    }
 }
 
 } // namespace vantrel

@@ -4,7 +4,9 @@
 #include "modETSI300230.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantrel {
@@ -15,5 +17,11 @@ enum class ReportLevel { Short, Debug };
 // the short level, the block's log at the debug level. Only blocks 1..BlockCount are read.
 std::string RenderReport(const std::vector<modETSI300230::BlockInfo>& Blocks,
                          std::int32_t BlockCount, ReportLevel level);
+
+// The same report handed to `write` piece by piece (the header, then one piece per block), so
+// that a report larger than memory can comfortably hold never has to be held at once: records
+// that all repeat a long stretch of the input can make the debug report many times the input.
+void WriteReport(const std::vector<modETSI300230::BlockInfo>& Blocks, std::int32_t BlockCount,
+                 ReportLevel level, const std::function<void(std::string_view)>& write);
 
 } // namespace vantrel

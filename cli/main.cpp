@@ -101,9 +101,9 @@ void DecodeOne(const std::string& path, const Options& options) {
     }
     const vantrel::ReportLevel level =
         options.level == "debug" ? vantrel::ReportLevel::Debug : vantrel::ReportLevel::Short;
-    const std::string report = vantrel::RenderReport(decoded.Blocks, decoded.BlockCount, level);
     if (!options.save) {
-        WriteOut(report);
+        // Straight to the output: the report is never held whole.
+        vantrel::WriteReport(decoded.Blocks, decoded.BlockCount, level, WriteOut);
         return;
     }
     // The window silently skips a save it has no name for; a batch run must not: the user
@@ -112,7 +112,8 @@ void DecodeOne(const std::string& path, const Options& options) {
     if (!reportPath) {
         throw FileError(path, "no report file name: the file name has no \".\"");
     }
-    vantrel::SaveReport(*reportPath, report);
+    vantrel::SaveReport(*reportPath,
+                        vantrel::RenderReport(decoded.Blocks, decoded.BlockCount, level));
     WriteOut(vantrel::SavedStatusText(*reportPath));
     WriteOut(LineEnd);
 }

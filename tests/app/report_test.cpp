@@ -183,4 +183,23 @@ TEST(RenderReport, TwelveBlocksFromTheEncoderAllShow) {
     EXPECT_NE(report.find("From (Hex/Dec): 100B/4107 Country: "), std::string::npos) << report;
 }
 
+TEST(WriteReport, PiecesJoinToTheRenderedReportAtBothLevels) {
+    const std::string bits = encoder::CallBlock({}) + "0110" +
+                             encoder::ShortDataBlock({.function = encoder::ShortData}, "HI") +
+                             std::string(modETSI300230::SyncFec) + "01";
+    const Decoded decoded = Decode(bits);
+    ASSERT_EQ(decoded.BlockCount, 3);
+    for (const ReportLevel level : {ReportLevel::Short, ReportLevel::Debug}) {
+        std::string joined;
+        int pieces = 0;
+        vantrel::WriteReport(decoded.Blocks, decoded.BlockCount, level,
+                             [&](std::string_view piece) {
+                                 joined += piece;
+                                 ++pieces;
+                             });
+        EXPECT_EQ(joined, RenderReport(decoded.Blocks, decoded.BlockCount, level));
+        EXPECT_EQ(pieces, 4);
+    }
+}
+
 } // namespace
