@@ -237,9 +237,19 @@ void frmVantrel::File1_DblClick() {
 }
 
 void frmVantrel::ShowReport() {
-    ReportText = vantrel::RenderReport(Blocks, BlockCount,
-                                       Option1->isChecked() ? vantrel::ReportLevel::Short
-                                                            : vantrel::ReportLevel::Debug);
+    const vantrel::ReportLevel level =
+        Option1->isChecked() ? vantrel::ReportLevel::Short : vantrel::ReportLevel::Debug;
+    const std::size_t size = vantrel::ReportSizeBound(Blocks, BlockCount, level);
+    if (size > MaxShownReportBytes) {
+        // No report is on show, so there is none to save either.
+        ReportText.clear();
+        txtInfo->clear();
+        ShowFileError(tr("The report is too large to show: about %1 MB.\n\nvantrel-decode "
+                         "writes it to a file, or choose \"Normal (short info)\".")
+                          .arg(size >> 20));
+        return;
+    }
+    ReportText = vantrel::RenderReport(Blocks, BlockCount, level);
     SetReportBoxText(txtInfo, ReportText);
 }
 
@@ -255,7 +265,7 @@ void frmVantrel::cmdSave_Click() {
     if (running_)
         return;
     const std::optional<std::string> reportPath = vantrel::ReportFileName(InputPath);
-    if (!reportPath)
+    if (!reportPath || ReportText.empty())
         return;
     try {
         vantrel::SaveReport(*reportPath, ReportText);

@@ -43,6 +43,11 @@ public:
     // replaced: tests replace it so that nothing waits for a click.
     std::function<void(const QString& message)> ShowFileError;
 
+    // The largest report the report box is given. Records that all repeat a long stretch of
+    // the input can make a debug report many times the size of the recording; one beyond this
+    // is not built, and the command-line tool writes it to a file instead.
+    std::size_t MaxShownReportBytes = std::size_t{1} << 30;
+
 private:
     void Form_Load();
     void Drive1_Change();

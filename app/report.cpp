@@ -101,16 +101,21 @@ void AppendSection(std::string& out, const BlockInfo& block, std::size_t number,
 
 } // namespace
 
-std::string RenderReport(const std::vector<BlockInfo>& Blocks, std::int32_t BlockCount,
-                         ReportLevel level) {
+std::size_t ReportSizeBound(const std::vector<BlockInfo>& Blocks, std::int32_t BlockCount,
+                            ReportLevel level) {
     const std::size_t shown = ShownBlocks(Blocks, BlockCount);
     std::size_t size = Header.size() + MaxDecimalDigits + 1 + CrLf.size();
     for (std::size_t i = 0; i < shown; ++i) {
         size += SectionSize(Blocks[i], level);
     }
+    return size;
+}
 
+std::string RenderReport(const std::vector<BlockInfo>& Blocks, std::int32_t BlockCount,
+                         ReportLevel level) {
+    const std::size_t shown = ShownBlocks(Blocks, BlockCount);
     std::string report;
-    report.reserve(size);
+    report.reserve(ReportSizeBound(Blocks, BlockCount, level));
     AdviseHugePages(report.data(), report.capacity());
     AppendHeader(report, BlockCount);
     for (std::size_t i = 0; i < shown; ++i) {

@@ -18,6 +18,10 @@ enum class ReportLevel { Short, Debug };
 std::string RenderReport(const std::vector<modETSI300230::BlockInfo>& Blocks,
                          std::int32_t BlockCount, ReportLevel level);
 
+// An upper bound of RenderReport's size, found without building the text.
+std::size_t ReportSizeBound(const std::vector<modETSI300230::BlockInfo>& Blocks,
+                            std::int32_t BlockCount, ReportLevel level);
+
 // The same report handed to `write` piece by piece (the header, then one piece per block), so
 // that a report larger than memory can comfortably hold never has to be held at once: records
 // that all repeat a long stretch of the input can make the debug report many times the input.

@@ -196,6 +196,34 @@ private slots:
         QCOMPARE(errors_.size(), 1);
     }
 
+    void aReportTooLargeToShowIsRefusedAndNotSaved() {
+        // Forty patterns each hidden inside the header codeword before it, then a long tail:
+        // twenty records show the whole tail in their logs.
+        std::string bits;
+        for (int i = 0; i < 20; ++i)
+            bits += std::string(modETSI300230::SyncNoFec) + "0000" +
+                    std::string(modETSI300230::SyncNoFec) + std::string(32, '0');
+        bits += std::string(100'000, '0');
+        WriteFile(PathOf(QStringLiteral("hidden.txt")), bits);
+        window_->File1->setPath(window_->File1->path());
+        window_->MaxShownReportBytes = 1'000'000;
+
+        QTest::mouseClick(window_->Option2, Qt::LeftButton);
+        DoubleClickFile(*window_, QStringLiteral("hidden.txt"));
+        QCOMPARE(errors_.size(), 1);
+        QVERIFY2(errors_.first().contains(QStringLiteral("too large")),
+                 qPrintable(errors_.first()));
+        QCOMPARE(Shown(), QString());
+        QTest::mouseClick(window_->cmdSave, Qt::LeftButton);
+        QVERIFY(!QFile::exists(PathOf(QStringLiteral("hidden-decoded.txt"))));
+
+        // The short report of the same decode is small and shows as usual.
+        QTest::mouseClick(window_->Option1, Qt::LeftButton);
+        QCOMPARE(Shown(), AsShown(ReportOf(bits, ReportLevel::Short)));
+        QTest::mouseClick(window_->cmdSave, Qt::LeftButton);
+        QVERIFY(QFile::exists(PathOf(QStringLiteral("hidden-decoded.txt"))));
+    }
+
     void aReportThatCannotBeWrittenIsReported() {
         DoubleClickFile(*window_, QStringLiteral("one.txt"));
         // A folder in the way of the report file.
