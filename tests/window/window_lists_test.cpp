@@ -129,6 +129,16 @@ private slots:
         QCOMPARE(Names(window_->File1), QStringList{"one.txt"});
     }
 
+    void aFolderThatCannotBeListedLeavesTheLists() {
+        ClickFolder(*window_, FolderEntry(*window_, QStringLiteral("driveA")), true);
+        QTreeWidgetItem* other = FolderEntry(*window_, QStringLiteral("other"));
+        // Gone between the listing and the double-click.
+        QVERIFY(QDir(Folder(QStringLiteral("driveA/other"))).removeRecursively());
+        ClickFolder(*window_, other, true);
+        QCOMPARE(window_->Dir1->path(), driveA_);
+        QCOMPARE(window_->File1->path(), driveA_);
+    }
+
     void singleClickOnAFileChangesOnlyTheSelection() {
         const QString status = window_->lblStatus->text();
         QListWidgetItem* item = window_->File1->item(0);
