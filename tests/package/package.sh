@@ -58,6 +58,12 @@ gzip -t "$usr"/share/man/man1/*.gz || fail "a manual page is not valid gzip"
 cmp -s <(gzip -dc "$usr/share/man/man1/vantrel-decode.1.gz") \
     "$(dirname "$0")/../../man/vantrel-decode.1" || fail "the packaged page is not man/vantrel-decode.1"
 
+# man finds and formats the page in the unpacked tree, as it will under /usr.
+if command -v man >/dev/null; then
+    page="$(MANPAGER=cat MANWIDTH=80 man -M "$usr/share/man" vantrel-decode 2>&1 | col -b)"
+    grep -q '^INPUT FORMAT$' <<<"$page" || fail "man does not show vantrel-decode(1): $page"
+fi
+
 # The unpacked program runs from the scratch folder, tells its version and decodes a sample
 # exactly as the build's own program does.
 tool="$usr/bin/vantrel-decode"
