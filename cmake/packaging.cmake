@@ -56,10 +56,16 @@ foreach(program vantrel-decode vantrel-demod)
     endif()
 endforeach()
 
-# Software centres learn about the window from its AppStream metainfo.
+# Software centres learn about the window from its AppStream metainfo, and show it only with
+# an icon of at least 64 pixels (the window's own 16 and 32 come with the window).
 if(TARGET vantrel)
     install(FILES ${VANTREL_PACKAGING_DIR}/io.github.vantrel.Vantrel.metainfo.xml
             DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+    foreach(size 64 128)
+        install(FILES ${PROJECT_SOURCE_DIR}/app/resources/vantrel-${size}.png
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+                RENAME vantrel.png)
+    endforeach()
 endif()
 
 # The Debian package: vantrel_VERSION_ARCH.deb.

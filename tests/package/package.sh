@@ -40,6 +40,7 @@ expected=(
 if [ "$has_window" = 1 ]; then
     expected+=(bin/vantrel share/man/man1/vantrel.1.gz share/applications/vantrel.desktop
                share/icons/hicolor/32x32/apps/vantrel.png
+               share/icons/hicolor/128x128/apps/vantrel.png
                share/metainfo/io.github.vantrel.Vantrel.metainfo.xml)
 fi
 if [ "$has_demod" = 1 ]; then
