@@ -58,5 +58,9 @@ if command -v zsh >/dev/null; then
 fi
 if command -v fish >/dev/null; then
     for f in "$dir"/fish/*.fish; do fish -n "$f" || fail "fish cannot parse $f"; done
+    # fish completes a command line on request, so its offers can be checked as well.
+    got="$(fish -c "source '$dir/fish/vantrel-decode.fish'; complete -C 'vantrel-decode --level '" |
+        cut -f1 | LC_ALL=C sort | tr '\n' ' ')"
+    [ "$got" = "debug short " ] || fail "fish offers '$got' for --level"
 fi
 echo "completions offer the expected values"
