@@ -4,7 +4,7 @@
 set -euo pipefail
 page="$1"
 doc="$2"
-words() { tr -s ' \t' '\n\n' | grep -v -x -E '[-•o*]?' ; }
+words() { tr -s ' \t' '\n' | grep -v -x -E '[-•o*]?' ; }
 # The rendered section, without its heading and the list bullets.
 mandoc -T utf8 -O width=1000 "$page" | col -b |
     awk '/^INPUT FORMAT$/ {on = 1; next} /^[A-Z][A-Z ]+$/ {on = 0} on' |
