@@ -10,7 +10,7 @@ set(VANTREL_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
-# The command-line programs that exist in this build; the window is `vantrel`.
+# The programs this build makes: the window `vantrel` and the command-line tools.
 set(vantrel_programs)
 foreach(program vantrel vantrel-decode vantrel-demod)
     if(TARGET ${program})
@@ -31,16 +31,16 @@ function(vantrel_gzip source compressed)
     set(vantrel_compressed ${vantrel_compressed} ${compressed} PARENT_SCOPE)
 endfunction()
 
-set(man_build_dir ${PROJECT_BINARY_DIR}/man)
-file(MAKE_DIRECTORY ${man_build_dir})
+set(compressed_dir ${PROJECT_BINARY_DIR}/compressed-docs)
+file(MAKE_DIRECTORY ${compressed_dir})
 foreach(program ${vantrel_programs})
-    vantrel_gzip(${PROJECT_SOURCE_DIR}/man/${program}.1 ${man_build_dir}/${program}.1.gz)
-    install(FILES ${man_build_dir}/${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    vantrel_gzip(${PROJECT_SOURCE_DIR}/man/${program}.1 ${compressed_dir}/${program}.1.gz)
+    install(FILES ${compressed_dir}/${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 
 set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/vantrel)
-vantrel_gzip(${VANTREL_PACKAGING_DIR}/changelog ${man_build_dir}/changelog.gz)
-install(FILES ${man_build_dir}/changelog.gz DESTINATION ${doc_dir})
+vantrel_gzip(${VANTREL_PACKAGING_DIR}/changelog ${compressed_dir}/changelog.gz)
+install(FILES ${compressed_dir}/changelog.gz DESTINATION ${doc_dir})
 install(FILES ${VANTREL_PACKAGING_DIR}/copyright DESTINATION ${doc_dir})
 add_custom_target(vantrel_compressed_docs ALL DEPENDS ${vantrel_compressed})
 
