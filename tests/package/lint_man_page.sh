@@ -15,7 +15,7 @@ if command -v groff >/dev/null; then
     fi
 fi
 # Every section a user looks for.
-for section in NAME SYNOPSIS DESCRIPTION "EXIT STATUS" EXAMPLES "SEE ALSO"; do
+for section in NAME SYNOPSIS DESCRIPTION FILES "EXIT STATUS" EXAMPLES "SEE ALSO"; do
     grep -q "^\.Sh $section\$" "$page" || { echo "$page: no $section section"; exit 1; }
 done
 echo "$page: clean"
