@@ -2,7 +2,7 @@
 """Draws the window icon, a radio mast above a stream of bits, as 16-colour PNGs.
 
 The icons are committed next to this script; run it again only to change the picture:
-    python3 make_icons.py   (writes vantrel-16.png and vantrel-32.png beside itself)
+    python3 make_icons.py   (writes vantrel-16.png, -32, -64 and -128 beside itself)
 Only the standard library is used, so the picture can be redrawn on any machine.
 """
 import math
@@ -108,6 +108,12 @@ def draw(size):
     return img
 
 
+def scaled(img, factor):
+    """The picture `factor` times as large, every pixel a square: software centres ask for
+    64 and 128 pixels, and the 32-pixel drawing keeps its crisp lines when blown up."""
+    return [[pixel for pixel in row for _ in range(factor)] for row in img for _ in range(factor)]
+
+
 def png(img):
     """An indexed PNG, 4 bits a pixel, with entry 0 transparent."""
     size = len(img)
@@ -132,6 +138,9 @@ def main():
     for size in (16, 32):
         with open(os.path.join(here, f"vantrel-{size}.png"), "wb") as out:
             out.write(png(draw(size)))
+    for factor in (2, 4):
+        with open(os.path.join(here, f"vantrel-{32 * factor}.png"), "wb") as out:
+            out.write(png(scaled(draw(32), factor)))
 
 
 if __name__ == "__main__":

@@ -1,3 +1,4 @@
+#include "../case_name.h"
 #include "file_error.h"
 #include "report_file.h"
 #include "scratch_folder.h"
@@ -29,7 +30,16 @@ INSTANTIATE_TEST_SUITE_P(Paths, InputPathFor,
                          testing::Values(PathCase{"/rx", "log1.txt", "/rx/log1.txt"},
                                          PathCase{"/rx/", "log1.txt", "/rx/log1.txt"},
                                          PathCase{"/", "rx.txt", "/rx.txt"},
-                                         PathCase{"", "rx.txt", "rx.txt"}));
+                                         PathCase{"", "rx.txt", "rx.txt"}),
+                         [](const auto& info) -> std::string {
+                             const std::string_view folder = info.param.folder;
+                             if (folder.empty())
+                                 return "NoFolder";
+                             if (folder == "/")
+                                 return "RootFolder";
+                             return folder.ends_with('/') ? "FolderEndingInSlash"
+                                                          : "FolderWithoutSlash";
+                         });
 
 struct ReportNameCase {
     const char* input;
@@ -58,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
                     // A "." in a folder name alone would send the report elsewhere.
                     ReportNameCase{"/home/a.b/file", std::nullopt},
                     ReportNameCase{"./rx", std::nullopt}, ReportNameCase{"-", std::nullopt},
-                    ReportNameCase{"", std::nullopt}));
+                    ReportNameCase{"", std::nullopt}),
+    [](const auto& info) { return case_name::Words(info.param.input); });
 
 TEST(FileNamePart, IsWhatFollowsTheLastSeparator) {
     EXPECT_EQ(vantrel::FileNamePart("/rx/log1-decoded.txt"), "log1-decoded.txt");

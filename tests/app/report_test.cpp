@@ -1,3 +1,4 @@
+#include "../case_name.h"
 #include "encoder.h"
 #include "modETSI300230.h"
 #include "report.h"
@@ -123,7 +124,10 @@ INSTANTIATE_TEST_SUITE_P(Addresses, AddressDecimalForm,
                          testing::Values(AddressCase{"9123", "9123/37155"},
                                          AddressCase{"123456", "123456/1193046"},
                                          AddressCase{"0ABC", "0ABC/2748"}, AddressCase{"", "/0"},
-                                         AddressCase{"FFFFFF", "FFFFFF/16777215"}));
+                                         AddressCase{"FFFFFF", "FFFFFF/16777215"}),
+                         [](const auto& info) {
+                             return "Address" + case_name::Bytes(info.param.address);
+                         });
 
 TEST(RenderReport, EveryFieldLandsOnItsOwnLine) {
     BlockInfo block;

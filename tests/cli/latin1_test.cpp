@@ -1,3 +1,4 @@
+#include "../case_name.h"
 #include "latin1.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +30,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, Latin1ToUtf8,
                                          Latin1Case{"caf\xE9", "caf\xC3\xA9"},
                                          Latin1Case{"\xFF", "\xC3\xBF"},
                                          Latin1Case{"a\xE9\xE9z", "a\xC3\xA9\xC3\xA9z"},
-                                         Latin1Case{"0"s + '\0' + "1", "0"s + '\0' + "1"}));
+                                         Latin1Case{"0"s + '\0' + "1", "0"s + '\0' + "1"}),
+                         [](const auto& info) { return case_name::Bytes(info.param.latin1); });
 
 } // namespace

@@ -30,6 +30,11 @@ struct ChecksumCase {
     bool ok;
 };
 
+// Listings and failures show the sentence itself, escaped where it holds unusual bytes.
+void PrintTo(const ChecksumCase& c, std::ostream* out) {
+    *out << testing::PrintToString(c.sentence);
+}
+
 class NmeaChecksumTable : public testing::TestWithParam<ChecksumCase> {};
 
 TEST_P(NmeaChecksumTable, ComparesXorWithDigitsAfterLastStar) {
@@ -67,6 +72,10 @@ struct LinkCase {
     std::string sentence;
     std::string result;
 };
+
+void PrintTo(const LinkCase& c, std::ostream* out) {
+    *out << testing::PrintToString(c.sentence);
+}
 
 class NmeaLinkTable : public testing::TestWithParam<LinkCase> {};
 
@@ -132,6 +141,10 @@ struct CoordinateCase {
     std::string hemisphere;
     std::string text;
 };
+
+void PrintTo(const CoordinateCase& c, std::ostream* out) {
+    *out << testing::PrintToString(c.field + "," + c.hemisphere);
+}
 
 class NmeaCoordinateText : public testing::TestWithParam<CoordinateCase> {};
 

@@ -48,6 +48,11 @@ struct FindCase {
     std::size_t expected; // where SyncNoFec is found, or NotFound
 };
 
+// Listings and failures name the case; its bit stream is too long to read there.
+void PrintTo(const FindCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class FindSyncTable : public testing::TestWithParam<FindCase> {};
 
 TEST_P(FindSyncTable, FindsFirstCleanOccurrence) {
@@ -150,6 +155,10 @@ struct NextCase {
     std::size_t position;
     bool fec;
 };
+
+void PrintTo(const NextCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SyncFinderTable : public testing::TestWithParam<NextCase> {};
 

@@ -1,0 +1,12 @@
+# fish completion for vantrel-decode: options, their values, files and folders.
+complete -c vantrel-decode -l level -x -a 'short debug' -d 'Report level'
+complete -c vantrel-decode -l format -x -a 'text json jsonl csv gpx geojson kml' -d 'Output format'
+complete -c vantrel-decode -l follow -d 'Keep reading a growing file or a pipe'
+complete -c vantrel-decode -l stats -d 'Statistics per file and in total'
+complete -c vantrel-decode -l save -d 'Save NAME-decoded.txt next to each input'
+complete -c vantrel-decode -l output-dir -x -a '(__fish_complete_directories)' -d 'Save the reports here'
+complete -c vantrel-decode -s j -l jobs -x -d 'Files decoded in parallel'
+complete -c vantrel-decode -s r -l recursive -d 'Decode the recordings beneath folders'
+complete -c vantrel-decode -l invert -x -a 'auto yes no' -d 'Polarity of audio inputs'
+complete -c vantrel-decode -s h -l help -d 'Print a short usage text'
+complete -c vantrel-decode -s V -l version -d 'Print the version'

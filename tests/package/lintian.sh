@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# lintian accepts the package made by the package test: no error, no warning.
+set -euo pipefail
+work="$1"
+shopt -s nullglob
+debs=("$work"/out/vantrel_*.deb)
+[ ${#debs[@]} -eq 1 ] || { echo "expected one package in $work/out, found ${#debs[@]}"; exit 1; }
+# Root is how CI runs; lintian only remarks on it.
+findings="$(lintian --fail-on none "${debs[0]}" 2>&1 | grep -v 'running with root privileges' || true)"
+if [ -n "$findings" ]; then
+    echo "$findings"
+    exit 1
+fi
+echo "lintian: $(basename "${debs[0]}") has no error and no warning"
