@@ -22,4 +22,30 @@ bool NmeaChecksumOk(std::string_view sentence);
 // "NMEA Fix Not Available", or an empty text for any other sentence.
 std::string NmeaToMapLink(std::string_view sentence);
 
+// Why a GPS sentence gives no position numbers; the texts are part of the record format.
+namespace NoPositionReason {
+inline constexpr std::string_view BadChecksum = "bad-checksum";
+inline constexpr std::string_view NotPositionSentence = "not-a-position-sentence";
+inline constexpr std::string_view InvalidPosition = "invalid-position";  // RMC status not "A"
+inline constexpr std::string_view FixNotAvailable = "fix-not-available"; // GGA fix quality 0
+inline constexpr std::string_view EmptyField = "empty-field";  // no digit, or no hemisphere
+inline constexpr std::string_view OutOfRange = "out-of-range"; // beyond +-90 or +-180 degrees
+} // namespace NoPositionReason
+
+// A GPS sentence read for the records. The position numbers follow the rule of the map
+// link, rounded as the link writes them, and are given only for a good checksum and a real
+// position; otherwise positionReason says why.
+struct NmeaReading {
+    std::string sentenceType; // the name after "$" up to the first ",": "GPRMC"
+    bool checksumOk = false;
+    std::string fixTime; // the time field (hhmmss.sss) as sent, for $GPRMC and $GPGGA
+    std::string fixDate; // the date field (ddmmyy) as sent, $GPRMC only
+    bool hasPosition = false;
+    double latitude = 0;             // decimal degrees, north positive
+    double longitude = 0;            // decimal degrees, east positive
+    std::string_view positionReason; // one of NoPositionReason when there is no position
+};
+
+NmeaReading ReadNmea(std::string_view sentence);
+
 } // namespace modETSI300230
