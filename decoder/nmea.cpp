@@ -228,7 +228,7 @@ std::string CoordinateText(float value) {
 }
 
 std::string MapLink(float latitude, float longitude) {
-    std::string line = "[MAP URL ] ";
+    std::string line(MapLinkLabel);
     line += MapViewerBase;
     line += "/index.html?mlat=" + CoordinateText(latitude) + "&mlon=" + CoordinateText(longitude) +
             "&zoom=12";

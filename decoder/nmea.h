@@ -9,6 +9,9 @@ namespace modETSI300230 {
 // Scheme and host of the web map viewer the position links point to.
 inline constexpr std::string_view MapViewerBase = "https://www.openstreetmap.org";
 
+// The start of a map link line; the link itself follows it.
+inline constexpr std::string_view MapLinkLabel = "[MAP URL ] ";
+
 // True for a message the short data step treats as a GPS sentence: it starts with "$GP".
 inline bool IsGpsSentence(std::string_view message) {
     return message.substr(0, 3) == "$GP";
