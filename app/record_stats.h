@@ -14,6 +14,8 @@ struct UnitCount {
     std::string address; // the unit's address text, as FromAddr and ToAddr show it
     std::uint64_t sent = 0;
     std::uint64_t received = 0;
+
+    bool operator==(const UnitCount&) const = default;
 };
 
 struct RecordStats {
