@@ -66,14 +66,17 @@ std::FILE* CreateTemporaryFile(const std::string& folder, std::string& tempPath,
     return nullptr;
 }
 
+// An empty text may have no data at all, which fwrite must not be given.
+bool WriteAll(std::FILE* file, std::string_view text) {
+    return text.empty() || std::fwrite(text.data(), 1, text.size(), file) == text.size();
+}
+
 // Writes the text and the ending and makes sure they reached the disk; returns 0 or the
 // system's error number. The file is closed in every case.
 int WriteAndClose(std::FILE* file, std::string_view text, std::string_view ending) {
     int error = 0;
     errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), file) != text.size() ||
-        std::fwrite(ending.data(), 1, ending.size(), file) != ending.size() ||
-        std::fflush(file) != 0) {
+    if (!WriteAll(file, text) || !WriteAll(file, ending) || std::fflush(file) != 0) {
         error = errno != 0 ? errno : EIO;
     }
 #ifndef _WIN32
