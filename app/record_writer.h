@@ -1,6 +1,7 @@
 // Writers of the record formats. Each renders the one record structure as the records
 // become final, so a run's memory does not grow with its input: call BeginRun once, then
 // for every file BeginFile, Write for each of its records and EndFile, then EndRun once.
+// The writers only write; the caller checks the stream (and flushes it, in follow mode).
 #pragma once
 
 #include "decoded_record.h"

@@ -1,6 +1,5 @@
 #include "decoded_record.h"
 #include "encoder.h"
-#include "record_fields.h"
 #include "record_json.h"
 
 #include <gtest/gtest.h>
@@ -63,28 +62,6 @@ TEST(DecodedRecord, AddressesAsNumbers) {
     EXPECT_EQ(r.info.ToAddr, "A00F");
     EXPECT_EQ(r.toAddrValue, 0xA00FU);
     EXPECT_FALSE(r.extendedAddressing());
-}
-
-TEST(RecordFields, OneValueForEveryName) {
-    const vantrel::DecodedRecord r = FirstRecord(encoder::ShortDataBlock(
-        DataHeader, "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A"));
-    const std::vector<vantrel::FieldValue> values = vantrel::FlatFieldValues(r);
-    const auto names = vantrel::FlatFieldNames();
-    ASSERT_EQ(values.size(), names.size());
-    // Spot-check that names and values line up where a shift would show.
-    auto at = [&](std::string_view name) {
-        for (std::size_t i = 0; i < names.size(); ++i)
-            if (names[i] == name)
-                return values[i];
-        ADD_FAILURE() << name;
-        return vantrel::FieldValue{};
-    };
-    EXPECT_EQ(at("FromAddr"), vantrel::FieldValue{std::string("1234")});
-    EXPECT_EQ(at("lat"), vantrel::FieldValue{48.1173});
-    EXPECT_EQ(at("lon"), vantrel::FieldValue{11.51667});
-    EXPECT_EQ(at("positionReason"), vantrel::FieldValue{});
-    EXPECT_EQ(at("function1"), vantrel::FieldValue{std::int64_t{encoder::ShortData}});
-    EXPECT_EQ(at("ebN0Db"), vantrel::FieldValue{});
 }
 
 TEST(RecordJson, RecordsAfterTheLastBlockHaveNoPatternAndNoHeaders) {
