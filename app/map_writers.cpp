@@ -6,6 +6,9 @@
 #include "output_text.h"
 #include "record_writer.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -39,6 +42,44 @@ private:
     std::vector<Track> tracks_;
 };
 
+bool AllDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int TwoDigits(std::string_view text, std::size_t at) {
+    return (text[at] - '0') * 10 + (text[at + 1] - '0');
+}
+
+} // namespace
+
+// Years of two digits from 80 on are taken as 19xx, the usual reading of NMEA dates.
+std::optional<std::string> NmeaUtcTime(std::string_view date, std::string_view time) {
+    const std::string_view whole = time.substr(0, time.find('.'));
+    const std::string_view fraction =
+        whole.size() < time.size() ? time.substr(whole.size() + 1) : std::string_view{};
+    if (date.size() != 6 || !AllDigits(date) || whole.size() != 6 || !AllDigits(whole) ||
+        (whole.size() < time.size() && !AllDigits(fraction)))
+        return std::nullopt;
+    const int day = TwoDigits(date, 0);
+    const int month = TwoDigits(date, 2);
+    const int year = TwoDigits(date, 4);
+    const int hour = TwoDigits(whole, 0);
+    const int minute = TwoDigits(whole, 2);
+    const int second = TwoDigits(whole, 4);
+    if (day < 1 || day > 31 || month < 1 || month > 12 || hour > 23 || minute > 59 || second > 60)
+        return std::nullopt;
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d",
+                  year < 80 ? 2000 + year : 1900 + year, month, day, hour, minute, second);
+    std::string iso = text;
+    if (!fraction.empty())
+        iso += '.' + std::string(fraction.substr(0, 3));
+    return iso + 'Z';
+}
+
+namespace {
+
 bool HasPosition(const DecodedRecord& record) {
     return record.nmea && record.nmea->hasPosition;
 }
@@ -67,8 +108,10 @@ public:
         const Point p{record.nmea->latitude, record.nmea->longitude};
         tracks_.Add(record.info.FromAddr, p);
         out_ << "<wpt lat=\"" << NumberText(p.latitude) << "\" lon=\"" << NumberText(p.longitude)
-             << "\"><name>" << UnitText(record) << "</name><desc>" << MessageText(record)
-             << "</desc>";
+             << "\">";
+        if (const auto time = NmeaUtcTime(record.nmea->fixDate, record.nmea->fixTime))
+            out_ << "<time>" << *time << "</time>";
+        out_ << "<name>" << UnitText(record) << "</name><desc>" << MessageText(record) << "</desc>";
         if (!record.source.file.empty())
             out_ << "<src>" << XmlText(Utf8OrLatin1(record.source.file)) << "</src>";
         out_ << "</wpt>\n";

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <string>
 #include <string_view>
 
 namespace vantrel {
@@ -51,5 +52,10 @@ std::unique_ptr<RecordWriter> MakeGpxWriter(std::ostream& out);
 std::unique_ptr<RecordWriter> MakeKmlWriter(std::ostream& out);
 
 std::unique_ptr<RecordWriter> MakeRecordWriter(RecordFormat format, std::ostream& out);
+
+// An NMEA date (ddmmyy) and time (hhmmss, optionally with a fraction, of which the first
+// three digits are kept) as ISO 8601 UTC, "1994-03-23T12:35:19Z"; nothing when either is not
+// a plain date or time. The GPX waypoints carry it when a $GPRMC sentence gives both.
+std::optional<std::string> NmeaUtcTime(std::string_view date, std::string_view time);
 
 } // namespace vantrel
