@@ -13,7 +13,8 @@
 #include <system_error>
 
 #ifndef _WIN32
-#include <unistd.h> // fsync
+#include <fcntl.h>  // AT_FDCWD
+#include <unistd.h> // fsync, faccessat
 #endif
 
 namespace vantrel {
@@ -41,11 +42,10 @@ std::size_t FileNameStart(std::string_view path) {
     throw FileError(path, std::strerror(error != 0 ? error : EIO));
 }
 
-// A new, empty file in `folder` that no one else uses. The name does not grow with the
-// report's name, so a report whose name is close to the system's length limit can still be
-// saved.
-std::FILE* CreateTemporaryFile(const std::string& folder, const std::string& reportPath,
-                               std::string& tempPath) {
+// A new, empty file in `folder` that no one else uses, or null with the system's error
+// number in `error`. The name does not grow with the report's name, so a report whose name
+// is close to the system's length limit can still be saved.
+std::FILE* CreateTemporaryFile(const std::string& folder, std::string& tempPath, int& error) {
     std::random_device random;
     for (int attempt = 0; attempt < 64; ++attempt) {
         std::array<char, 8> suffix{};
@@ -58,20 +58,25 @@ std::FILE* CreateTemporaryFile(const std::string& folder, const std::string& rep
             return file;
         }
         if (errno != EEXIST) {
-            ThrowFileError(reportPath, errno);
+            error = errno != 0 ? errno : EIO;
+            return nullptr;
         }
     }
-    ThrowFileError(reportPath, EEXIST);
+    error = EEXIST;
+    return nullptr;
 }
 
-// Writes the bytes and makes sure they reached the disk before the old report is replaced;
-// returns 0 or the system's error number.
-int WriteAndClose(std::FILE* file, std::string_view text) {
+// An empty text may have no data at all, which fwrite must not be given.
+bool WriteAll(std::FILE* file, std::string_view text) {
+    return text.empty() || std::fwrite(text.data(), 1, text.size(), file) == text.size();
+}
+
+// Writes the text and the ending and makes sure they reached the disk; returns 0 or the
+// system's error number. The file is closed in every case.
+int WriteAndClose(std::FILE* file, std::string_view text, std::string_view ending) {
     int error = 0;
     errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), file) != text.size() ||
-        std::fwrite(ReportLineEnd.data(), 1, ReportLineEnd.size(), file) != ReportLineEnd.size() ||
-        std::fflush(file) != 0) {
+    if (!WriteAll(file, text) || !WriteAll(file, ending) || std::fflush(file) != 0) {
         error = errno != 0 ? errno : EIO;
     }
 #ifndef _WIN32
@@ -84,6 +89,71 @@ int WriteAndClose(std::FILE* file, std::string_view text) {
         error = errno != 0 ? errno : EIO;
     }
     return error;
+}
+
+// The file a report name stands for: a symbolic link is followed (link by link, as the
+// system would), so that saving replaces the file it points to and the link stays.
+std::filesystem::path FollowLinks(const std::string& reportPath) {
+    namespace fs = std::filesystem;
+    fs::path path = reportPath;
+    std::error_code error;
+    // The system gives up after 40 links; a loop of links then fails when it is opened.
+    for (int links = 0; links < 40 && fs::is_symlink(fs::symlink_status(path, error)); ++links) {
+        const fs::path target = fs::read_symlink(path, error);
+        if (error) {
+            break;
+        }
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
+
+// 0 when the process may write the existing file, else the system's error number.
+int WriteAccess(const std::string& path) {
+#ifndef _WIN32
+    errno = 0;
+    if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+        return errno != 0 ? errno : EACCES;
+    }
+#else
+    (void)path;
+#endif
+    return 0;
+}
+
+// The only way left to save into a folder where no new file can be made: rewrite the
+// report itself. Its old text is read first, so a write that fails half-way can put it back.
+void RewriteInPlace(const std::string& reportPath, const std::string& target,
+                    std::string_view reportText) {
+    std::string previous;
+    errno = 0;
+    std::FILE* in = std::fopen(target.c_str(), "rb");
+    if (in == nullptr) {
+        ThrowFileError(reportPath, errno);
+    }
+    std::array<char, 65536> buffer{};
+    std::size_t got = 0;
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
+        previous.append(buffer.data(), got);
+    }
+    const bool readFailed = std::ferror(in) != 0;
+    const int readError = errno;
+    std::fclose(in);
+    if (readFailed) {
+        ThrowFileError(reportPath, readError);
+    }
+
+    errno = 0;
+    std::FILE* out = std::fopen(target.c_str(), "wb");
+    if (out == nullptr) {
+        ThrowFileError(reportPath, errno);
+    }
+    if (const int error = WriteAndClose(out, reportText, ReportLineEnd); error != 0) {
+        if (std::FILE* back = std::fopen(target.c_str(), "wb")) {
+            WriteAndClose(back, previous, {});
+        }
+        ThrowFileError(reportPath, error);
+    }
 }
 
 } // namespace
@@ -126,24 +196,45 @@ std::string SavedStatusText(std::string_view reportPath) {
 
 void SaveReport(const std::string& reportPath, std::string_view reportText) {
     namespace fs = std::filesystem;
-    const std::string folder = reportPath.substr(0, FileNameStart(reportPath));
+    const fs::path followed = FollowLinks(reportPath);
+    std::error_code ignored;
+    // Still a link after the system's limit: a loop. Replacing it would break the loop's links.
+    if (fs::is_symlink(fs::symlink_status(followed, ignored))) {
+        ThrowFileError(reportPath, ELOOP);
+    }
+    const std::string target = followed.string();
+    const std::string folder = target.substr(0, FileNameStart(target));
+
+    const fs::file_status old = fs::status(target, ignored);
+    // A report its owner made read-only stays as it is, as a plain write would leave it.
+    if (fs::is_regular_file(old)) {
+        if (const int error = WriteAccess(target); error != 0) {
+            ThrowFileError(reportPath, error);
+        }
+    }
 
     std::string tempPath;
-    std::FILE* file = CreateTemporaryFile(folder, reportPath, tempPath);
-    std::error_code ignored;
-    if (const int error = WriteAndClose(file, reportText); error != 0) {
+    int createError = 0;
+    std::FILE* file = CreateTemporaryFile(folder, tempPath, createError);
+    if (file == nullptr) {
+        if ((createError == EACCES || createError == EPERM) && fs::is_regular_file(old)) {
+            RewriteInPlace(reportPath, target, reportText);
+            return;
+        }
+        ThrowFileError(reportPath, createError);
+    }
+    if (const int error = WriteAndClose(file, reportText, ReportLineEnd); error != 0) {
         fs::remove(tempPath, ignored);
         ThrowFileError(reportPath, error);
     }
 
     // A replaced report keeps the access rights its owner gave it.
-    const fs::file_status old = fs::status(reportPath, ignored);
     if (fs::is_regular_file(old)) {
         fs::permissions(tempPath, old.permissions(), ignored);
     }
 
     std::error_code renameError;
-    fs::rename(tempPath, reportPath, renameError);
+    fs::rename(tempPath, target, renameError);
     if (renameError) {
         fs::remove(tempPath, ignored);
         throw FileError(reportPath, renameError.message());

@@ -29,7 +29,13 @@ std::string SavedStatusText(std::string_view reportPath);
 
 // Writes the report followed by CR LF, 8-bit, replacing an existing file. The text goes to a
 // temporary file in the same folder first and is renamed over the old one, so a failed save
-// leaves the previous report intact. Throws FileError.
+// leaves the previous report intact. Throws FileError, with the name as given.
+// - A report name that is a symbolic link: the file it points to is replaced, in its own
+//   folder, and the link stays.
+// - An existing report the process may not write (made read-only): refused with the
+//   system's description ("Permission denied"), the file untouched.
+// - A writable report in a folder where no file can be made: the report is rewritten in
+//   place; its old text is kept in memory first and written back when the write fails.
 void SaveReport(const std::string& reportPath, std::string_view reportText);
 
 } // namespace vantrel

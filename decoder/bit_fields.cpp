@@ -121,18 +121,23 @@ std::int32_t BitsToLong(std::string_view bits) {
     return static_cast<std::int32_t>(value);
 }
 
-bool CheckCodeword(std::string_view& rest, std::string& info) {
-    bool failed = true;
+CodewordVerdict CheckCodewordVerdict(std::string_view& rest, std::string& info) {
+    CodewordVerdict verdict;
     if (rest.size() >= CodewordLength) {
         const std::string_view codeword = rest.substr(0, CodewordLength);
         const CheckResult result = Check(codeword);
-        failed = result.remainder != 0 || result.parity != 0;
+        verdict = {true, result.remainder, result.parity,
+                   result.remainder != 0 || result.parity != 0};
         AppendCheckLine(codeword, result.remainder, result.parity);
     }
-    BlockLog += failed ? " ERROR" : " OK";
+    BlockLog += verdict.failed ? " ERROR" : " OK";
     info.assign(rest.substr(0, InfoLength));
     rest.remove_prefix(std::min(rest.size(), CodewordLength));
-    return failed;
+    return verdict;
+}
+
+bool CheckCodeword(std::string_view& rest, std::string& info) {
+    return CheckCodewordVerdict(rest, info).failed;
 }
 
 bool CheckCodeword(std::string& bits) {

@@ -31,6 +31,18 @@ bool CheckCodeword(std::string& bits);
 // the information bits that the string form would have left at the front.
 bool CheckCodeword(std::string_view& rest, std::string& info);
 
+// The check's whole result. A codeword cut short by the end of the input is not computed
+// (remainder and parity 0) and fails.
+struct CodewordVerdict {
+    bool complete = false;
+    std::uint32_t remainder = 0;
+    std::uint32_t parity = 0;
+    bool failed = true;
+};
+
+// CheckCodeword with its whole result; CheckCodeword is this call's `failed`.
+CodewordVerdict CheckCodewordVerdict(std::string_view& rest, std::string& info);
+
 // Takes up to four bits off the front and returns them as one upper-case hexadecimal digit.
 std::string TakeDigit(std::string& bits);
 char TakeDigit(std::string_view& bits);

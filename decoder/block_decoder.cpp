@@ -57,22 +57,48 @@ struct BlockState {
     std::string_view firstFunction;
     std::string_view secondFunction;
     bool hasSecondHeader = false;
+    BlockDetail* detail = nullptr; // filled only when the caller asks for it
 };
 
 // Checks the header codeword at the front of the remaining bit string and cuts its fields.
 // The information bits are kept in `info`, which the returned fields point into.
-HeaderFields ReadHeader(BlockState& block, std::string& info) {
-    if (CheckCodeword(block.rest, info))
+HeaderFields ReadHeader(BlockState& block, std::string& info, CodewordCheck::Kind kind) {
+    const CodewordVerdict verdict = CheckCodewordVerdict(block.rest, info);
+    if (verdict.failed)
         block.corrupted = true;
-    return CutFields(info);
+    const HeaderFields fields = CutFields(info);
+    if (block.detail != nullptr) {
+        block.detail->codewords.push_back({kind, verdict.complete, verdict.remainder,
+                                           static_cast<int>(verdict.parity), verdict.failed});
+        HeaderDetail& h = block.detail->headers.emplace_back();
+        h.opMode = Value(fields.opMode);
+        h.function = Value(fields.function);
+        h.country = Value(fields.country);
+        h.common = Value(fields.common);
+        h.from = Value(fields.from);
+        h.to = Value(fields.to);
+    }
+    return fields;
+}
+
+// The header's texts as the log shows them, for the detail.
+void NoteHeaderTexts(BlockState& block, const std::string& opMode, const std::string& function,
+                     const std::string& country) {
+    if (block.detail == nullptr)
+        return;
+    HeaderDetail& h = block.detail->headers.back();
+    h.opModeText = opMode;
+    h.functionText = function;
+    h.countryText = country;
 }
 
 // Returns the padded To text of the first header.
 std::string FirstHeader(BlockState& block, std::string& info) {
-    const HeaderFields f = ReadHeader(block, info);
+    const HeaderFields f = ReadHeader(block, info, CodewordCheck::Kind::Header);
     BlockInfo& r = block.record;
     block.firstFunction = f.function;
-    AppendLine("[OPMODE  ] ", OpModeText(f.opMode));
+    const std::string opMode = OpModeText(f.opMode);
+    AppendLine("[OPMODE  ] ", opMode);
     r.Func1 = FunctionText(f.function);
     r.Func2 = r.Func1;
     AppendLine("[FUNCTION] ", r.Func1);
@@ -81,6 +107,7 @@ std::string FirstHeader(BlockState& block, std::string& info) {
     r.ToCountry = CountryText(f.country);
     r.FromCountry = r.ToCountry;
     AppendLine("[COUNTRY ] ", r.FromCountry);
+    NoteHeaderTexts(block, opMode, r.Func1, r.ToCountry);
     const std::string common = HexText(Value(f.common));
     AppendLine("[COM ADD1] H", common);
     const std::string from = PaddedHex(Value(f.from));
@@ -94,15 +121,17 @@ std::string FirstHeader(BlockState& block, std::string& info) {
 }
 
 void SecondHeader(BlockState& block, std::string& info) {
-    const HeaderFields f = ReadHeader(block, info);
+    const HeaderFields f = ReadHeader(block, info, CodewordCheck::Kind::Address);
     BlockInfo& r = block.record;
     block.secondFunction = f.function;
     block.hasSecondHeader = true;
-    AppendLine("[OPMODE  ] ", OpModeText(f.opMode));
+    const std::string opMode = OpModeText(f.opMode);
+    AppendLine("[OPMODE  ] ", opMode);
     r.Func2 = FunctionText(f.function);
     AppendLine("[FUNCTION] ", r.Func2);
     r.FromCountry = CountryText(f.country);
     AppendLine("[COUNTRY ] ", r.FromCountry);
+    NoteHeaderTexts(block, opMode, r.Func2, r.FromCountry);
     const std::string common = HexText(Value(f.common));
     AppendLine("[COM ADD2] H", common);
     AppendLine("[FRM(FFF)] H", HexText(Value(f.from)));
@@ -136,12 +165,17 @@ SharedText FinishLog(std::string_view rest, std::size_t restStart, const SyncFin
 }
 
 // Decodes the block whose sync pattern starts at `sync`; returns where the remaining bit
-// string starts afterwards.
+// string starts afterwards. `detail`, when given, receives what the record formats need.
 std::size_t DecodeBlock(std::string_view input, SyncFinder::Hit sync, const SyncFinder& finder,
-                        BlockInfo& record) {
+                        BlockInfo& record, BlockDetail* detail) {
     BlockLog = sync.fec ? LabelFec : LabelNoFec;
     BlockState block;
     block.rest = input.substr(sync.position + SyncLength);
+    block.detail = detail;
+    if (detail != nullptr) {
+        detail->syncPosition = sync.position;
+        detail->fec = sync.fec;
+    }
 
     std::string firstInfo;
     std::string secondInfo;
@@ -150,12 +184,14 @@ std::size_t DecodeBlock(std::string_view input, SyncFinder::Hit sync, const Sync
     AppendLine("[TO (EXT)] H", block.record.ToAddr, " / ", DecimalForm(block.record.ToAddr));
 
     if (IsShortData(block))
-        ShortDataStep(block.rest, block.corrupted, block.record);
+        ShortDataStep(block.rest, block.corrupted, block.record, detail);
 
     block.record.Corrupted = block.corrupted;
     if (block.corrupted)
         AppendLine(CorruptedLine);
     const std::size_t restStart = input.size() - block.rest.size();
+    if (detail != nullptr)
+        detail->restPosition = restStart;
     block.record.Log = FinishLog(block.rest, restStart, finder);
     record = std::move(block.record);
     return restStart;
@@ -175,23 +211,29 @@ std::int32_t CountBlocks(std::size_t length, const SyncFinder& finder) {
     return count;
 }
 
-} // namespace
-
-void DecodeStream(std::string_view bits, std::vector<BlockInfo>& Blocks, std::int32_t& BlockCount) {
+// The decode run behind both forms of DecodeStream; `details` is null when the caller does
+// not want them, which keeps the plain decode free of their cost.
+void DecodeAll(std::string_view bits, std::vector<BlockInfo>& Blocks, std::int32_t& BlockCount,
+               std::vector<BlockDetail>* details) {
     BlockCount = 0;
+    if (details != nullptr)
+        details->clear();
     // One scan of the input serves both the count and the decode.
     const SyncFinder finder(bits);
     BlockCount = CountBlocks(bits.size(), finder);
     if (BlockCount < 1)
         return;
     Blocks.assign(static_cast<std::size_t>(BlockCount), BlockInfo{});
+    if (details != nullptr)
+        details->assign(Blocks.size(), BlockDetail{});
 
     std::size_t restStart = 0;
     for (std::size_t i = 0; i < Blocks.size(); ++i) {
         BlockLog.clear();
         const SyncFinder::Hit sync = finder.Next(restStart);
         if (sync.position != NotFound) {
-            restStart = DecodeBlock(bits, sync, finder, Blocks[i]);
+            restStart = DecodeBlock(bits, sync, finder, Blocks[i],
+                                    details != nullptr ? &(*details)[i] : nullptr);
             continue;
         }
         // No pattern is left: this index and every later one get the same log, and the
@@ -200,12 +242,28 @@ void DecodeStream(std::string_view bits, std::vector<BlockInfo>& Blocks, std::in
         const SharedText log = FinishLog(bits.substr(restStart), restStart, finder);
         for (std::size_t j = i; j < Blocks.size(); ++j)
             Blocks[j].Log = log;
+        if (details != nullptr)
+            for (std::size_t j = i; j < details->size(); ++j) {
+                (*details)[j].noPatternLeft = true;
+                (*details)[j].restPosition = restStart;
+            }
         break;
     }
     // The trailer went straight into the records; BlockLog ends the decode holding the last
     // record's log without its final CR LF, like after any block.
     const std::string& last = Blocks.back().Log.str();
     BlockLog.assign(last, 0, last.size() - CrLf.size());
+}
+
+} // namespace
+
+void DecodeStream(std::string_view bits, std::vector<BlockInfo>& Blocks, std::int32_t& BlockCount) {
+    DecodeAll(bits, Blocks, BlockCount, nullptr);
+}
+
+void DecodeStream(std::string_view bits, std::vector<BlockInfo>& Blocks, std::int32_t& BlockCount,
+                  std::vector<BlockDetail>& Details) {
+    DecodeAll(bits, Blocks, BlockCount, &Details);
 }
 
 } // namespace modETSI300230

@@ -1,6 +1,7 @@
 // The block decoder: sync patterns, header codewords, extended addressing and the block log.
 #pragma once
 
+#include "block_detail.h"
 #include "shared_text.h"
 #include "sync_search.h"
 
@@ -31,5 +32,11 @@ struct BlockInfo {
 // Blocks[n - 1]. When nothing is counted, Blocks keeps whatever it held. The input is only
 // read.
 void DecodeStream(std::string_view bits, std::vector<BlockInfo>& Blocks, std::int32_t& BlockCount);
+
+// The same decode, which also gives each record's detail: Details ends with exactly
+// BlockCount entries (none when nothing is counted), Details[n - 1] belonging to block n.
+// Blocks, BlockCount and BlockLog end exactly as the call above leaves them.
+void DecodeStream(std::string_view bits, std::vector<BlockInfo>& Blocks, std::int32_t& BlockCount,
+                  std::vector<BlockDetail>& Details);
 
 } // namespace modETSI300230

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <limits>
 #include <system_error>
+#include <vector>
 
 namespace modETSI300230 {
 namespace {
@@ -227,7 +228,7 @@ std::string CoordinateText(float value) {
 }
 
 std::string MapLink(float latitude, float longitude) {
-    std::string line = "[MAP URL ] ";
+    std::string line(MapLinkLabel);
     line += MapViewerBase;
     line += "/index.html?mlat=" + CoordinateText(latitude) + "&mlon=" + CoordinateText(longitude) +
             "&zoom=12";
@@ -246,49 +247,119 @@ bool StartsWith(std::string_view text, char c) {
 // index 7) so that an empty time field is passed over as well.
 constexpr std::size_t AfterNameAndComma = 7;
 
+// The text of the field at the front of `rest`: up to its "," or, without one, all of it.
+std::string_view FieldAtFront(std::string_view rest) {
+    return rest.substr(0, rest.find(','));
+}
+
+bool HasDigit(std::string_view field) {
+    return std::any_of(field.begin(), field.end(),
+                       [](char c) { return IsDigit(static_cast<unsigned char>(c)); });
+}
+
+bool IsBlank(std::string_view field) {
+    return field.find_first_not_of(" \t") == std::string_view::npos;
+}
+
 struct Position {
     float latitude = 0;
     float longitude = 0;
+    // A coordinate field without a digit or a blank hemisphere field: the link still reads
+    // them (as 0, south, west), the position numbers do not.
+    bool fieldMissing = false;
 };
 
 // Reads latitude, north/south, longitude and east/west from the front of `rest` and leaves
 // `rest` at the east/west field. Anything but "N" or "E" counts as south or west.
 Position ReadPosition(std::string_view& rest) {
     Position p;
+    p.fieldMissing = !HasDigit(FieldAtFront(rest));
     p.latitude = ReadCoordinate(rest, 2);
     rest = SkipPastComma(rest);
+    p.fieldMissing = p.fieldMissing || IsBlank(FieldAtFront(rest));
     if (!StartsWith(rest, 'N')) {
         p.latitude = -p.latitude;
     }
     rest = SkipPastComma(rest);
+    p.fieldMissing = p.fieldMissing || !HasDigit(FieldAtFront(rest));
     p.longitude = ReadCoordinate(rest, 3);
     rest = SkipPastComma(rest);
+    p.fieldMissing = p.fieldMissing || IsBlank(FieldAtFront(rest));
     if (!StartsWith(rest, 'E')) {
         p.longitude = -p.longitude;
     }
     return p;
 }
 
-std::string RmcLink(std::string_view sentence) {
+// What a sentence says about where its sender is, before it becomes a link or numbers.
+struct Located {
+    enum class Status { NotPositionSentence, InvalidPosition, FixNotAvailable, Position };
+    Status status = Status::NotPositionSentence;
+    Position position;
+};
+
+Located LocateRmc(std::string_view sentence) {
     std::string_view rest = SkipPastComma(sentence, AfterNameAndComma);
     if (!StartsWith(rest, 'A')) {
-        return "NMEA Invalid Position";
+        return {Located::Status::InvalidPosition, {}};
     }
     rest = SkipPastComma(rest);
-    const Position p = ReadPosition(rest);
-    return MapLink(p.latitude, p.longitude);
+    return {Located::Status::Position, ReadPosition(rest)};
 }
 
-std::string GgaLink(std::string_view sentence) {
+Located LocateGga(std::string_view sentence) {
     std::string_view rest = SkipPastComma(sentence, AfterNameAndComma);
     const Position p = ReadPosition(rest);
     rest = SkipPastComma(rest);
     // Fix quality 0 means no fix; an empty field or a cut-off sentence says nothing better.
     if (rest.empty() || CodeAt(rest, 0) <= '0') {
-        return "NMEA Fix Not Available";
+        return {Located::Status::FixNotAvailable, {}};
     }
-    return MapLink(p.latitude, p.longitude);
+    return {Located::Status::Position, p};
 }
+
+// The one rule behind both the map link and the position numbers.
+Located Locate(std::string_view sentence) {
+    const std::string_view name = sentence.substr(0, 6);
+    if (name == "$GPRMC") {
+        return LocateRmc(sentence);
+    }
+    if (name == "$GPGGA") {
+        return LocateGga(sentence);
+    }
+    return {};
+}
+
+// The coordinate as the link writes it, read back as a number: the record and the link can
+// never disagree.
+double LinkValue(float coordinate) {
+    const std::string text = CoordinateText(coordinate);
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+// The fields of a sentence split at ",", the "*" and checksum taken off the last one.
+std::vector<std::string_view> Fields(std::string_view sentence) {
+    const std::size_t star = sentence.rfind('*');
+    if (star != std::string_view::npos) {
+        sentence = sentence.substr(0, star);
+    }
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = sentence.find(',', start);
+        fields.push_back(
+            sentence.substr(start, comma == std::string_view::npos ? comma : comma - start));
+        if (comma == std::string_view::npos) {
+            return fields;
+        }
+        start = comma + 1;
+    }
+}
+
+constexpr std::size_t TimeField = 1;
+constexpr std::size_t RmcDateField = 9;
 
 } // namespace
 
@@ -306,14 +377,53 @@ bool NmeaChecksumOk(std::string_view sentence) {
 }
 
 std::string NmeaToMapLink(std::string_view sentence) {
-    const std::string_view name = sentence.substr(0, 6);
-    if (name == "$GPRMC") {
-        return RmcLink(sentence);
-    }
-    if (name == "$GPGGA") {
-        return GgaLink(sentence);
+    const Located located = Locate(sentence);
+    switch (located.status) {
+    case Located::Status::InvalidPosition:
+        return "NMEA Invalid Position";
+    case Located::Status::FixNotAvailable:
+        return "NMEA Fix Not Available";
+    case Located::Status::Position:
+        return MapLink(located.position.latitude, located.position.longitude);
+    case Located::Status::NotPositionSentence:
+        break;
     }
     return {};
+}
+
+NmeaReading ReadNmea(std::string_view sentence) {
+    NmeaReading reading;
+    const std::vector<std::string_view> fields = Fields(sentence);
+    reading.sentenceType =
+        std::string(fields[0].substr(std::min<std::size_t>(1, fields[0].size())));
+    reading.checksumOk = NmeaChecksumOk(sentence);
+    const Located located = Locate(sentence);
+    if (located.status != Located::Status::NotPositionSentence && fields.size() > TimeField) {
+        reading.fixTime = std::string(fields[TimeField]);
+    }
+    if (sentence.substr(0, 6) == "$GPRMC" && fields.size() > RmcDateField) {
+        reading.fixDate = std::string(fields[RmcDateField]);
+    }
+
+    const Position& p = located.position;
+    if (!reading.checksumOk) {
+        reading.positionReason = NoPositionReason::BadChecksum;
+    } else if (located.status == Located::Status::NotPositionSentence) {
+        reading.positionReason = NoPositionReason::NotPositionSentence;
+    } else if (located.status == Located::Status::InvalidPosition) {
+        reading.positionReason = NoPositionReason::InvalidPosition;
+    } else if (located.status == Located::Status::FixNotAvailable) {
+        reading.positionReason = NoPositionReason::FixNotAvailable;
+    } else if (p.fieldMissing) {
+        reading.positionReason = NoPositionReason::EmptyField;
+    } else if (std::fabs(p.latitude) > 90.0F || std::fabs(p.longitude) > 180.0F) {
+        reading.positionReason = NoPositionReason::OutOfRange;
+    } else {
+        reading.hasPosition = true;
+        reading.latitude = LinkValue(p.latitude);
+        reading.longitude = LinkValue(p.longitude);
+    }
+    return reading;
 }
 
 } // namespace modETSI300230

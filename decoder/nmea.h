@@ -9,6 +9,14 @@ namespace modETSI300230 {
 // Scheme and host of the web map viewer the position links point to.
 inline constexpr std::string_view MapViewerBase = "https://www.openstreetmap.org";
 
+// The start of a map link line; the link itself follows it.
+inline constexpr std::string_view MapLinkLabel = "[MAP URL ] ";
+
+// True for a message the short data step treats as a GPS sentence: it starts with "$GP".
+inline bool IsGpsSentence(std::string_view message) {
+    return message.substr(0, 3) == "$GP";
+}
+
 // True when the two hexadecimal digits after the last "*" equal the XOR of the characters
 // between the first character and that "*".
 bool NmeaChecksumOk(std::string_view sentence);
@@ -16,5 +24,31 @@ bool NmeaChecksumOk(std::string_view sentence);
 // A "[MAP URL ] " link line for a $GPRMC or $GPGGA sentence, "NMEA Invalid Position",
 // "NMEA Fix Not Available", or an empty text for any other sentence.
 std::string NmeaToMapLink(std::string_view sentence);
+
+// Why a GPS sentence gives no position numbers; the texts are part of the record format.
+namespace NoPositionReason {
+inline constexpr std::string_view BadChecksum = "bad-checksum";
+inline constexpr std::string_view NotPositionSentence = "not-a-position-sentence";
+inline constexpr std::string_view InvalidPosition = "invalid-position";  // RMC status not "A"
+inline constexpr std::string_view FixNotAvailable = "fix-not-available"; // GGA fix quality 0
+inline constexpr std::string_view EmptyField = "empty-field";  // no digit, or no hemisphere
+inline constexpr std::string_view OutOfRange = "out-of-range"; // beyond +-90 or +-180 degrees
+} // namespace NoPositionReason
+
+// A GPS sentence read for the records. The position numbers follow the rule of the map
+// link, rounded as the link writes them, and are given only for a good checksum and a real
+// position; otherwise positionReason says why.
+struct NmeaReading {
+    std::string sentenceType; // the name after "$" up to the first ",": "GPRMC"
+    bool checksumOk = false;
+    std::string fixTime; // the time field (hhmmss.sss) as sent, for $GPRMC and $GPGGA
+    std::string fixDate; // the date field (ddmmyy) as sent, $GPRMC only
+    bool hasPosition = false;
+    double latitude = 0;             // decimal degrees, north positive
+    double longitude = 0;            // decimal degrees, east positive
+    std::string_view positionReason; // one of NoPositionReason when there is no position
+};
+
+NmeaReading ReadNmea(std::string_view sentence);
 
 } // namespace modETSI300230

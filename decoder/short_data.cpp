@@ -12,7 +12,9 @@ constexpr int DigitsPerCodeword = 12;
 constexpr int FirstPrintable = 32;
 constexpr int LastPrintable = 126;
 
-int HexValue(char digit) { return digit <= '9' ? digit - '0' : digit - 'A' + 10; }
+int HexValue(char digit) {
+    return digit <= '9' ? digit - '0' : digit - 'A' + 10;
+}
 
 void TakeDigits(std::string_view info, int count, std::string& digits) {
     for (int i = 0; i < count; ++i)
@@ -20,12 +22,16 @@ void TakeDigits(std::string_view info, int count, std::string& digits) {
 }
 
 // Pairs the digits from the second one on into character codes: printable ones go into
-// both texts, any other shows as its two digits in brackets.
-void BuildTexts(std::string_view digits, std::string& message, std::string& display) {
+// both texts, any other shows as its two digits in brackets. `codes`, when given, receives
+// every code.
+void BuildTexts(std::string_view digits, std::string& message, std::string& display,
+                std::string* codes) {
     for (std::size_t k = 1; k + 1 < digits.size(); k += 2) {
         const char high = digits[k];
         const char low = digits[k + 1];
         const int code = HexValue(high) * 16 + HexValue(low);
+        if (codes != nullptr)
+            *codes += static_cast<char>(code);
         if (code >= FirstPrintable && code <= LastPrintable) {
             message += static_cast<char>(code);
             display += static_cast<char>(code);
@@ -50,14 +56,28 @@ void AppendGpsLines(const std::string& message) {
     BlockLog += NmeaToMapLink(message);
 }
 
+// Checks the codeword at the front of `rest` and notes its verdict in the detail.
+bool DataCodewordFailed(std::string_view& rest, std::string& info, BlockDetail* detail) {
+    const CodewordVerdict verdict = CheckCodewordVerdict(rest, info);
+    if (detail != nullptr)
+        detail->codewords.push_back({CodewordCheck::Kind::Data, verdict.complete, verdict.remainder,
+                                     static_cast<int>(verdict.parity), verdict.failed});
+    return verdict.failed;
+}
+
 } // namespace
 
 void ShortDataStep(std::string_view& rest, bool& corrupted, BlockInfo& record) {
+    ShortDataStep(rest, corrupted, record, nullptr);
+}
+
+void ShortDataStep(std::string_view& rest, bool& corrupted, BlockInfo& record,
+                   BlockDetail* detail) {
     BlockLog += CrLf;
     BlockLog += "Processing Short Data Transfer";
 
     std::string info;
-    if (CheckCodeword(rest, info))
+    if (DataCodewordFailed(rest, info, detail))
         corrupted = true;
     std::string_view first = info;
     const std::string_view countText = first.substr(0, 4);
@@ -66,24 +86,28 @@ void ShortDataStep(std::string_view& rest, bool& corrupted, BlockInfo& record) {
     BlockLog += CrLf;
     BlockLog += "Data blocks following first: ";
     BlockLog += std::to_string(following);
+    if (detail != nullptr) {
+        detail->shortData = true;
+        detail->dataFollowing = following;
+    }
 
     std::string digits;
     digits.reserve(DigitsInFirstCodeword + DigitsPerCodeword * 15);
     TakeDigits(first, DigitsInFirstCodeword, digits);
     for (std::int32_t i = 0; i < following; ++i) {
-        if (CheckCodeword(rest, info))
+        if (DataCodewordFailed(rest, info, detail))
             corrupted = true;
         TakeDigits(info, DigitsPerCodeword, digits);
     }
 
     std::string message;
     std::string display;
-    BuildTexts(digits, message, display);
+    BuildTexts(digits, message, display, detail != nullptr ? &detail->messageCodes : nullptr);
     record.Message = message;
     BlockLog += CrLf;
     BlockLog += "[MESSAGE ] ";
     BlockLog += display;
-    if (message.compare(0, 3, "$GP") == 0)
+    if (IsGpsSentence(message))
         AppendGpsLines(message);
 }
 

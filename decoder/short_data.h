@@ -2,6 +2,7 @@
 #pragma once
 
 #include "block_decoder.h"
+#include "block_detail.h"
 
 #include <string_view>
 
@@ -11,5 +12,9 @@ namespace modETSI300230 {
 // 64 x (1 + n) characters of them, whatever they hold, or all that are left), logs them,
 // sets record.Message and sets `corrupted` for every data codeword that fails its check.
 void ShortDataStep(std::string_view& rest, bool& corrupted, BlockInfo& record);
+
+// The same step; when `detail` is given it also receives the data codewords' verdicts, the
+// announced count and every character code of the message.
+void ShortDataStep(std::string_view& rest, bool& corrupted, BlockInfo& record, BlockDetail* detail);
 
 } // namespace modETSI300230

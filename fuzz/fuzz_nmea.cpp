@@ -2,6 +2,7 @@
 // forms.
 #include "modETSI300230.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -35,8 +36,8 @@ std::size_t CoordinateLength(std::string_view text) {
 void CheckLink(std::string_view link) {
     if (link.empty() || link == "NMEA Invalid Position" || link == "NMEA Fix Not Available")
         return;
-    const std::string prefix = "[MAP URL ] " + std::string(modETSI300230::MapViewerBase) +
-                               "/index.html?mlat=";
+    const std::string prefix =
+        "[MAP URL ] " + std::string(modETSI300230::MapViewerBase) + "/index.html?mlat=";
     Require(link.substr(0, prefix.size()) == prefix);
     link.remove_prefix(prefix.size());
     link.remove_prefix(CoordinateLength(link));
@@ -57,5 +58,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string link = modETSI300230::NmeaToMapLink(sentence);
     CheckLink(link);
     Require(link == modETSI300230::NmeaToMapLink(sentence));
+
+    // The position numbers: only with a good checksum and the link, in range, and the link's
+    // own numbers; otherwise a reason.
+    const modETSI300230::NmeaReading reading = modETSI300230::ReadNmea(sentence);
+    Require(reading.checksumOk == ok);
+    Require(reading.hasPosition == reading.positionReason.empty());
+    if (reading.hasPosition) {
+        Require(ok && link.starts_with(modETSI300230::MapLinkLabel));
+        Require(std::fabs(reading.latitude) <= 90 && std::fabs(reading.longitude) <= 180);
+        const std::size_t lat = link.find("mlat=") + 5;
+        const std::size_t lon = link.find("&mlon=") + 6;
+        Require(std::strtod(link.c_str() + lat, nullptr) == reading.latitude);
+        Require(std::strtod(link.c_str() + lon, nullptr) == reading.longitude);
+    } else {
+        Require(reading.latitude == 0 && reading.longitude == 0);
+    }
     return 0;
 }

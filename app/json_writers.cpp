@@ -1,0 +1,114 @@
+// The JSON family of record formats: a run document, JSON Lines and GeoJSON.
+#include "latin1.h"
+#include "record_fields.h"
+#include "record_json.h"
+#include "record_writer.h"
+
+namespace vantrel {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+void WriteJson(std::ostream& out, const Json& json) {
+    out << json.dump();
+}
+
+class JsonWriter : public RecordWriter {
+public:
+    using RecordWriter::RecordWriter;
+
+    void BeginRun() override {
+        out_ << R"({"format":"vantrel-records","version":)" << RecordFormatVersion
+             << R"(,"files":[)";
+    }
+    void BeginFile(std::string_view file) override {
+        out_ << (files_++ == 0 ? "\n" : ",\n") << R"({"file":)";
+        WriteJson(out_, Json(Utf8OrLatin1(file)));
+        out_ << R"(,"records":[)";
+        records_ = 0;
+    }
+    void Write(const DecodedRecord& record) override {
+        out_ << (records_++ == 0 ? "\n" : ",\n");
+        WriteJson(out_, RecordJson(record));
+    }
+    void EndFile(const RecordStats& stats) override {
+        out_ << R"(],"stats":)";
+        WriteJson(out_, StatsJson(stats));
+        out_ << '}';
+    }
+    void EndRun(const RecordStats& total) override {
+        out_ << R"(],"stats":)";
+        WriteJson(out_, StatsJson(total));
+        out_ << "}\n";
+    }
+
+private:
+    std::size_t files_ = 0;
+    std::size_t records_ = 0;
+};
+
+class JsonLinesWriter : public RecordWriter {
+public:
+    using RecordWriter::RecordWriter;
+
+    void Write(const DecodedRecord& record) override {
+        WriteJson(out_, RecordJson(record));
+        out_ << '\n';
+    }
+};
+
+// The flat fields, those with a value, as GeoJSON properties.
+Json Properties(const DecodedRecord& record) {
+    const std::span<const std::string_view> names = FlatFieldNames();
+    const std::vector<FieldValue> values = FlatFieldValues(record);
+    Json properties = Json::object();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        std::visit(
+            [&](const auto& value) {
+                if constexpr (!std::is_same_v<std::decay_t<decltype(value)>, std::monostate>)
+                    properties[std::string(names[i])] = value;
+            },
+            values[i]);
+    }
+    return properties;
+}
+
+class GeoJsonWriter : public RecordWriter {
+public:
+    using RecordWriter::RecordWriter;
+
+    void BeginRun() override { out_ << R"({"type":"FeatureCollection","features":[)"; }
+    void Write(const DecodedRecord& record) override {
+        if (!record.nmea || !record.nmea->hasPosition)
+            return;
+        Json feature;
+        feature["type"] = "Feature";
+        // GeoJSON puts the longitude first.
+        feature["geometry"] = {{"type", "Point"},
+                               {"coordinates", {record.nmea->longitude, record.nmea->latitude}}};
+        feature["properties"] = Properties(record);
+        out_ << (features_++ == 0 ? "\n" : ",\n");
+        WriteJson(out_, feature);
+    }
+    void EndRun(const RecordStats& /*total*/) override { out_ << "\n]}\n"; }
+
+private:
+    std::size_t features_ = 0;
+};
+
+} // namespace
+
+std::unique_ptr<RecordWriter> MakeJsonWriter(std::ostream& out) {
+    return std::make_unique<JsonWriter>(out);
+}
+
+std::unique_ptr<RecordWriter> MakeJsonLinesWriter(std::ostream& out) {
+    return std::make_unique<JsonLinesWriter>(out);
+}
+
+std::unique_ptr<RecordWriter> MakeGeoJsonWriter(std::ostream& out) {
+    return std::make_unique<GeoJsonWriter>(out);
+}
+
+} // namespace vantrel

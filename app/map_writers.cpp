@@ -1,0 +1,185 @@
+// The map formats in XML: GPX 1.1 and KML 2.2. Both list every position as it comes (a
+// waypoint, a placemark) and end with one path per unit, which needs the unit's positions
+// together: those are kept as two numbers each until the end of the run, the only part of
+// these formats that grows with the input (16 bytes a position).
+#include "latin1.h"
+#include "output_text.h"
+#include "record_writer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace vantrel {
+
+namespace {
+
+struct Point {
+    double latitude;
+    double longitude;
+};
+
+// The positions of every unit, the units in the order first seen.
+class UnitTracks {
+public:
+    void Add(const std::string& unit, Point point) {
+        const auto [at, added] = index_.try_emplace(unit, tracks_.size());
+        if (added)
+            tracks_.push_back({unit, {}});
+        tracks_[at->second].points.push_back(point);
+    }
+
+    struct Track {
+        std::string unit;
+        std::vector<Point> points;
+    };
+    const std::vector<Track>& tracks() const { return tracks_; }
+
+private:
+    std::unordered_map<std::string, std::size_t> index_;
+    std::vector<Track> tracks_;
+};
+
+bool AllDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int TwoDigits(std::string_view text, std::size_t at) {
+    return (text[at] - '0') * 10 + (text[at + 1] - '0');
+}
+
+} // namespace
+
+// Years of two digits from 80 on are taken as 19xx, the usual reading of NMEA dates.
+std::optional<std::string> NmeaUtcTime(std::string_view date, std::string_view time) {
+    const std::string_view whole = time.substr(0, time.find('.'));
+    const std::string_view fraction =
+        whole.size() < time.size() ? time.substr(whole.size() + 1) : std::string_view{};
+    if (date.size() != 6 || !AllDigits(date) || whole.size() != 6 || !AllDigits(whole) ||
+        (whole.size() < time.size() && !AllDigits(fraction)))
+        return std::nullopt;
+    const int day = TwoDigits(date, 0);
+    const int month = TwoDigits(date, 2);
+    const int year = TwoDigits(date, 4);
+    const int hour = TwoDigits(whole, 0);
+    const int minute = TwoDigits(whole, 2);
+    const int second = TwoDigits(whole, 4);
+    if (day < 1 || day > 31 || month < 1 || month > 12 || hour > 23 || minute > 59 || second > 60)
+        return std::nullopt;
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d",
+                  year < 80 ? 2000 + year : 1900 + year, month, day, hour, minute, second);
+    std::string iso = text;
+    if (!fraction.empty())
+        iso += '.' + std::string(fraction.substr(0, 3));
+    return iso + 'Z';
+}
+
+namespace {
+
+bool HasPosition(const DecodedRecord& record) {
+    return record.nmea && record.nmea->hasPosition;
+}
+
+// The texts a position is labelled with, as XML text.
+std::string UnitText(const DecodedRecord& record) {
+    return XmlText(Latin1ToUtf8(record.info.FromAddr));
+}
+
+std::string MessageText(const DecodedRecord& record) {
+    return XmlText(Latin1ToUtf8(record.info.Message));
+}
+
+class GpxWriter : public RecordWriter {
+public:
+    using RecordWriter::RecordWriter;
+
+    void BeginRun() override {
+        out_ << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                "<gpx version=\"1.1\" creator=\"vantrel-decode\" "
+                "xmlns=\"http://www.topografix.com/GPX/1/1\">\n";
+    }
+    void Write(const DecodedRecord& record) override {
+        if (!HasPosition(record))
+            return;
+        const Point p{record.nmea->latitude, record.nmea->longitude};
+        tracks_.Add(record.info.FromAddr, p);
+        out_ << "<wpt lat=\"" << NumberText(p.latitude) << "\" lon=\"" << NumberText(p.longitude)
+             << "\">";
+        if (const auto time = NmeaUtcTime(record.nmea->fixDate, record.nmea->fixTime))
+            out_ << "<time>" << *time << "</time>";
+        out_ << "<name>" << UnitText(record) << "</name><desc>" << MessageText(record) << "</desc>";
+        if (!record.source.file.empty())
+            out_ << "<src>" << XmlText(Utf8OrLatin1(record.source.file)) << "</src>";
+        out_ << "</wpt>\n";
+    }
+    void EndRun(const RecordStats& /*total*/) override {
+        for (const UnitTracks::Track& track : tracks_.tracks()) {
+            out_ << "<trk><name>" << XmlText(Latin1ToUtf8(track.unit)) << "</name><trkseg>\n";
+            for (const Point& p : track.points)
+                out_ << "<trkpt lat=\"" << NumberText(p.latitude) << "\" lon=\""
+                     << NumberText(p.longitude) << "\"/>\n";
+            out_ << "</trkseg></trk>\n";
+        }
+        out_ << "</gpx>\n";
+    }
+
+private:
+    UnitTracks tracks_;
+};
+
+// KML writes longitude first, then latitude.
+std::string KmlCoordinates(Point p) {
+    return NumberText(p.longitude) + ',' + NumberText(p.latitude);
+}
+
+class KmlWriter : public RecordWriter {
+public:
+    using RecordWriter::RecordWriter;
+
+    void BeginRun() override {
+        out_ << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Document>"
+                "<name>vantrel-decode</name>\n";
+    }
+    void Write(const DecodedRecord& record) override {
+        if (!HasPosition(record))
+            return;
+        const Point p{record.nmea->latitude, record.nmea->longitude};
+        tracks_.Add(record.info.FromAddr, p);
+        out_ << "<Placemark><name>" << UnitText(record) << "</name><description>"
+             << MessageText(record) << "</description><Point><coordinates>" << KmlCoordinates(p)
+             << "</coordinates></Point></Placemark>\n";
+    }
+    void EndRun(const RecordStats& /*total*/) override {
+        // A path needs two positions at least.
+        for (const UnitTracks::Track& track : tracks_.tracks()) {
+            if (track.points.size() < 2)
+                continue;
+            out_ << "<Placemark><name>" << XmlText(Latin1ToUtf8(track.unit))
+                 << "</name><LineString><coordinates>\n";
+            for (const Point& p : track.points)
+                out_ << KmlCoordinates(p) << '\n';
+            out_ << "</coordinates></LineString></Placemark>\n";
+        }
+        out_ << "</Document></kml>\n";
+    }
+
+private:
+    UnitTracks tracks_;
+};
+
+} // namespace
+
+std::unique_ptr<RecordWriter> MakeGpxWriter(std::ostream& out) {
+    return std::make_unique<GpxWriter>(out);
+}
+
+std::unique_ptr<RecordWriter> MakeKmlWriter(std::ostream& out) {
+    return std::make_unique<KmlWriter>(out);
+}
+
+} // namespace vantrel

@@ -1,0 +1,52 @@
+// Counts that tell whether a receiver or a site is in trouble: per file and for a whole run.
+#pragma once
+
+#include "decoded_record.h"
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace vantrel {
+
+struct UnitCount {
+    std::string address; // the unit's address text, as FromAddr and ToAddr show it
+    std::uint64_t sent = 0;
+    std::uint64_t received = 0;
+
+    bool operator==(const UnitCount&) const = default;
+};
+
+struct RecordStats {
+    std::uint64_t syncPatterns = 0;       // patterns counted: one record each
+    std::uint64_t blocksDecoded = 0;      // records with a block behind them
+    std::uint64_t noPatternLeft = 0;      // records after the last decodable block
+    std::uint64_t corruptedBlocks = 0;    // decoded blocks with a failed codeword
+    std::uint64_t codewordsRead = 0;      // every codeword checked, cut ones included
+    std::uint64_t codewordsFailed = 0;    // of those, the ones that failed
+    std::uint64_t shortDataMessages = 0;  // blocks carrying a short data transfer
+    std::uint64_t nmeaChecksumGood = 0;   // GPS sentences with a good checksum
+    std::uint64_t nmeaChecksumBad = 0;    // GPS sentences with a bad checksum
+    std::uint64_t positions = 0;          // of the good ones, those giving a position
+    std::uint64_t patternsPassedOver = 0; // filled by the caller: patterns the decode skips
+    // Units in the order first seen. Only blocks whose header codewords all passed count:
+    // the address of a failed header is noise, not a unit.
+    std::vector<UnitCount> units;
+
+    void Add(const DecodedRecord& record);
+    void Add(const RecordStats& other);
+
+    // codewordsFailed / codewordsRead, 0 when nothing was read.
+    double codewordErrorRate() const;
+
+private:
+    UnitCount& Unit(const std::string& address);
+    std::unordered_map<std::string, std::size_t> unitIndex_;
+};
+
+// The counts as lines of text for standard error, each ending in "\n"; `title` heads them
+// (a file name, or "total").
+std::string StatsText(const RecordStats& stats, std::string_view title);
+
+} // namespace vantrel

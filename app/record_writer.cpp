@@ -1,0 +1,39 @@
+#include "record_writer.h"
+
+namespace vantrel {
+
+std::optional<RecordFormat> RecordFormatByName(std::string_view name) {
+    if (name == "json")
+        return RecordFormat::Json;
+    if (name == "jsonl")
+        return RecordFormat::JsonLines;
+    if (name == "csv")
+        return RecordFormat::Csv;
+    if (name == "gpx")
+        return RecordFormat::Gpx;
+    if (name == "kml")
+        return RecordFormat::Kml;
+    if (name == "geojson")
+        return RecordFormat::GeoJson;
+    return std::nullopt;
+}
+
+std::unique_ptr<RecordWriter> MakeRecordWriter(RecordFormat format, std::ostream& out) {
+    switch (format) {
+    case RecordFormat::Json:
+        return MakeJsonWriter(out);
+    case RecordFormat::JsonLines:
+        return MakeJsonLinesWriter(out);
+    case RecordFormat::Csv:
+        return MakeCsvWriter(out);
+    case RecordFormat::Gpx:
+        return MakeGpxWriter(out);
+    case RecordFormat::Kml:
+        return MakeKmlWriter(out);
+    case RecordFormat::GeoJson:
+        return MakeGeoJsonWriter(out);
+    }
+    return MakeJsonLinesWriter(out);
+}
+
+} // namespace vantrel

@@ -1,0 +1,136 @@
+// Statistics of a stream built with known damage: every count follows from how it was made.
+#include "encoder.h"
+#include "record_stats.h"
+
+#include <gtest/gtest.h>
+
+namespace vantrel {
+// Found by the test framework for its messages.
+void PrintTo(const UnitCount& u, std::ostream* out) {
+    *out << u.address << " " << u.sent << "/" << u.received;
+}
+} // namespace vantrel
+
+namespace {
+
+using encoder::Header;
+using encoder::Sync;
+namespace mod = modETSI300230;
+
+const std::string GoodRmc = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A";
+const std::string BadRmc = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*00";
+const std::string Text = "HELLO WORLD TEXT";
+
+std::size_t DataWords(const std::string& text) {
+    return encoder::ShortDataCodewords(text).size();
+}
+
+struct Damaged {
+    std::string bits;
+    std::uint64_t codewordsRead = 0;
+};
+
+// A good call; the same call with its header broken; a good and a bad GPS sentence; a
+// text with a broken data codeword; an extended call; a message announcing two more data
+// codewords than it has, which swallows the call after it (counted, never decoded) and is
+// cut by the end.
+Damaged MakeDamaged() {
+    Damaged d;
+    const Header call{encoder::NormalCall, 10, 1, 0x234, 0x567};
+    d.bits += encoder::CallBlock(call) + "0101";
+    d.bits += encoder::Block(Sync::NoFec, {encoder::Corrupt(encoder::HeaderCodeword(call), 5)});
+    d.bits += encoder::ShortDataBlock({encoder::ShortData, 10, 1, 0x235, 0x567}, GoodRmc);
+    d.bits += encoder::ShortDataBlock({encoder::ShortData, 10, 1, 0x236, 0x567}, BadRmc);
+    std::vector<std::string> words{
+        encoder::HeaderCodeword({encoder::ShortData, 10, 1, 0x237, 0x567})};
+    for (const std::string& w : encoder::ShortDataCodewords(Text))
+        words.push_back(w);
+    words[2] = encoder::Corrupt(words[2], 17);
+    d.bits += encoder::Block(Sync::NoFec, words);
+    d.bits +=
+        encoder::ExtendedBlock({encoder::ExternalAddressing, 10, 1, 0x238, encoder::AllCallTo},
+                               {encoder::NormalCall, 12, 2, 0xFFF, 0x789});
+    const std::vector<std::string> threeWords = encoder::ShortDataCodewords(std::string(17, 'Z'));
+    EXPECT_EQ(threeWords.size(), 3U);
+    d.bits += encoder::Block(
+        Sync::NoFec,
+        {encoder::HeaderCodeword({encoder::ShortData, 10, 1, 0x239, 0x567}), threeWords[0]});
+    d.bits += encoder::CallBlock({encoder::NormalCall, 10, 1, 0x23A, 0x567});
+    d.codewordsRead = 1 + 1 + (1 + DataWords(GoodRmc)) + (1 + DataWords(BadRmc)) +
+                      (1 + DataWords(Text)) + 2 + (1 + 3);
+    return d;
+}
+
+vantrel::RecordStats StatsOf(const std::string& bits) {
+    std::vector<mod::BlockInfo> blocks;
+    std::vector<mod::BlockDetail> details;
+    std::int32_t count = 0;
+    mod::DecodeStream(bits, blocks, count, details);
+    vantrel::RecordStats stats;
+    for (std::size_t i = 0; i < details.size(); ++i)
+        stats.Add(vantrel::MakeRecord(static_cast<std::int64_t>(i + 1), blocks[i], details[i]));
+    return stats;
+}
+
+const std::vector<vantrel::UnitCount> ExpectedUnits = {
+    {"1234", 1, 0}, {"1567", 0, 5}, {"1235", 1, 0}, {"1236", 1, 0},
+    {"1237", 1, 0}, {"1238", 1, 0}, {"2789", 0, 1}, {"1239", 1, 0},
+};
+
+TEST(RecordStats, CountsTheKnownDamage) {
+    const Damaged d = MakeDamaged();
+    const vantrel::RecordStats s = StatsOf(d.bits);
+    EXPECT_EQ(s.syncPatterns, 8U);
+    EXPECT_EQ(s.blocksDecoded, 7U);
+    EXPECT_EQ(s.noPatternLeft, 1U);
+    EXPECT_EQ(s.corruptedBlocks, 3U);
+    EXPECT_EQ(s.codewordsRead, d.codewordsRead);
+    // The broken header, the broken text codeword, the swallowed pattern, the cut codeword.
+    EXPECT_EQ(s.codewordsFailed, 4U);
+    EXPECT_DOUBLE_EQ(s.codewordErrorRate(), 4.0 / static_cast<double>(d.codewordsRead));
+    EXPECT_EQ(s.shortDataMessages, 4U);
+    EXPECT_EQ(s.nmeaChecksumGood, 1U);
+    EXPECT_EQ(s.nmeaChecksumBad, 1U);
+    EXPECT_EQ(s.positions, 1U);
+    EXPECT_EQ(s.patternsPassedOver, 0U);
+    // The broken header's addresses are not a unit; the rest in the order first seen.
+    EXPECT_EQ(s.units, ExpectedUnits);
+}
+
+TEST(RecordStats, TotalsAddFilesAndMergeUnits) {
+    vantrel::RecordStats first = StatsOf(MakeDamaged().bits);
+    first.patternsPassedOver = 2;
+    vantrel::RecordStats second = StatsOf(encoder::CallBlock({10, 10, 1, 0x999, 0x234}));
+    second.patternsPassedOver = 1;
+    vantrel::RecordStats total;
+    total.Add(first);
+    total.Add(second);
+    EXPECT_EQ(total.syncPatterns, first.syncPatterns + 1);
+    EXPECT_EQ(total.codewordsRead, first.codewordsRead + 1);
+    EXPECT_EQ(total.patternsPassedOver, 3U);
+    std::vector<vantrel::UnitCount> units = ExpectedUnits;
+    units[0].received = 1; // "1234" also received the second file's call
+    units.push_back({"1999", 1, 0});
+    EXPECT_EQ(total.units, units);
+}
+
+TEST(RecordStats, NothingReadHasNoErrorRate) {
+    const vantrel::RecordStats s = StatsOf("0101");
+    EXPECT_EQ(s.syncPatterns, 0U);
+    EXPECT_EQ(s.codewordErrorRate(), 0.0);
+}
+
+TEST(StatsText, ShowsEveryCountAndTheRate) {
+    vantrel::RecordStats s = StatsOf(MakeDamaged().bits);
+    s.patternsPassedOver = 2;
+    const std::string text = StatsText(s, "rx\xE9.txt");
+    EXPECT_NE(text.find("Statistics: rx\xC3\xA9.txt\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  corrupted blocks            3\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  patterns passed over        2\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  codewords failed            4\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  units (sent / received)     8\n    1234      1 / 0\n"),
+              std::string::npos)
+        << text;
+}
+
+} // namespace

@@ -1,0 +1,133 @@
+#include "nmea.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+using namespace modETSI300230;
+
+namespace {
+
+// "$" + body + "*" + the two hexadecimal digits of the XOR of the body's characters.
+std::string Sentence(const std::string& body) {
+    unsigned sum = 0;
+    for (const char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02X", sum);
+    return "$" + body + "*" + digits;
+}
+
+// The coordinate after `key` in the sentence's map link, as a number.
+std::optional<double> LinkCoordinate(const std::string& link, const std::string& key) {
+    const std::size_t at = link.find(key);
+    if (at == std::string::npos)
+        return std::nullopt;
+    return std::strtod(link.c_str() + at + key.size(), nullptr);
+}
+
+struct PositionCase {
+    const char* name;
+    std::string sentence;
+    std::string_view reason; // empty: a position is expected
+    std::string type;
+    std::string fixTime;
+};
+
+class NmeaPositionTable : public testing::TestWithParam<PositionCase> {};
+
+TEST_P(NmeaPositionTable, PositionOnlyForARealOneAndAlwaysTheLinksNumbers) {
+    const PositionCase& c = GetParam();
+    const NmeaReading r = ReadNmea(c.sentence);
+    EXPECT_EQ(r.sentenceType, c.type);
+    EXPECT_EQ(r.fixTime, c.fixTime);
+    EXPECT_EQ(r.checksumOk, c.reason != NoPositionReason::BadChecksum);
+    EXPECT_EQ(r.positionReason, c.reason);
+    EXPECT_EQ(r.hasPosition, c.reason.empty());
+    if (!r.hasPosition) {
+        EXPECT_EQ(r.latitude, 0.0);
+        EXPECT_EQ(r.longitude, 0.0);
+        return;
+    }
+    const std::string link = NmeaToMapLink(c.sentence);
+    const std::optional<double> lat = LinkCoordinate(link, "mlat=");
+    const std::optional<double> lon = LinkCoordinate(link, "mlon=");
+    ASSERT_TRUE(lat && lon) << link;
+    EXPECT_EQ(r.latitude, *lat) << link;
+    EXPECT_EQ(r.longitude, *lon) << link;
+    EXPECT_LE(std::abs(r.latitude), 90.0);
+    EXPECT_LE(std::abs(r.longitude), 180.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sentences, NmeaPositionTable,
+    testing::Values(
+        PositionCase{"Rmc",
+                     Sentence("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,,"),
+                     {},
+                     "GPRMC",
+                     "123519"},
+        PositionCase{"GgaSouthWest",
+                     Sentence("GPGGA,235959.50,4807.038,S,01131.000,W,1,08,0.9,545.4,M,,M,,"),
+                     {},
+                     "GPGGA",
+                     "235959.50"},
+        PositionCase{
+            "RmcEmptyTime", Sentence("GPRMC,,A,4807.038,N,01131.000,E,,,,,"), {}, "GPRMC", ""},
+        PositionCase{
+            "PolesAndDateLine", Sentence("GPRMC,1,A,9000.000,S,18000.000,W"), {}, "GPRMC", "1"},
+        PositionCase{
+            "ZeroZeroWrittenOut", Sentence("GPRMC,1,A,0000.000,N,00000.000,E"), {}, "GPRMC", "1"},
+        PositionCase{"ShortLatitudeFieldStillHasDigits",
+                     Sentence("GPGGA,1,7,N,01131.000,E,1"),
+                     {},
+                     "GPGGA",
+                     "1"},
+        PositionCase{"BadChecksum", "$GPRMC,123519,A,4807.038,N,01131.000,E*00",
+                     NoPositionReason::BadChecksum, "GPRMC", "123519"},
+        PositionCase{"OtherSentence", Sentence("GPGSV,2,1,08,01,40,083,46"),
+                     NoPositionReason::NotPositionSentence, "GPGSV", ""},
+        PositionCase{"RmcStatusV", Sentence("GPRMC,123519,V,4807.038,N,01131.000,E"),
+                     NoPositionReason::InvalidPosition, "GPRMC", "123519"},
+        PositionCase{"GgaFixZero", Sentence("GPGGA,123519,4807.038,N,01131.000,E,0,08"),
+                     NoPositionReason::FixNotAvailable, "GPGGA", "123519"},
+        PositionCase{"EmptyLatitude", Sentence("GPGGA,123519,,N,01131.000,E,1"),
+                     NoPositionReason::EmptyField, "GPGGA", "123519"},
+        PositionCase{"EmptyLongitude", Sentence("GPRMC,123519,A,4807.038,N,,E"),
+                     NoPositionReason::EmptyField, "GPRMC", "123519"},
+        PositionCase{"AllFieldsEmpty", Sentence("GPRMC,,A,,,,,,,,,"), NoPositionReason::EmptyField,
+                     "GPRMC", ""},
+        PositionCase{"BlankHemisphere", Sentence("GPGGA,123519,4807.038, ,01131.000,E,1"),
+                     NoPositionReason::EmptyField, "GPGGA", "123519"},
+        PositionCase{"LatitudeBeyond90", Sentence("GPRMC,1,A,9100.000,N,01131.000,E"),
+                     NoPositionReason::OutOfRange, "GPRMC", "1"},
+        PositionCase{"LatitudeJustBeyond90", Sentence("GPRMC,1,A,9000.001,N,01131.000,E"),
+                     NoPositionReason::OutOfRange, "GPRMC", "1"},
+        PositionCase{"LongitudeBeyond180", Sentence("GPGGA,1,4807.038,N,18100.000,E,1"),
+                     NoPositionReason::OutOfRange, "GPGGA", "1"},
+        // Minutes of a huge value: the link clamps to the largest single-precision number.
+        PositionCase{"HugeMinutes", Sentence("GPRMC,1,A,48999E99,N,01131.000,E"),
+                     NoPositionReason::OutOfRange, "GPRMC", "1"},
+        // Cut after the latitude: the link reads a longitude of -480.
+        PositionCase{"TruncatedSentence", Sentence("GPGGA,123519,4807.038"),
+                     NoPositionReason::OutOfRange, "GPGGA", "123519"}),
+    [](const testing::TestParamInfo<PositionCase>& info) { return info.param.name; });
+
+TEST(NmeaReading, TruncatedSentenceLinkStaysAsItWas) {
+    // The record refuses the position; the link keeps the number the log has always shown.
+    const std::string truncated = Sentence("GPGGA,123519,4807.038");
+    ASSERT_TRUE(NmeaChecksumOk(truncated));
+    EXPECT_NE(NmeaToMapLink(truncated).find("mlon=-480.1173"), std::string::npos);
+}
+
+TEST(NmeaReading, RmcDateIsKept) {
+    const NmeaReading r =
+        ReadNmea(Sentence("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W"));
+    EXPECT_EQ(r.fixDate, "230394");
+    EXPECT_EQ(ReadNmea(Sentence("GPGGA,123519,4807.038,N,01131.000,E,1")).fixDate, "");
+}
+
+} // namespace

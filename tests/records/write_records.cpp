@@ -1,0 +1,171 @@
+// Drives the record writers for the format checks: decodes bit files, or writes a set of
+// made-up records full of characters that could break a format, in one record format.
+// Usage: write-records FORMAT OUTPUT (--crafted | --generated | INPUT...)
+#include "bit_file.h"
+#include "encoder.h"
+#include "file_error.h"
+#include "record_writer.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace vantrel;
+namespace mod = modETSI300230;
+
+void WriteBits(RecordWriter& writer, RecordStats& total, const std::string& path,
+               const std::string& bits) {
+    std::vector<mod::BlockInfo> blocks;
+    std::vector<mod::BlockDetail> details;
+    std::int32_t count = 0;
+    mod::DecodeStream(bits, blocks, count, details);
+    writer.BeginFile(path);
+    RecordStats stats;
+    for (std::size_t i = 0; i < details.size(); ++i) {
+        RecordSource source;
+        source.file = path;
+        const DecodedRecord record = MakeRecord(static_cast<std::int64_t>(i + 1),
+                                                std::move(blocks[i]), std::move(details[i]),
+                                                std::move(source));
+        stats.Add(record);
+        writer.Write(record);
+    }
+    writer.EndFile(stats);
+    total.Add(stats);
+}
+
+void WriteFile(RecordWriter& writer, RecordStats& total, const std::string& path) {
+    WriteBits(writer, total, path, RemoveLineFeeds(ReadBitFile(path)));
+}
+
+// "$" + body + "*" + the checksum's two hexadecimal digits.
+std::string Sentence(const std::string& body) {
+    unsigned sum = 0;
+    for (const char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    const char* digits = "0123456789ABCDEF";
+    return "$" + body + "*" + digits[sum >> 4] + digits[sum & 15];
+}
+
+// "ddmm.mmmm" or "dddmm.mmmm" of an angle, with its hemisphere letter.
+std::string Angle(double degrees, int degreeDigits, char positive, char negative) {
+    const double a = degrees < 0 ? -degrees : degrees;
+    const int whole = static_cast<int>(a);
+    char text[32];
+    std::snprintf(text, sizeof text, "%0*d%07.4f,%c", degreeDigits, whole, (a - whole) * 60.0,
+                  degrees < 0 ? negative : positive);
+    return text;
+}
+
+// Three units sending positions in turn, RMC and GGA, all over the globe, through the encoder
+// and the real decoder.
+std::string GeneratedFixes() {
+    std::string bits = "0101";
+    for (int fix = 0; fix < 12; ++fix) {
+        const int unit = fix % 3;
+        const double lat = -80.0 + 13.7 * fix + 0.123456 * unit;
+        const double lon = -170.0 + 29.3 * fix - 0.654321 * unit;
+        const std::string where = Angle(lat, 2, 'N', 'S') + "," + Angle(lon, 3, 'E', 'W');
+        const std::string sentence =
+            fix % 2 == 0 ? Sentence("GPRMC,1200" + std::to_string(10 + fix) + ",A," + where +
+                                    ",0.0,0.0,071226,,")
+                         : Sentence("GPGGA,1200" + std::to_string(10 + fix) + "," + where +
+                                    ",1,08,1.0,10.0,M,0.0,M,,");
+        const encoder::Header header{encoder::ShortData, 10, 4,
+                                     static_cast<std::uint32_t>(0x11 + unit), 0x1};
+        bits += encoder::ShortDataBlock(header, sentence,
+                                        fix % 4 == 3 ? encoder::Sync::Fec : encoder::Sync::NoFec);
+        bits += "0011";
+    }
+    return bits;
+}
+
+// Texts with every character a format gives meaning to, Latin-1 bytes and control codes.
+const std::string Awkward = "a\"b,c<d>e&f'g\r\nh\ti\x01j\x7Fk\xE9l\xFFm;n=o";
+
+DecodedRecord CraftedRecord(int number, double lat, double lon) {
+    mod::BlockInfo info;
+    info.Func1 = "Func " + Awkward;
+    info.Func2 = info.Func1;
+    info.FromCountry = "Espa\xF1" "a";
+    info.ToCountry = info.FromCountry;
+    info.FromAddr = "1" + Awkward; // the unit name of the map formats
+    info.ToAddr = "1567";
+    info.Message = "$GPRMC msg " + Awkward;
+    info.Log = mod::SharedText("log " + Awkward);
+    mod::BlockDetail detail;
+    detail.syncPosition = 100;
+    detail.shortData = true;
+    detail.headers.push_back({1, 25, 10, 1, 0x234, 0x567, "Call", "Short data", "Italy"});
+    detail.codewords.push_back({});
+    RecordSource source;
+    source.file = "dir/f\xE9" "\",<&>.txt";
+    source.line = 3;
+    source.column = 7;
+    source.finalAt = "2026-12-07T13:00:00Z";
+    source.heard = HeardInfo{12.345, -20.5, 11.25};
+    DecodedRecord r = MakeRecord(number, std::move(info), std::move(detail), std::move(source));
+    // The reading is made up too: the message is no real sentence.
+    mod::NmeaReading nmea;
+    nmea.sentenceType = "GP\xE9";
+    nmea.checksumOk = true;
+    nmea.fixTime = "12\x01" "34";
+    nmea.hasPosition = true;
+    nmea.latitude = lat;
+    nmea.longitude = lon;
+    r.nmea = nmea;
+    r.mapLink = "https://example.org/?a=1&b=\"2\"";
+    return r;
+}
+
+void WriteCrafted(RecordWriter& writer, RecordStats& total) {
+    writer.BeginFile("crafted \xE9<&>\".txt");
+    RecordStats stats;
+    const DecodedRecord records[] = {CraftedRecord(1, 45.123456, -7.654321),
+                                     CraftedRecord(2, -89.999999, 179.999999)};
+    for (const DecodedRecord& r : records) {
+        stats.Add(r);
+        writer.Write(r);
+    }
+    writer.EndFile(stats);
+    total.Add(stats);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4) {
+        std::cerr << "usage: write-records FORMAT OUTPUT (--crafted | INPUT...)\n";
+        return 2;
+    }
+    const std::optional<RecordFormat> format = RecordFormatByName(argv[1]);
+    if (!format) {
+        std::cerr << "unknown format " << argv[1] << '\n';
+        return 2;
+    }
+    std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
+    const std::unique_ptr<RecordWriter> writer = MakeRecordWriter(*format, out);
+    RecordStats total;
+    writer->BeginRun();
+    try {
+        for (int i = 3; i < argc; ++i) {
+            if (std::string(argv[i]) == "--crafted")
+                WriteCrafted(*writer, total);
+            else if (std::string(argv[i]) == "--generated")
+                WriteBits(*writer, total, "generated fixes", GeneratedFixes());
+            else
+                WriteFile(*writer, total, argv[i]);
+        }
+    } catch (const FileError& error) {
+        std::cerr << error.what() << '\n';
+        return 1;
+    }
+    writer->EndRun(total);
+    std::cerr << StatsText(total, "total");
+    out.close();
+    return out ? 0 : 1;
+}
