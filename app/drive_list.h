@@ -14,6 +14,10 @@ QStringList MountedVolumeRoots();
 // none does. Both are compared as absolute, cleaned paths.
 QString DriveOf(const QString& path, const QStringList& roots);
 
+// True when `path` is the drive root `root` or lies below it ("/work" does not hold
+// "/workshop"). Both are taken as they are: absolute, cleaned paths.
+bool IsOnDrive(const QString& root, const QString& path);
+
 // Lists drives by their root folders. Its change is the combo box's currentIndexChanged, so
 // a drive chosen by the user and one set from a path are announced alike.
 class DriveList : public QComboBox {
@@ -28,6 +32,14 @@ public:
 
     // The root folder of the selected drive, empty when nothing is listed.
     QString drive() const;
+
+    // Lists `roots` instead, as drives are mounted and unmounted. The selected drive stays
+    // selected while it is listed; when it goes, the drive that held its root is selected (or
+    // the first), announced as any change of drive.
+    void setRoots(const QStringList& roots);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 } // namespace vantrel
