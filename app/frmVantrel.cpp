@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QScopeGuard>
 #include <QTextBlock>
+#include <QToolTip>
 
 #include <cerrno>
 #include <cstring>
@@ -135,6 +136,7 @@ frmVantrel::frmVantrel(const QStringList& driveRoots, QWidget* parent) : QWidget
     txtInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtInfo->setTabChangesFocus(true);
     txtInfo->setContextMenuPolicy(Qt::CustomContextMenu);
+    txtInfo->viewport()->setMouseTracking(true);
     txtInfo->viewport()->installEventFilter(this);
 
     // The lists stand in the working folder until the load moves them.
@@ -357,13 +359,37 @@ QMenu* frmVantrel::CreateReportMenu(const QPoint& at) {
 }
 
 bool frmVantrel::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == txtInfo->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    if (watched != txtInfo->viewport())
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonRelease: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton && mouse->modifiers() == Qt::ControlModifier &&
             !txtInfo->textCursor().hasSelection()) {
             if (const std::optional<QUrl> link = MapLinkAt(mouse->position().toPoint()))
                 OpenUrl(*link);
         }
+        break;
+    }
+    case QEvent::MouseMove: {
+        // The hand shows where Ctrl+click would open a map.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const bool onLink = mouse->modifiers() == Qt::ControlModifier &&
+                            MapLinkAt(mouse->position().toPoint()).has_value();
+        txtInfo->viewport()->setCursor(onLink ? Qt::PointingHandCursor : Qt::IBeamCursor);
+        break;
+    }
+    case QEvent::ToolTip: {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        if (MapLinkAt(help->pos()))
+            QToolTip::showText(help->globalPos(), tr("Ctrl+click opens the map in the browser"),
+                               txtInfo->viewport());
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    default:
+        break;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -49,7 +49,7 @@ QString StatusLabel::shownText() const {
     return shown_;
 }
 
-void StatusLabel::paintEvent(QPaintEvent*) {
+void StatusLabel::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     QTextLayout layout(shown_, font());
     LayOut(layout, contentsRect().width());

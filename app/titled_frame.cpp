@@ -19,7 +19,7 @@ QRect TitledFrame::border() const {
     return rect().adjusted(0, top, -1, -1);
 }
 
-void TitledFrame::paintEvent(QPaintEvent*) {
+void TitledFrame::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     const QFontMetrics metrics = fontMetrics();
     const QRect frame = border();

@@ -12,7 +12,7 @@ class TitledFrame : public QGroupBox {
     Q_OBJECT
 
 public:
-    TitledFrame(const QString& title, QWidget* parent = nullptr);
+    explicit TitledFrame(const QString& title, QWidget* parent = nullptr);
 
     // The frame's border within the widget, without the gap the title leaves in its top edge.
     QRect border() const;
