@@ -325,14 +325,21 @@ void frmVantrel::OpenFile(const QString& path) {
     const QString folder = file.absolutePath();
     Drive1->setDrive(folder);
     Dir1->setPath(folder);
-    if (File1->selectFile(file.fileName())) {
+    // A folder that cannot be listed leaves the lists where they were, and a file of the same
+    // name there is another file.
+    const bool listed = QDir(File1->path()) == QDir(folder);
+    if (listed && File1->selectFile(file.fileName())) {
         File1->scrollToItem(File1->currentItem());
         File1_DblClick();
         return;
     }
-    const QString why =
-        file.exists() ? tr("Only files whose names match %1 can be decoded.").arg(File1->pattern())
-                      : QString::fromLocal8Bit(std::strerror(ENOENT));
+    QString why;
+    if (!file.exists())
+        why = QString::fromLocal8Bit(std::strerror(ENOENT));
+    else if (!listed)
+        why = tr("Its folder cannot be listed.");
+    else
+        why = tr("Only files whose names match %1 can be decoded.").arg(File1->pattern());
     lblStatus->setText(tr("Could not read %1.").arg(file.fileName()));
     ShowFileError(tr("Cannot read the file %1\n\n%2")
                       .arg(QDir::toNativeSeparators(file.absoluteFilePath()), why));

@@ -51,16 +51,6 @@ private slots:
         folder_.reset();
     }
 
-    void aFailedReadSaysSoNamingTheFile() {
-        DoubleClickFile(*window_, QStringLiteral("one.txt"));
-        const QString oneReport = window_->txtInfo->toPlainText();
-        QVERIFY(QFile::remove(PathOf(QStringLiteral("two.txt"))));
-        DoubleClickFile(*window_, QStringLiteral("two.txt"));
-        QCOMPARE(errors_.size(), 1);
-        QCOMPARE(Status(), QStringLiteral("Could not read two.txt."));
-        QCOMPARE(window_->txtInfo->toPlainText(), oneReport);
-    }
-
     void aFileWrittenIntoTheFolderAppears() {
         window_->File1->selectFile(QStringLiteral("two.txt"));
         WriteFile(PathOf(QStringLiteral("new.txt")), OneCall);
@@ -95,20 +85,11 @@ private slots:
         QVERIFY(errors_.isEmpty());
     }
 
-    void aFileThatCannotBeOpenedIsReported_data() {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("missing") << "missing.txt";
-        QTest::newRow("not offered") << "log.bin";
-    }
-
-    void aFileThatCannotBeOpenedIsReported() {
-        QFETCH(QString, name);
-        WriteFile(PathOf(QStringLiteral("log.bin")), OneCall);
-        window_->OpenFile(PathOf(name));
+    void aMissingFileGivenToOpenIsReported() {
+        window_->OpenFile(PathOf(QStringLiteral("missing.txt")));
         QCOMPARE(errors_.size(), 1);
-        QVERIFY2(errors_.first().contains(PathOf(name)), qPrintable(errors_.first()));
-        QCOMPARE(Status(), QStringLiteral("Could not read %1.").arg(name));
-        QVERIFY(window_->txtInfo->toPlainText().isEmpty());
+        QVERIFY2(errors_.first().contains(PathOf("missing.txt")), qPrintable(errors_.first()));
+        QCOMPARE(Status(), QStringLiteral("Could not read missing.txt."));
     }
 
     void theCommandLine_data() {
@@ -121,12 +102,8 @@ private slots:
         QTest::newRow("a file named like an option")
             << QStringList{"--", "-V"} << int(Action::OpenWindow) << "-V";
         QTest::newRow("--help") << QStringList{"--help"} << int(Action::PrintHelp) << "";
-        QTest::newRow("-h after a file")
-            << QStringList{"a.txt", "-h"} << int(Action::PrintHelp) << "";
-        QTest::newRow("--version") << QStringList{"--version"} << int(Action::PrintVersion) << "";
         QTest::newRow("-V") << QStringList{"-V"} << int(Action::PrintVersion) << "";
         QTest::newRow("two files") << QStringList{"a.txt", "b.txt"} << int(Action::Fail) << "";
-        QTest::newRow("unknown option") << QStringList{"--bogus"} << int(Action::Fail) << "";
     }
 
     void theCommandLine() {
