@@ -21,8 +21,12 @@ FileList::FileList(const QString& folder, QWidget* parent) : QListWidget(parent)
     refreshSoon_.setSingleShot(true);
     refreshSoon_.setInterval(RefreshDelayMs);
     connect(&refreshSoon_, &QTimer::timeout, this, &FileList::refresh);
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, &refreshSoon_,
-            qOverload<>(&QTimer::start));
+    // Not restarted by further changes, so that a folder that keeps changing is still shown
+    // fresh every RefreshDelayMs.
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (!refreshSoon_.isActive())
+            refreshSoon_.start();
+    });
     fill();
     watch();
 }

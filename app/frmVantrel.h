@@ -59,7 +59,8 @@ public:
 
     // Does what a double-click on `path` in the file list would: moves the three lists to the
     // file's folder, selects the file and decodes it. A file the list does not offer (missing,
-    // or not matching its pattern) is reported instead.
+    // not matching its pattern, or in a folder that cannot be listed) is reported instead, in
+    // the status label and as a file error.
     void OpenFile(const QString& path);
 
     // The report box's context menu for the point `at` of its viewport: the box's own entries
