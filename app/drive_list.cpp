@@ -1,6 +1,7 @@
 #include "drive_list.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 #include <QSignalBlocker>
@@ -42,6 +43,21 @@ QStringList MountedVolumeRoots() {
     roots.removeDuplicates();
     roots.sort(PathCase);
     return roots;
+}
+
+QStringList MountedVolumes::roots() {
+    // Where the system shows no mount table as a file, the table reads as empty and the
+    // volumes are listed every time.
+    QByteArray table;
+    QFile mountTable(QStringLiteral("/proc/self/mountinfo"));
+    if (mountTable.open(QIODevice::ReadOnly))
+        table = mountTable.readAll();
+    if (!listed_ || table.isEmpty() || table != table_) {
+        roots_ = MountedVolumeRoots();
+        table_ = table;
+        listed_ = true;
+    }
+    return roots_;
 }
 
 QString DriveOf(const QString& path, const QStringList& roots) {

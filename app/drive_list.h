@@ -1,6 +1,7 @@
 // The drive list: the mounted volumes of the system, one of them selected.
 #pragma once
 
+#include <QByteArray>
 #include <QComboBox>
 #include <QString>
 #include <QStringList>
@@ -9,6 +10,19 @@ namespace vantrel {
 
 // The root folders of the mounted volumes that can be listed, sorted, each once.
 QStringList MountedVolumeRoots();
+
+// The mounted volume roots for a window that asks again and again: the volumes are listed
+// anew only when the system's mount table has changed since the last call. Listing them looks
+// at every volume, network ones included, which is too slow to repeat every few seconds.
+class MountedVolumes {
+public:
+    QStringList roots();
+
+private:
+    QByteArray table_;
+    QStringList roots_;
+    bool listed_ = false;
+};
 
 // The drive that holds `path`: the longest of `roots` that contains it, or an empty text when
 // none does. Both are compared as absolute, cleaned paths.

@@ -74,8 +74,9 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    vantrel::MountedVolumes volumes;
     frmVantrel window;
-    window.ListDrives = vantrel::MountedVolumeRoots;
+    window.ListDrives = [&volumes] { return volumes.roots(); };
     QApplication::setWindowIcon(window.windowIcon());
     window.show();
     if (!line.file.isEmpty())
