@@ -6,7 +6,6 @@
 #include "report.h"
 #include "report_file.h"
 
-#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -208,12 +207,12 @@ frmVantrel::frmVantrel(const QStringList& driveRoots, QWidget* parent) : QWidget
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(txtInfo->viewport()->mapToGlobal(at));
     });
-    drivePoll_.setInterval(DrivePollMs);
-    connect(&drivePoll_, &QTimer::timeout, this, &frmVantrel::PollDrives);
-    drivePoll_.start();
     connect(Option1, &QRadioButton::clicked, this, &frmVantrel::Option1_Click);
     connect(Option2, &QRadioButton::clicked, this, &frmVantrel::Option2_Click);
     connect(cmdSave, &QPushButton::clicked, this, &frmVantrel::cmdSave_Click);
+    drivePoll_.setInterval(DrivePollMs);
+    connect(&drivePoll_, &QTimer::timeout, this, &frmVantrel::PollDrives);
+    drivePoll_.start();
 
     Form_Load();
 }
