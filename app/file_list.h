@@ -1,13 +1,18 @@
 // The file list: the files of one folder whose names match a pattern.
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QListWidget>
 #include <QString>
+#include <QTimer>
 
 namespace vantrel {
 
-// A double-click on a name is the list's itemDoubleClicked. Names match the pattern without
-// regard to letter case, so recordings written as "LOG1.TXT" are offered as well.
+// A double-click on a name is the list's itemDoubleClicked; Return or Enter on the focused name
+// selects it and announces returnPressed, which the window takes as the same request. Names
+// match the pattern without regard to letter case, so recordings written as "LOG1.TXT" are
+// offered as well. The list follows its folder on disk: a file written, copied in, renamed or
+// removed shows within a fraction of a second, the selection staying on its name.
 class FileList : public QListWidget {
     Q_OBJECT
 
@@ -23,14 +28,33 @@ public:
     // One or more wildcard patterns, separated by ";".
     void setPattern(const QString& pattern);
 
+    // Lists the folder again, keeping the selected name selected while it is there.
+    void refresh();
+
+    // Selects `name` if the list shows it; true when it does.
+    bool selectFile(const QString& name);
+
     // The selected file name, empty when none is selected.
     QString fileName() const;
 
+signals:
+    void returnPressed();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
 private:
     void fill();
+    void watch();
 
     QString path_;
     QString pattern_ = QStringLiteral("*");
+    QFileSystemWatcher watcher_;
+    // Gathers the burst of changes one copy or save makes into one refresh.
+    QTimer refreshSoon_;
 };
 
 } // namespace vantrel

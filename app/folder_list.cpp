@@ -1,5 +1,8 @@
 #include "folder_list.h"
 
+#include "drive_list.h"
+#include "focus_mark.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -21,6 +24,7 @@ QTreeWidgetItem* NewEntry(const QString& text, const QString& path, const QIcon&
     auto* item = new QTreeWidgetItem(QStringList{text});
     item->setData(0, PathRole, path);
     item->setIcon(0, icon);
+    item->setToolTip(0, QDir::toNativeSeparators(path));
     return item;
 }
 
@@ -73,6 +77,21 @@ void FolderList::keyPressEvent(QKeyEvent* event) {
     QTreeWidget::keyPressEvent(event);
 }
 
+void FolderList::paintEvent(QPaintEvent* event) {
+    QTreeWidget::paintEvent(event);
+    PaintFocusMark(*this);
+}
+
+void FolderList::focusInEvent(QFocusEvent* event) {
+    QTreeWidget::focusInEvent(event);
+    viewport()->update();
+}
+
+void FolderList::focusOutEvent(QFocusEvent* event) {
+    QTreeWidget::focusOutEvent(event);
+    viewport()->update();
+}
+
 void FolderList::drawBranches(QPainter*, const QRect&, const QModelIndex&) const {
     // Every entry is always open; expand arrows would only suggest otherwise.
 }
@@ -86,9 +105,12 @@ void FolderList::fill() {
     clear();
     // The folders from the current one up to the root, collected upwards and shown downwards.
     QStringList chain;
+    // The chain starts at the drive's root: the drive box names the drive the list is on,
+    // so the list never offers the folders above it.
+    const bool onDrive = !driveRoot_.isEmpty() && IsOnDrive(driveRoot_, path_);
     QDir dir(path_);
     chain.prepend(dir.absolutePath());
-    while (!dir.isRoot() && dir.cdUp())
+    while (!dir.isRoot() && !(onDrive && IsOnDrive(dir.absolutePath(), driveRoot_)) && dir.cdUp())
         chain.prepend(dir.absolutePath());
 
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);

@@ -7,9 +7,10 @@
 
 namespace vantrel {
 
-// Opening a folder (double-click, or Return on the highlighted one) makes it current and
-// announces pathChanged; a single click only highlights. Each drive remembers the folder
-// last current on it, as the system keeps a current folder per drive.
+// The list shows the folders from the drive's root down to the current folder, never above
+// the root of the drive it was last opened on. Opening a folder (double-click, or Return on the
+// highlighted one) makes it current and announces pathChanged; a single click only highlights. Each
+// drive remembers the folder last current on it, as the system keeps a current folder per drive.
 class FolderList : public QTreeWidget {
     Q_OBJECT
 
@@ -34,6 +35,9 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void drawBranches(QPainter* painter, const QRect& rect,
                       const QModelIndex& index) const override;
 

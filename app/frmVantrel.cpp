@@ -2,15 +2,22 @@
 
 #include "bit_file.h"
 #include "file_error.h"
+#include "map_link.h"
 #include "report.h"
 #include "report_file.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QScopeGuard>
 #include <QTextBlock>
+#include <QToolTip>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -109,6 +116,10 @@ frmVantrel::frmVantrel(const QStringList& driveRoots, QWidget* parent) : QWidget
     icon.addFile(QStringLiteral(":/icons/vantrel-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/icons/vantrel-32.png"), QSize(32, 32));
     setWindowIcon(icon);
+    // The layout is fixed, so the frame offers neither maximise nor a resizing border.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(745, 516);
     // The layout is fixed, so the captions must fit it: controls without a font of their own
     // use a face as narrow as the one the layout was measured with (MS Sans Serif 8 point,
@@ -123,6 +134,9 @@ frmVantrel::frmVantrel(const QStringList& driveRoots, QWidget* parent) : QWidget
     txtInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtInfo->setTabChangesFocus(true);
+    txtInfo->setContextMenuPolicy(Qt::CustomContextMenu);
+    txtInfo->viewport()->setMouseTracking(true);
+    txtInfo->viewport()->installEventFilter(this);
 
     // The lists stand in the working folder until the load moves them.
     const QString workingFolder = QDir::currentPath();
@@ -143,7 +157,7 @@ frmVantrel::frmVantrel(const QStringList& driveRoots, QWidget* parent) : QWidget
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setGeometry(Twips(2520, 0, 3135, 1440));
 
-    lblStatus = new QLabel(StartStatus, this);
+    lblStatus = new vantrel::StatusLabel(StartStatus, this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setGeometry(Twips(8400, 840, 2730, 495));
     lblStatus->setTextFormat(Qt::PlainText);
@@ -155,7 +169,7 @@ frmVantrel::frmVantrel(const QStringList& driveRoots, QWidget* parent) : QWidget
     statusColours.setColor(QPalette::Window, QColor(224, 224, 224));
     lblStatus->setPalette(statusColours);
 
-    Frame1 = new QGroupBox(QStringLiteral("Decoding Level"), this);
+    Frame1 = new vantrel::TitledFrame(QStringLiteral("Decoding Level"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(Twips(240, 600, 1935, 855));
 
@@ -174,18 +188,31 @@ frmVantrel::frmVantrel(const QStringList& driveRoots, QWidget* parent) : QWidget
     setTabOrder(Drive1, Dir1);
     setTabOrder(Dir1, Option2);
     setTabOrder(Option2, Option1);
+    KeepLevelGroupTabStop();
     txtInfo->setFocus();
 
     ShowFileError = [this](const QString& message) {
-        QMessageBox::critical(this, Caption.trimmed(), message);
+        QMessageBox::critical(this, Caption, message);
     };
+    OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
     connect(Drive1, &QComboBox::currentIndexChanged, this, &frmVantrel::Drive1_Change);
     connect(Dir1, &vantrel::FolderList::pathChanged, this, &frmVantrel::Dir1_Change);
     connect(File1, &QListWidget::itemDoubleClicked, this, &frmVantrel::File1_DblClick);
+    connect(File1, &vantrel::FileList::returnPressed, this, &frmVantrel::File1_DblClick);
+    connect(Option1, &QRadioButton::toggled, this, &frmVantrel::KeepLevelGroupTabStop);
+    connect(Option2, &QRadioButton::toggled, this, &frmVantrel::KeepLevelGroupTabStop);
+    connect(txtInfo, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu* menu = CreateReportMenu(at);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(txtInfo->viewport()->mapToGlobal(at));
+    });
     connect(Option1, &QRadioButton::clicked, this, &frmVantrel::Option1_Click);
     connect(Option2, &QRadioButton::clicked, this, &frmVantrel::Option2_Click);
     connect(cmdSave, &QPushButton::clicked, this, &frmVantrel::cmdSave_Click);
+    drivePoll_.setInterval(DrivePollMs);
+    connect(&drivePoll_, &QTimer::timeout, this, &frmVantrel::PollDrives);
+    drivePoll_.start();
 
     Form_Load();
 }
@@ -204,7 +231,8 @@ void frmVantrel::Dir1_Change() {
 }
 
 void frmVantrel::File1_DblClick() {
-    if (running_ || File1->fileName().isEmpty())
+    const QString fileName = File1->fileName();
+    if (running_ || fileName.isEmpty())
         return;
     running_ = true;
     const auto finished = qScopeGuard([this] { running_ = false; });
@@ -221,6 +249,7 @@ void frmVantrel::File1_DblClick() {
         bits = vantrel::ReadBitFile(InputPath);
     } catch (const vantrel::FileError& error) {
         InputPath = previousInputPath;
+        lblStatus->setText(tr("Could not read %1.").arg(fileName));
         ShowFileError(tr("Cannot read the file %1\n\n%2")
                           .arg(QDir::toNativeSeparators(FromFileSystem(error.path())),
                                QString::fromLocal8Bit(error.description())));
@@ -233,7 +262,7 @@ void frmVantrel::File1_DblClick() {
     bits = vantrel::RemoveLineFeeds(std::move(bits));
     modETSI300230::DecodeStream(bits, Blocks, BlockCount);
     ShowReport();
-    lblStatus->setText(File1->fileName() + QStringLiteral(" decoded."));
+    lblStatus->setText(fileName + QStringLiteral(" decoded."));
 }
 
 void frmVantrel::ShowReport() {
@@ -276,4 +305,97 @@ void frmVantrel::cmdSave_Click() {
         return;
     }
     lblStatus->setText(FromFileSystem(vantrel::SavedStatusText(*reportPath)));
+    // The new report belongs in the list at once, whatever the folder watch reports later.
+    File1->refresh();
+}
+
+void frmVantrel::KeepLevelGroupTabStop() {
+    for (QRadioButton* button : {Option1, Option2})
+        button->setFocusPolicy(button->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+void frmVantrel::PollDrives() {
+    if (ListDrives && !running_)
+        Drive1->setRoots(ListDrives());
+}
+
+void frmVantrel::OpenFile(const QString& path) {
+    const QFileInfo file(path);
+    const QString folder = file.absolutePath();
+    Drive1->setDrive(folder);
+    Dir1->setPath(folder);
+    // A folder that cannot be listed leaves the lists where they were, and a file of the same
+    // name there is another file.
+    const bool listed = QDir(File1->path()) == QDir(folder);
+    if (listed && File1->selectFile(file.fileName())) {
+        File1->scrollToItem(File1->currentItem());
+        File1_DblClick();
+        return;
+    }
+    QString why;
+    if (!file.exists())
+        why = QString::fromLocal8Bit(std::strerror(ENOENT));
+    else if (!listed)
+        why = tr("Its folder cannot be listed.");
+    else
+        why = tr("Only files whose names match %1 can be decoded.").arg(File1->pattern());
+    lblStatus->setText(tr("Could not read %1.").arg(file.fileName()));
+    ShowFileError(tr("Cannot read the file %1\n\n%2")
+                      .arg(QDir::toNativeSeparators(file.absoluteFilePath()), why));
+}
+
+std::optional<QUrl> frmVantrel::MapLinkAt(const QPoint& at) const {
+    const QTextCursor cursor = txtInfo->cursorForPosition(at);
+    // Below the last line the nearest position is still on it; only the line's own row counts.
+    const QRect row = txtInfo->cursorRect(cursor);
+    if (at.y() < row.top() || at.y() > row.bottom())
+        return std::nullopt;
+    return vantrel::MapLinkOf(vantrel::LineAt(cursor.block().text(), cursor.positionInBlock()));
+}
+
+QMenu* frmVantrel::CreateReportMenu(const QPoint& at) {
+    QMenu* menu = txtInfo->createStandardContextMenu(at);
+    menu->addSeparator();
+    QAction* openMap = menu->addAction(tr("Open map"));
+    const std::optional<QUrl> link = MapLinkAt(at);
+    openMap->setEnabled(link.has_value());
+    if (link)
+        connect(openMap, &QAction::triggered, this, [this, url = *link] { OpenUrl(url); });
+    return menu;
+}
+
+bool frmVantrel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != txtInfo->viewport())
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonRelease: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && mouse->modifiers() == Qt::ControlModifier &&
+            !txtInfo->textCursor().hasSelection()) {
+            if (const std::optional<QUrl> link = MapLinkAt(mouse->position().toPoint()))
+                OpenUrl(*link);
+        }
+        break;
+    }
+    case QEvent::MouseMove: {
+        // The hand shows where Ctrl+click would open a map.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const bool onLink = mouse->modifiers() == Qt::ControlModifier &&
+                            MapLinkAt(mouse->position().toPoint()).has_value();
+        txtInfo->viewport()->setCursor(onLink ? Qt::PointingHandCursor : Qt::IBeamCursor);
+        break;
+    }
+    case QEvent::ToolTip: {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        if (MapLinkAt(help->pos()))
+            QToolTip::showText(help->globalPos(), tr("Ctrl+click opens the map in the browser"),
+                               txtInfo->viewport());
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -6,16 +6,22 @@
 #include "file_list.h"
 #include "folder_list.h"
 #include "modETSI300230.h"
+#include "status_label.h"
+#include "titled_frame.h"
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
+#include <QUrl>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,8 +40,8 @@ public:
     QPushButton* cmdSave;
     vantrel::DriveList* Drive1;
     vantrel::FolderList* Dir1;
-    QLabel* lblStatus;
-    QGroupBox* Frame1;
+    vantrel::StatusLabel* lblStatus;
+    vantrel::TitledFrame* Frame1;
     QRadioButton* Option2;
     QRadioButton* Option1;
 
@@ -43,10 +49,35 @@ public:
     // replaced: tests replace it so that nothing waits for a click.
     std::function<void(const QString& message)> ShowFileError;
 
+    // Hands a map link to the desktop's browser. Tests replace it to see what would open.
+    std::function<void(const QUrl& url)> OpenUrl;
+
+    // The drives as they are now. While set, the drive list is brought up to date with it
+    // every DrivePollMs, so that a stick plugged in later appears and an unplugged one goes.
+    std::function<QStringList()> ListDrives;
+    static constexpr int DrivePollMs = 1500;
+
+    // Does what a double-click on `path` in the file list would: moves the three lists to the
+    // file's folder, selects the file and decodes it. A file the list does not offer (missing,
+    // not matching its pattern, or in a folder that cannot be listed) is reported instead, in
+    // the status label and as a file error.
+    void OpenFile(const QString& path);
+
+    // The report box's context menu for the point `at` of its viewport: the box's own entries
+    // and "Open map", enabled when `at` is on a map link line. The caller owns the menu.
+    QMenu* CreateReportMenu(const QPoint& at);
+
+    // The map link of the report line at the point `at` of the report box's viewport.
+    std::optional<QUrl> MapLinkAt(const QPoint& at) const;
+
     // The largest report the report box is given. Records that all repeat a long stretch of
     // the input can make a debug report many times the size of the recording; one beyond this
     // is not built, and the command-line tool writes it to a file instead.
     std::size_t MaxShownReportBytes = std::size_t{1} << 30;
+
+protected:
+    // Ctrl+click on a map link in the report box.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Form_Load();
@@ -58,6 +89,11 @@ private:
     void Option2_Click();
     void cmdSave_Click();
 
+    // Keeps only the selected level button in the tab chain, as desktops have it: Tab enters
+    // the group at the selected button, the arrow keys move within the group.
+    void KeepLevelGroupTabStop();
+    void PollDrives();
+
     // The report as last built, the recording it came from, and the decode it was built from.
     std::string ReportText;
     std::string InputPath;
@@ -67,4 +103,6 @@ private:
     // Set while a decode runs: its two pauses for repainting must not start a save or a
     // second decode.
     bool running_ = false;
+
+    QTimer drivePoll_;
 };

@@ -1,4 +1,5 @@
 // The program `vantrel`: opens the decoder window; closing it ends the program.
+#include "command_line.h"
 #include "frmVantrel.h"
 
 #include <QApplication>
@@ -32,9 +33,29 @@ bool HasDisplay(int argc, char** argv) {
 #endif
 }
 
+void Print(std::FILE* stream, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    // Help and version need no window, and so no display. The toolkit's own options
+    // (-platform and the like) are not known yet here; they are taken out further down.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    using Action = vantrel::WindowCommandLine::Action;
+    const vantrel::WindowCommandLine early = vantrel::ReadWindowCommandLine(arguments);
+    if (early.action == Action::PrintHelp) {
+        Print(stdout, vantrel::WindowUsageText());
+        return EXIT_SUCCESS;
+    }
+    if (early.action == Action::PrintVersion) {
+        Print(stdout, vantrel::WindowVersionText());
+        return EXIT_SUCCESS;
+    }
+
     if (!HasDisplay(argc, argv)) {
         std::fputs("vantrel: no display to open the window on (DISPLAY and WAYLAND_DISPLAY "
                    "are not set)\n",
@@ -43,9 +64,22 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vantrel"));
+    QApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("vantrel"));
+
+    const vantrel::WindowCommandLine line =
+        vantrel::ReadWindowCommandLine(QApplication::arguments());
+    if (line.action == Action::Fail) {
+        Print(stderr, QStringLiteral("vantrel: %1\n").arg(line.error) + vantrel::WindowUsageText());
+        return 2;
+    }
+
+    vantrel::MountedVolumes volumes;
     frmVantrel window;
+    window.ListDrives = [&volumes] { return volumes.roots(); };
     QApplication::setWindowIcon(window.windowIcon());
     window.show();
+    if (!line.file.isEmpty())
+        window.OpenFile(line.file);
     return QApplication::exec();
 }

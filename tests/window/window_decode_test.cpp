@@ -179,7 +179,7 @@ private slots:
         QCOMPARE(errors_.size(), 1);
         QVERIFY2(errors_.first().contains(QDir::toNativeSeparators(PathOf("two.txt"))),
                  qPrintable(errors_.first()));
-        QCOMPARE(Status(), QStringLiteral("Reading file...."));
+        QCOMPARE(Status(), QStringLiteral("Could not read two.txt."));
         QCOMPARE(Shown(), oneReport);
         QTest::mouseClick(window_->Option2, Qt::LeftButton);
         QCOMPARE(Shown(), AsShown(ReportOf(OneCall, ReportLevel::Debug)));

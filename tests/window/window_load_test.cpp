@@ -119,8 +119,8 @@ private slots:
                 order << widget->objectName();
             widget = widget->nextInFocusChain();
         } while (widget != window_->txtInfo);
-        QCOMPARE(order, (QStringList{"txtInfo", "File1", "cmdSave", "Drive1", "Dir1", "Option2",
-                                     "Option1"}));
+        // Of the level group only the selected button is a tab stop ("Normal" at start).
+        QCOMPARE(order, (QStringList{"txtInfo", "File1", "cmdSave", "Drive1", "Dir1", "Option1"}));
     }
 
     void tabKeyFollowsTheOrder() {
@@ -130,7 +130,7 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
         }
-        QCOMPARE(visited, (QStringList{"File1", "cmdSave", "Drive1", "Dir1", "Option2"}));
+        QCOMPARE(visited, (QStringList{"File1", "cmdSave", "Drive1", "Dir1", "Option1"}));
         window_->txtInfo->setFocus();
     }
 
