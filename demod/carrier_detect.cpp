@@ -1,0 +1,98 @@
+#include "carrier_detect.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+
+namespace demod {
+
+namespace {
+
+constexpr double Retention = 0.8; // the coherent sum spans about (1 + r) / (1 - r) = 9 bits
+constexpr double OnThreshold = 0.55;
+constexpr double OffThreshold = 0.3;
+// Power per sample below which a bit counts as quiet: a hundredth of the transmission's own
+// level (-20 dB), or nothing at all (digital silence, about -110 dBFS).
+constexpr double QuietShare = 0.01;
+constexpr double Silence = 1e-11;
+constexpr int QuietBitsToDrop = 2;
+constexpr std::uint64_t SettleBits = 12; // the first bits of a transmission fill the sums
+
+} // namespace
+
+CarrierDetect::CarrierDetect(double noiseBandwidthHz) : bandwidth_(noiseBandwidthHz) {}
+
+double CarrierDetect::BitQuality(const DecidedBit& bit) {
+    const double denominator = bit.samples * bit.energy;
+    return denominator > 0 ? static_cast<double>(std::norm(bit.sum)) / denominator : 0;
+}
+
+void CarrierDetect::ResetSums() {
+    powerSum_ = coherentSum_ = 0;
+    bits_ = measured_ = 0;
+    quietBits_ = 0;
+}
+
+bool CarrierDetect::Push(const DecidedBit& bit) {
+    const std::complex<double> sum(bit.sum.real(), bit.sum.imag());
+    const std::complex<double> advance(bit.advance.real(), bit.advance.imag());
+    coherent_ = Complex(Retention * (std::complex<double>(coherent_) + sum) * advance);
+    energy_ = Retention * (energy_ + bit.energy);
+    samples_ = Retention * (samples_ + bit.samples);
+    const double denominator = energy_ * samples_;
+    const double coherence =
+        denominator > 0 ? static_cast<double>(std::norm(coherent_)) / denominator : 0;
+    const double power = bit.samples > 0 ? bit.energy / bit.samples : 0;
+
+    if (!on_) {
+        if (coherence > OnThreshold && power > Silence) {
+            on_ = true;
+            level_ = energy_ / samples_;
+            ResetSums();
+        }
+    } else {
+        quietBits_ = power < std::max(QuietShare * level_, Silence) ? quietBits_ + 1 : 0;
+        if (coherence < OffThreshold || quietBits_ >= QuietBitsToDrop)
+            on_ = false;
+        else
+            level_ += 0.05 * (power - level_);
+    }
+    if (on_) {
+        ++bits_;
+        powerSum_ += power;
+        if (bits_ > SettleBits && samples_ > 0) {
+            // The coherent sum's power per sample: the signal's power plus a small share of
+            // the noise's.
+            coherentSum_ += static_cast<double>(std::norm(coherent_)) / (samples_ * samples_);
+            ++measured_;
+        }
+    }
+    return on_;
+}
+
+double CarrierDetect::meanPower() const {
+    return bits_ > 0 ? powerSum_ / static_cast<double>(bits_) : 0;
+}
+
+double CarrierDetect::ebN0Db() const {
+    constexpr double Ceiling = 60;
+    if (measured_ == 0 || bits_ == 0)
+        return 0;
+    const double total = meanPower();
+    // Share of in-band noise that one bit's correlation keeps (the correlation is a filter
+    // one bit rate wide), thinned by the number of bits the coherent sum spans.
+    const double oneBit = std::min(1.0, 1200.0 / bandwidth_);
+    const double share = oneBit * (1 - Retention) / (1 + Retention);
+    const double coherent = coherentSum_ / static_cast<double>(measured_);
+    const double signal = std::clamp((coherent - share * total) / (1 - share), 0.0, total);
+    const double noise = total - signal;
+    if (signal <= 0)
+        return -Ceiling;
+    if (noise <= signal * std::pow(10.0, -Ceiling / 10))
+        return Ceiling;
+    // Eb/N0 = (signal power / 1200) / (noise power / (bandwidth / ... )), with the signal's
+    // baseband power half of its real power and the noise's in-band power N0 * bandwidth / 2.
+    return 10 * std::log10(signal * bandwidth_ / (1200.0 * noise));
+}
+
+} // namespace demod

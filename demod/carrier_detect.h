@@ -1,0 +1,47 @@
+// Carrier and squelch detection. Decides, bit by bit, whether an FFSK transmission is on the
+// air. The test is phase coherence rather than level: the decided bits' correlations, each
+// turned by the phase its tone advanced, add up in phase over a dozen bits only when the
+// signal really is phase-continuous FFSK at 1200 bit/s. Noise, voice and silence give a small
+// share of their energy to that sum; a transmission gives nearly all of it. Turning off is
+// also triggered by the level falling well below the transmission's own level (the carrier
+// dropped into silence). The same sums give the transmission's level and its Eb/N0.
+#pragma once
+
+#include "sequence_detector.h"
+
+#include <cstdint>
+
+namespace demod {
+
+class CarrierDetect {
+public:
+    // `noiseBandwidthHz`: equivalent noise bandwidth of the baseband chain (for Eb/N0).
+    explicit CarrierDetect(double noiseBandwidthHz);
+
+    // Takes the next decided bit; returns whether the carrier is on for it.
+    bool Push(const DecidedBit& bit);
+    bool on() const { return on_; }
+
+    // Share of a single bit's energy its own correlation explains: near 1 for a clean bit.
+    static double BitQuality(const DecidedBit& bit);
+
+    // Of the transmission on the air (or that just ended): in-band mean power per baseband
+    // sample, and the estimated Eb/N0 (dB).
+    double meanPower() const;
+    double ebN0Db() const;
+
+private:
+    void ResetSums();
+
+    double bandwidth_;
+    bool on_ = false;
+    Complex coherent_{};
+    double energy_ = 0, samples_ = 0;
+    double level_ = 0; // running power per sample while on
+    int quietBits_ = 0;
+    // Over the transmission: for the level and the Eb/N0 estimate.
+    double powerSum_ = 0, coherentSum_ = 0;
+    std::uint64_t bits_ = 0, measured_ = 0;
+};
+
+} // namespace demod

@@ -1,0 +1,63 @@
+// Tone detection, second half: the decision. A per-bit choice of the stronger tone (the
+// textbook non-coherent detector) throws away what FFSK's phase continuity says about the
+// neighbours of a bit. This detector decides each bit from a stretch of signal instead: for
+// every sequence of the bit and the next few (2^Lookahead hypotheses) it turns the bits'
+// correlations back to the phase they started with, adds them to a phase reference built
+// from the bits already decided, and keeps the sequence whose sum is the strongest. With a
+// long enough reference that is close to coherent detection, without a carrier loop that
+// would need time to lock at the start of every transmission.
+// It also tracks the two tone frequencies (each may be off by tens of hertz, and not by the
+// same amount) from the phase turn between the two halves of every decided bit.
+#pragma once
+
+#include "tone_correlator.h"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+
+namespace demod {
+
+struct DecidedBit {
+    bool high = false; // the 1800 Hz tone was sent
+    Complex sum;       // its correlation with that tone
+    Complex advance;   // that tone's phase turn over the bit
+    double energy = 0; // as observed
+    double samples = 0;
+    double start = 0;
+    double length = 0;
+};
+
+class SequenceDetector {
+public:
+    static constexpr std::size_t Lookahead = 3;
+
+    // `lowOmega`/`highOmega`: nominal tone frequencies in radians per sample.
+    SequenceDetector(double lowOmega, double highOmega, double maxOffsetOmega);
+
+    // Takes the next bit's observation; returns the decision on the bit `Lookahead - 1`
+    // observations back, once there is one.
+    std::optional<DecidedBit> Push(const BitObservation& bit);
+    // Decides the bits still waiting (at the end of a transmission), oldest first.
+    template <typename Out> void Drain(Out&& out) {
+        while (count_ > 0)
+            out(DecideOldest());
+    }
+    // Forgets the phase reference, the waiting bits and the tone offsets learned.
+    void Reset();
+
+    double lowOmega() const { return low_; }
+    double highOmega() const { return high_; }
+
+private:
+    DecidedBit DecideOldest();
+    void Track(const BitObservation& bit, bool high);
+
+    double nominalLow_, nominalHigh_, maxOffset_;
+    double low_, high_;
+    Complex reference_{};
+    std::array<BitObservation, Lookahead> waiting_{};
+    std::size_t first_ = 0, count_ = 0;
+};
+
+} // namespace demod
