@@ -7,10 +7,10 @@ expect_bit_text("${WORK}/wav.out" wavHex)
 expect_same_report("${WORK}/wav.out" "${SAMPLE_BITS}" "the sample WAV")
 
 # The same sound in other containers, and in the second channel of a stereo file.
-run_clean(aiff COMMAND sox "${SAMPLE_WAV}" "${WORK}/sample.aiff")
-run_clean(flac COMMAND sox "${SAMPLE_WAV}" "${WORK}/sample.flac")
-run_clean(quiet COMMAND sox "${SAMPLE_WAV}" "${WORK}/quiet.wav" vol 0)
-run_clean(stereo COMMAND sox -M "${WORK}/quiet.wav" "${SAMPLE_WAV}" "${WORK}/stereo.flac")
+run_clean(aiff COMMAND sox -D "${SAMPLE_WAV}" "${WORK}/sample.aiff")
+run_clean(flac COMMAND sox -D "${SAMPLE_WAV}" "${WORK}/sample.flac")
+run_clean(quiet COMMAND sox -D "${SAMPLE_WAV}" "${WORK}/quiet.wav" vol 0) # no dither: silence
+run_clean(stereo COMMAND sox -D -M "${WORK}/quiet.wav" "${SAMPLE_WAV}" "${WORK}/stereo.flac")
 file(RENAME "${WORK}/sample.flac" "${WORK}/sample-flac.txt") # the content decides, not the name
 foreach(input sample.aiff sample-flac.txt)
     run_clean(other COMMAND "${DEMOD}" "${input}")

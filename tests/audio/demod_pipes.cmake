@@ -8,7 +8,7 @@ expect_bit_text("${WORK}/wav.out" wavHex)
 
 execute_process(COMMAND soxi -r "${SAMPLE_WAV}" OUTPUT_VARIABLE rate
                 OUTPUT_STRIP_TRAILING_WHITESPACE)
-run_clean(toRaw COMMAND sox "${SAMPLE_WAV}" -t raw -e signed-integer -b 16 -L "${WORK}/sample.raw")
+run_clean(toRaw COMMAND sox -D "${SAMPLE_WAV}" -t raw -e signed-integer -b 16 -L "${WORK}/sample.raw")
 run_clean(raw INPUT "${WORK}/sample.raw" COMMAND "${DEMOD}" --raw --rate ${rate} -)
 expect_same_bytes("${WORK}/raw.out" "${WORK}/wav.out" "raw PCM on standard input")
 run_clean(rawFile COMMAND "${DEMOD}" --raw --rate ${rate} sample.raw)
