@@ -280,14 +280,14 @@ AudioFile AudioFile::OpenRaw(const std::string& path, int sampleRate) {
     return AudioFile(std::move(state));
 }
 
-AudioFile AudioFile::FromMemory(std::string_view bytes, const std::string& name, int channel) {
+AudioFile AudioFile::FromMemory(std::string bytes, const std::string& name, int channel) {
     auto state = std::make_unique<State>();
     state->path = name;
     state->memory = std::make_unique<MemoryBytes>();
-    state->memory->bytes.assign(bytes);
+    state->memory->bytes = std::move(bytes);
     SF_INFO info{};
     SNDFILE* opened = sf_open_virtual(&state->memoryIo, SFM_READ, &info, state->memory.get());
-    state->Accept(opened, info, bytes.substr(0, 16), channel);
+    state->Accept(opened, info, std::string_view(state->memory->bytes).substr(0, 16), channel);
     return AudioFile(std::move(state));
 }
 

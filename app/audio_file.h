@@ -32,9 +32,9 @@ public:
     // input. Throws FileError as Open does.
     static AudioFile OpenRaw(const std::string& path, int sampleRate);
 
-    // Reads a sound file held in memory (for the fuzzer and the tests); `name` stands for
-    // the path in messages.
-    static AudioFile FromMemory(std::string_view bytes, const std::string& name, int channel = 1);
+    // Reads a sound file already in memory (standard input read whole, the fuzzer, the
+    // tests); `name` stands for the path in messages.
+    static AudioFile FromMemory(std::string bytes, const std::string& name, int channel = 1);
 
     AudioFile(AudioFile&&) noexcept;
     AudioFile& operator=(AudioFile&&) noexcept;

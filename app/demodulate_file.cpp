@@ -52,14 +52,17 @@ void Demodulate(AudioFile& audio, demod::Polarity polarity, const DemodulationEv
     demodulator.Finish(sink);
 }
 
-DemodulatedFile DemodulateFile(const std::string& path, const AudioOptions& options) {
-    AudioFile audio = OpenAudio(path, options);
+DemodulatedFile DemodulateAll(AudioFile audio, demod::Polarity polarity) {
     DemodulatedFile result;
-    Demodulate(audio, options.polarity,
+    Demodulate(audio, polarity,
                {[&](std::string_view bits) { result.Bits.append(bits); },
                 [&](const HeardTransmission& heard) { result.Transmissions.Add(heard); }});
     result.EndedEarly = audio.endedEarly();
     return result;
+}
+
+DemodulatedFile DemodulateFile(const std::string& path, const AudioOptions& options) {
+    return DemodulateAll(OpenAudio(path, options), options.polarity);
 }
 
 } // namespace vantrel

@@ -62,6 +62,10 @@ struct DemodulatedFile {
     bool EndedEarly = false; // the file held less sound than its header announced
 };
 
+// All of `audio` demodulated for the decoder, such as a file's content read whole and found
+// to be sound (LooksLikeAudio, AudioFile::FromMemory). Throws FileError.
+DemodulatedFile DemodulateAll(AudioFile audio, demod::Polarity polarity = demod::Polarity::Auto);
+
 // A whole audio file demodulated for the decoder. Throws FileError.
 DemodulatedFile DemodulateFile(const std::string& path, const AudioOptions& options = {});
 

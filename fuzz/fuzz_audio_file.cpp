@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -34,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int channel = 1 + data[0] % 4;
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
     try {
-        vantrel::AudioFile audio = vantrel::AudioFile::FromMemory(bytes, "input", channel);
+        vantrel::AudioFile audio =
+            vantrel::AudioFile::FromMemory(std::string(bytes), "input", channel);
         Require(audio.sampleRate() >= vantrel::MinAudioSampleRate &&
                 audio.sampleRate() <= vantrel::MaxAudioSampleRate);
         Require(channel <= audio.channels());
