@@ -53,7 +53,7 @@ Baseband::Baseband(double sampleRate) {
     delay_ = (static_cast<double>(length) - 1) / 2 + 1;
 }
 
-void Baseband::Process(std::span<const float> samples, std::vector<Complex>& out) {
+void Baseband::Process(std::span<const float> samples, std::vector<BasebandSample>& out) {
     for (const float sample : samples) {
         const Complex mixed(static_cast<float>(phasor_.real()) * sample,
                             static_cast<float>(phasor_.imag()) * sample);
@@ -77,7 +77,7 @@ void Baseband::Process(std::span<const float> samples, std::vector<Complex>& out
     }
 }
 
-void Baseband::Decimated(Complex value, std::vector<Complex>& out) {
+void Baseband::Decimated(Complex value, std::vector<BasebandSample>& out) {
     const std::size_t length = taps_.size();
     history_[head_] = value;
     history_[head_ + length] = value;
@@ -89,7 +89,8 @@ void Baseband::Decimated(Complex value, std::vector<Complex>& out) {
         re += taps_[i] * window[i].real();
         im += taps_[i] * window[i].imag();
     }
-    out.emplace_back(re, im);
+    // The wide output is the sample in the middle of the window: both line up.
+    out.push_back({window[length / 2], Complex(re, im)});
 }
 
 } // namespace demod

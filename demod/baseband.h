@@ -2,8 +2,11 @@
 // the real input is multiplied by a 1500 Hz complex oscillator (the midpoint of the 1200 Hz and
 // 1800 Hz tones, which land at -300 Hz and +300 Hz), summed by a second-order box-car filter
 // that decimates by an integer factor to between 8 and 16 kHz (its zeros fall on every
-// frequency that would fold onto the band), then low-passed to +-1 kHz. DC offset and the
-// mirror image of the signal land outside that band and are removed with it.
+// frequency that would fold onto the band). Two outputs: that signal as it is (delayed to line
+// up), for the tone correlators, which are the matched filter themselves and suffer from any
+// narrower filter's smearing of one bit into the next; and the same low-passed to +-1 kHz,
+// for the discriminator that times the bits. DC offset and the mirror image of the signal land
+// outside the band and are removed by the correlators and the low-pass filter.
 #pragma once
 
 #include <complex>
@@ -15,6 +18,11 @@ namespace demod {
 
 using Complex = std::complex<float>;
 
+struct BasebandSample {
+    Complex wide;   // decimated only
+    Complex narrow; // low-passed too
+};
+
 inline constexpr double CentreHz = 1500;
 inline constexpr double LowToneHz = 1200;
 inline constexpr double HighToneHz = 1800;
@@ -25,7 +33,7 @@ public:
     explicit Baseband(double sampleRate);
 
     // Appends the baseband samples made from `samples` to `out`.
-    void Process(std::span<const float> samples, std::vector<Complex>& out);
+    void Process(std::span<const float> samples, std::vector<BasebandSample>& out);
 
     double outputRate() const { return outputRate_; }
     // How much later a feature of the input shows in the output, in output samples.
@@ -35,7 +43,7 @@ public:
     double noiseBandwidthHz() const { return noiseBandwidth_; }
 
 private:
-    void Decimated(Complex value, std::vector<Complex>& out);
+    void Decimated(Complex value, std::vector<BasebandSample>& out);
 
     double outputRate_;
     std::size_t factor_;

@@ -1,17 +1,26 @@
 #include "bit_clock.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace demod {
 
 namespace {
 
-// Loop gains: share of the Gardner error (in bits) taken into the boundary position, and into
+// Acquisition: share of the Gardner error (in bits) taken into the boundary position, and into
 // the period, per bit.
 constexpr double AcquirePhaseGain = 0.12;
 constexpr double AcquirePeriodGain = 0.004;
-constexpr double TrackPhaseGain = 0.05;
-constexpr double TrackPeriodGain = 0.0015;
+// Tracking: shares of a measured misplacement taken into the boundary and the period, from
+// quick at the start of a transmission down to steady over about GearBits.
+constexpr double StartPhaseGain = 0.15;
+constexpr double TrackPhaseGain = 0.04;
+constexpr double StartPeriodGain = 0.01;
+constexpr double TrackPeriodGain = 0.001;
+constexpr double GearBits = 32;
+// Without a carrier the period is drawn back to the one learned on the last transmission
+// (at first, the nominal one), so that noise cannot pull it far away.
+constexpr double PeriodReturn = 0.02;
 // The clock may be off by 2 % and drift; beyond 5 % the loop is chasing noise.
 constexpr double MaxPeriodError = 0.05;
 constexpr float MaxY = 1.5f; // noise spikes of the discriminator would throw the loop about
@@ -19,11 +28,37 @@ constexpr float MaxY = 1.5f; // noise spikes of the discriminator would throw th
 } // namespace
 
 BitClock::BitClock(double nominalPeriod)
-    : nominal_(nominalPeriod), period_(nominalPeriod), bitStart_(0), nextBoundary_(nominalPeriod) {}
+    : nominal_(nominalPeriod), learned_(nominalPeriod), period_(nominalPeriod), bitStart_(0),
+      nextBoundary_(nominalPeriod) {}
+
+void BitClock::SetTracking(bool tracking) {
+    if (tracking && !tracking_)
+        trackedBits_ = 0;
+    if (!tracking && tracking_ && trackedBits_ > 64)
+        learned_ = period_;
+    tracking_ = tracking;
+}
+
+void BitClock::Adjust(double lateSamples, double phaseGain, double periodGain) {
+    nextBoundary_ -= phaseGain * lateSamples;
+    period_ -= periodGain * lateSamples;
+    period_ = std::clamp(period_, nominal_ * (1 - MaxPeriodError), nominal_ * (1 + MaxPeriodError));
+    nextBoundary_ = std::max(nextBoundary_, now_ + 0.25 * period_);
+}
+
+void BitClock::Correct(double lateSamples) {
+    if (!tracking_ || !std::isfinite(lateSamples))
+        return;
+    lateSamples = std::clamp(lateSamples, -period_ / 4, period_ / 4);
+    const double shift = std::exp(-static_cast<double>(trackedBits_) / GearBits);
+    Adjust(lateSamples, TrackPhaseGain + (StartPhaseGain - TrackPhaseGain) * shift,
+           TrackPeriodGain + (StartPeriodGain - TrackPeriodGain) * shift);
+}
 
 bool BitClock::Step(std::int64_t n, float y) {
     y = std::clamp(y, -MaxY, MaxY);
     const double t = static_cast<double>(n);
+    now_ = t;
     // The value at a time between the previous sample and this one.
     const auto at = [&](double when) {
         const float share = static_cast<float>(std::clamp(when - (t - 1), 0.0, 1.0));
@@ -38,6 +73,10 @@ bool BitClock::Step(std::int64_t n, float y) {
             nextBoundary_ = t + period_;
         centreDone_ = false;
         ended = true;
+        if (tracking_)
+            ++trackedBits_;
+        else
+            period_ += PeriodReturn * (learned_ - period_);
     }
     const double centre = bitStart_ + period_ / 2;
     if (!centreDone_ && t >= centre) {
@@ -48,13 +87,8 @@ bool BitClock::Step(std::int64_t n, float y) {
         const double error = std::clamp(
             static_cast<double>((centreY - previousCentreY_) * boundaryY_) / 2, -1.0, 1.0);
         previousCentreY_ = centreY;
-        const double phaseGain = tracking_ ? TrackPhaseGain : AcquirePhaseGain;
-        const double periodGain = tracking_ ? TrackPeriodGain : AcquirePeriodGain;
-        nextBoundary_ -= phaseGain * error * period_;
-        period_ -= periodGain * error * nominal_;
-        period_ =
-            std::clamp(period_, nominal_ * (1 - MaxPeriodError), nominal_ * (1 + MaxPeriodError));
-        nextBoundary_ = std::max(nextBoundary_, t + 0.25 * period_);
+        if (!tracking_)
+            Adjust(error * period_, AcquirePhaseGain, AcquirePeriodGain * nominal_ / period_);
     }
     previousY_ = y;
     return ended;

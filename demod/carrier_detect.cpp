@@ -8,9 +8,15 @@ namespace demod {
 
 namespace {
 
-constexpr double Retention = 0.8; // the coherent sum spans about (1 + r) / (1 - r) = 9 bits
-constexpr double OnThreshold = 0.55;
-constexpr double OffThreshold = 0.3;
+constexpr double Retention = 0.9; // the coherent sum spans about (1 + r) / (1 - r) = 19 bits
+// On: the coherence stays above OnThreshold for OnBits bits in a row (a minute of white noise
+// or of voice never did that). Off: it stays below OffShare of what the transmission showed
+// (and below OffThreshold) for OffBits bits in a row.
+constexpr double OnThreshold = 0.5;
+constexpr double OffShare = 0.6;
+constexpr int OffBits = 4;
+constexpr int OnBits = 8;
+constexpr double OffThreshold = 0.15;
 // Power per sample below which a bit counts as quiet: a hundredth of the transmission's own
 // level (-20 dB), or nothing at all (digital silence, about -110 dBFS).
 constexpr double QuietShare = 0.01;
@@ -31,6 +37,7 @@ void CarrierDetect::ResetSums() {
     powerSum_ = coherentSum_ = 0;
     bits_ = measured_ = 0;
     quietBits_ = 0;
+    incoherentBits_ = 0;
 }
 
 bool CarrierDetect::Push(const DecidedBit& bit) {
@@ -45,17 +52,24 @@ bool CarrierDetect::Push(const DecidedBit& bit) {
     const double power = bit.samples > 0 ? bit.energy / bit.samples : 0;
 
     if (!on_) {
-        if (coherence > OnThreshold && power > Silence) {
+        steadyBits_ = coherence > OnThreshold && power > Silence ? steadyBits_ + 1 : 0;
+        if (steadyBits_ >= OnBits) {
             on_ = true;
             level_ = energy_ / samples_;
+            typical_ = coherence;
             ResetSums();
         }
     } else {
         quietBits_ = power < std::max(QuietShare * level_, Silence) ? quietBits_ + 1 : 0;
-        if (coherence < OffThreshold || quietBits_ >= QuietBitsToDrop)
+        // Off when the coherence falls well below what this transmission has shown.
+        const double floor = std::max(OffThreshold, OffShare * typical_);
+        incoherentBits_ = coherence < floor ? incoherentBits_ + 1 : 0;
+        if (incoherentBits_ >= OffBits || quietBits_ >= QuietBitsToDrop)
             on_ = false;
-        else
+        else {
             level_ += 0.05 * (power - level_);
+            typical_ += 0.05 * (coherence - typical_);
+        }
     }
     if (on_) {
         ++bits_;

@@ -37,8 +37,11 @@ private:
     bool on_ = false;
     Complex coherent_{};
     double energy_ = 0, samples_ = 0;
-    double level_ = 0; // running power per sample while on
+    double level_ = 0;   // running power per sample while on
+    double typical_ = 0; // running coherence while on
     int quietBits_ = 0;
+    int steadyBits_ = 0;
+    int incoherentBits_ = 0;
     // Over the transmission: for the level and the Eb/N0 estimate.
     double powerSum_ = 0, coherentSum_ = 0;
     std::uint64_t bits_ = 0, measured_ = 0;

@@ -60,7 +60,7 @@ struct Demodulator::State {
     CarrierDetect carrier;
     PolarityChoice polarity;
 
-    std::vector<Complex> buffer;
+    std::vector<BasebandSample> buffer;
     std::int64_t n = 0;    // baseband samples since the clock started
     double timeOffset = 0; // seconds before sample 0 (input fed before a Finish)
     Complex previous{};
@@ -75,7 +75,8 @@ struct Demodulator::State {
         return timeOffset + std::max(0.0, position - baseband.delaySamples()) / rate;
     }
 
-    void Sample(Complex r, const Sink& sink) {
+    void Sample(const BasebandSample& sample, const Sink& sink) {
+        const Complex r = sample.narrow;
         // Discriminator: the phase step from the previous sample, scaled so that the two
         // tracked tones read -1 and +1.
         const Complex step = r * std::conj(previous);
@@ -85,11 +86,11 @@ struct Demodulator::State {
         const auto y = static_cast<float>((angle - (low + high) / 2) / ((high - low) / 2));
         if (clock.Step(n, y)) {
             if (!correlator.Empty())
-                Bit(correlator.Take(), sink);
+                Bit(correlator.Take(clock.bitStart()), sink);
             correlator.Start(clock.bitStart(), clock.period(), static_cast<double>(n),
                              detector.lowOmega(), detector.highOmega());
         }
-        correlator.Add(r, static_cast<double>(n));
+        correlator.Add(sample.wide, std::norm(r), static_cast<double>(n));
         ++n;
     }
 
@@ -102,6 +103,9 @@ struct Demodulator::State {
         const bool wasOn = carrier.on();
         const bool nowOn = carrier.Push(bit);
         clock.SetTracking(nowOn);
+        detector.SetTracking(nowOn);
+        if (nowOn && !std::isnan(bit.lateSamples))
+            clock.Correct(bit.lateSamples);
         if (!wasOn && nowOn) {
             // The lead bits that already looked like FFSK belong to this transmission.
             std::size_t first = lead.size();
@@ -187,8 +191,8 @@ void Demodulator::Feed(std::span<const float> samples, const Sink& sink) {
         samples = samples.subspan(count);
         s.buffer.clear();
         s.baseband.Process(std::span<const float>(clean, count), s.buffer);
-        for (const Complex r : s.buffer)
-            s.Sample(r, sink);
+        for (const BasebandSample& sample : s.buffer)
+            s.Sample(sample, sink);
         s.FlushBits(sink);
     }
 }
@@ -196,7 +200,7 @@ void Demodulator::Feed(std::span<const float> samples, const Sink& sink) {
 void Demodulator::Finish(const Sink& sink) {
     State& s = *state_;
     // The bit under way counts when most of it was heard.
-    BitObservation last = s.correlator.Take();
+    BitObservation last = s.correlator.Take(s.clock.nextBoundary());
     if (last.samples >= last.length / 2 && last.samples > 0)
         s.Bit(last, sink);
     s.detector.Drain([&](const DecidedBit& bit) { s.Decided(bit, sink); });

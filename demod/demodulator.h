@@ -12,8 +12,9 @@
 namespace demod {
 
 // Which tone is a binary "1". Normal: 1200 Hz is "1", 1800 Hz is "0".
-// Auto decides once per recording, from the first transmission that carries a sync pattern
-// (see polarity.h for the rule and why it has to be a rule of thumb); until then, Normal.
+// Auto follows the sync patterns the recording's transmissions carry, holding each
+// transmission's bits back until it ends (see polarity.h for the rule and why it has to be a
+// rule of thumb); with no pattern seen yet, Normal.
 enum class Polarity { Auto, Normal, Inverted };
 
 // One carrier-on stretch, known when it ends.

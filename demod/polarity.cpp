@@ -19,10 +19,10 @@ std::size_t Count(std::string_view text, std::string_view pattern) {
 } // namespace
 
 PolarityChoice::PolarityChoice(Polarity polarity)
-    : decided_(polarity != Polarity::Auto), inverted_(polarity == Polarity::Inverted) {}
+    : settled_(polarity != Polarity::Auto), inverted_(polarity == Polarity::Inverted) {}
 
 void PolarityChoice::Push(bool low, std::string& out) {
-    if (decided_) {
+    if (settled_) {
         out += low != inverted_ ? '1' : '0';
         return;
     }
@@ -34,18 +34,16 @@ void PolarityChoice::Push(bool low, std::string& out) {
 }
 
 void PolarityChoice::End(std::string& out) {
-    if (!decided_)
+    if (!settled_)
         Decide();
     Release(out);
 }
 
 void PolarityChoice::Decide() {
-    const std::size_t noFec = Count(held_, modETSI300230::SyncNoFec);
-    const std::size_t fec = Count(held_, modETSI300230::SyncFec);
-    if (noFec + fec == 0)
-        return; // no evidence: this transmission goes out as Normal, the next one decides
-    decided_ = true;
-    inverted_ = fec > noFec;
+    lead_ += static_cast<long>(Count(held_, modETSI300230::SyncNoFec));
+    lead_ -= static_cast<long>(Count(held_, modETSI300230::SyncFec));
+    inverted_ = lead_ < 0;
+    settled_ = lead_ >= SettledLead || lead_ <= -SettledLead;
 }
 
 void PolarityChoice::Release(std::string& out) {

@@ -8,11 +8,14 @@
 // bits). An inverted NO FEC transmission therefore reads as a perfectly checked FEC
 // transmission, and nothing in the bits can tell the two apart. The rule: NO FEC is the mode
 // in general use (and the one the decoder looks for first), so the reading that shows more
-// NO FEC patterns than FEC patterns is taken. The bits of a transmission are held back until
-// it ends (at most HoldLimit of them); the first transmission that holds any sync pattern
-// decides for the whole recording, a tie meaning Normal. Transmissions before it go out as
-// Normal. A recording made entirely in FEC mode is therefore read inverted in Auto: forcing
-// Normal is the remedy.
+// NO FEC patterns than FEC patterns is taken. The bits of each transmission are held back
+// until it ends (at most HoldLimit of them) and its patterns, counted as read with the Normal
+// polarity, join those of the transmissions before it; the transmission goes out in the
+// polarity the recording's count so far favours, a tie (no pattern yet) meaning Normal. Once
+// one reading leads by SettledLead patterns the question is settled for the recording and
+// bits are no longer held back. So an inverted recording is read right from its first block
+// on, and a Normal recording that opens with an FEC block has only that block misread. A
+// recording made entirely in FEC mode is read inverted: forcing Normal is the remedy.
 #pragma once
 
 #include "demodulator.h"
@@ -25,6 +28,7 @@ namespace demod {
 class PolarityChoice {
 public:
     static constexpr std::size_t HoldLimit = 4096;
+    static constexpr long SettledLead = 8;
 
     explicit PolarityChoice(Polarity polarity);
 
@@ -40,8 +44,9 @@ private:
     void Decide();
     void Release(std::string& out);
 
-    bool decided_;
+    bool settled_;
     bool inverted_;
+    long lead_ = 0;    // NO FEC patterns minus FEC patterns, as read with the Normal polarity
     std::string held_; // "0"/"1" as read with the Normal polarity
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <limits>
 
 namespace demod {
 
@@ -13,7 +14,7 @@ namespace {
 // offsets and level changes more slowly.
 constexpr float ReferenceRetention = 0.7f;
 // Share of a decided bit's measured frequency error taken into the tone's frequency.
-constexpr double ToneTrackingGain = 0.04;
+constexpr double ToneTrackingGain = 0.01;
 
 } // namespace
 
@@ -26,6 +27,7 @@ void SequenceDetector::Reset() {
     high_ = nominalHigh_;
     reference_ = Complex{};
     first_ = count_ = 0;
+    haveLast_ = false;
 }
 
 std::optional<DecidedBit> SequenceDetector::Push(const BitObservation& bit) {
@@ -68,23 +70,38 @@ DecidedBit SequenceDetector::DecideOldest() {
     out.samples = bit.samples;
     out.start = bit.start;
     out.length = bit.length;
+    // The bit before this one had the other tone: the phase this bit starts with tells where
+    // the boundary really was (the old tone ran on for a late boundary, the new one had
+    // started already for an early one).
+    out.lateSamples = std::numeric_limits<double>::quiet_NaN();
+    if (haveLast_ && lastHigh_ != high && std::norm(reference_) > 0 && std::norm(out.sum) > 0) {
+        const double turn = std::arg(out.sum * std::conj(reference_));
+        const double change = high ? high_ - low_ : low_ - high_;
+        out.lateSamples = turn / change;
+    }
     reference_ = ReferenceRetention * (reference_ + out.sum) * out.advance;
-    Track(bit, high);
+    Track(out);
+    haveLast_ = true;
+    lastHigh_ = high;
     return out;
 }
 
-void SequenceDetector::Track(const BitObservation& bit, bool high) {
-    const Complex* halves = high ? bit.high : bit.low;
-    const Complex turn = halves[1] * std::conj(halves[0]);
-    if (std::norm(turn) == 0 || bit.length <= 0)
-        return;
-    // A tone that is really at omega + e turns by about e * length / 2 from one half to
-    // the other, after the correlator has taken omega out.
-    const double error = std::arg(turn) / (bit.length / 2);
-    double& omega = high ? high_ : low_;
-    const double nominal = high ? nominalHigh_ : nominalLow_;
-    omega =
-        std::clamp(omega + ToneTrackingGain * error, nominal - maxOffset_, nominal + maxOffset_);
+void SequenceDetector::Track(const DecidedBit& bit) {
+    // Two bits of the same tone in a row: the second starts with the phase the first ended
+    // with, so what is left over after the tone's expected turn is the tone's frequency
+    // error times the first bit's length. Bits after a change of tone would mix in where the
+    // boundary lies.
+    if (tracking_ && haveLast_ && lastHigh_ == bit.high && lastLength_ > 0 &&
+        std::norm(lastSum_) > 0 && std::norm(bit.sum) > 0) {
+        const double error = std::arg(bit.sum * std::conj(lastSum_ * lastAdvance_)) / lastLength_;
+        double& omega = bit.high ? high_ : low_;
+        const double nominal = bit.high ? nominalHigh_ : nominalLow_;
+        omega = std::clamp(omega + ToneTrackingGain * error, nominal - maxOffset_,
+                           nominal + maxOffset_);
+    }
+    lastSum_ = bit.sum;
+    lastAdvance_ = bit.advance;
+    lastLength_ = bit.length;
 }
 
 } // namespace demod

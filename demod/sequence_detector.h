@@ -26,6 +26,9 @@ struct DecidedBit {
     double samples = 0;
     double start = 0;
     double length = 0;
+    // At a change of tone: how many samples after the true boundary the bit's start was
+    // placed, judged from the phase the bit started with. NaN when the tone did not change.
+    double lateSamples = 0;
 };
 
 class SequenceDetector {
@@ -43,6 +46,9 @@ public:
         while (count_ > 0)
             out(DecideOldest());
     }
+    // Tone frequencies are learned only while a transmission is on: noise would pull them
+    // anywhere.
+    void SetTracking(bool tracking) { tracking_ = tracking; }
     // Forgets the phase reference, the waiting bits and the tone offsets learned.
     void Reset();
 
@@ -51,11 +57,15 @@ public:
 
 private:
     DecidedBit DecideOldest();
-    void Track(const BitObservation& bit, bool high);
+    void Track(const DecidedBit& bit);
 
     double nominalLow_, nominalHigh_, maxOffset_;
     double low_, high_;
     Complex reference_{};
+    bool haveLast_ = false, lastHigh_ = false;
+    bool tracking_ = false;
+    Complex lastSum_{}, lastAdvance_{};
+    double lastLength_ = 0;
     std::array<BitObservation, Lookahead> waiting_{};
     std::size_t first_ = 0, count_ = 0;
 };

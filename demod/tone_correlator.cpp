@@ -16,22 +16,25 @@ void ToneCorrelator::Start(double start, double length, double firstSample, doub
     highRotor_ = Complex(std::polar(1.0, -highOmega * offset));
     lowStep_ = Complex(std::polar(1.0, -lowOmega));
     highStep_ = Complex(std::polar(1.0, -highOmega));
-    bit_.lowAdvance = Complex(std::polar(1.0, lowOmega * length));
-    bit_.highAdvance = Complex(std::polar(1.0, highOmega * length));
+    lowOmega_ = lowOmega;
+    highOmega_ = highOmega;
 }
 
-void ToneCorrelator::Add(Complex sample, double position) {
+void ToneCorrelator::Add(Complex sample, float power, double position) {
     const int half = position < half_ ? 0 : 1;
     bit_.low[half] += sample * lowRotor_;
     bit_.high[half] += sample * highRotor_;
     lowRotor_ *= lowStep_;
     highRotor_ *= highStep_;
-    bit_.energy += static_cast<double>(std::norm(sample));
+    bit_.energy += static_cast<double>(power);
     bit_.samples += 1;
 }
 
-BitObservation ToneCorrelator::Take() {
+BitObservation ToneCorrelator::Take(double end) {
     BitObservation done = bit_;
+    done.length = end - done.start;
+    done.lowAdvance = Complex(std::polar(1.0, lowOmega_ * done.length));
+    done.highAdvance = Complex(std::polar(1.0, highOmega_ * done.length));
     bit_ = BitObservation{};
     return done;
 }

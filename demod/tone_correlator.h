@@ -29,9 +29,12 @@ public:
     // tones at `lowOmega` and `highOmega` radians per sample. `firstSample` is the first
     // sample that will be added.
     void Start(double start, double length, double firstSample, double lowOmega, double highOmega);
-    void Add(Complex sample, double position);
-    // The finished bit; the correlator is empty after it.
-    BitObservation Take();
+    // `sample` is correlated; `power` (the low-passed sample's |.|^2) is summed as the bit's
+    // energy, the energy the signal band holds.
+    void Add(Complex sample, float power, double position);
+    // The finished bit, which ended at `end` (where the next one starts): its length and the
+    // tones' phase turns over it follow from that. The correlator is empty after it.
+    BitObservation Take(double end);
     bool Empty() const { return bit_.samples == 0; }
 
 private:
@@ -39,6 +42,7 @@ private:
     Complex lowRotor_{1, 0}, highRotor_{1, 0};
     Complex lowStep_{1, 0}, highStep_{1, 0};
     double half_ = 0;
+    double lowOmega_ = 0, highOmega_ = 0;
 };
 
 } // namespace demod
