@@ -85,6 +85,10 @@ sf_count_t MemoryTell(void* user) {
     return static_cast<MemoryBytes*>(user)->position;
 }
 
+// Writers that stream to a pipe cannot know the length and put the largest value they can in
+// the header: such a file is not cut short however much it holds.
+constexpr std::uint64_t UnknownLengthMark = 0x7FFFF000;
+
 // libsndfile accepts a WAV or AIFF whose data chunk is longer than the file and notes in its
 // log that the chunk "should be" shorter: the mark of a recording cut short.
 bool LogSaysDataCut(SNDFILE* sound) {
@@ -97,11 +101,20 @@ bool LogSaysDataCut(SNDFILE* sound) {
         if (end == std::string_view::npos)
             end = text.size();
         std::string_view line = text.substr(start, end - start);
+        start = end + 1;
         line.remove_prefix(std::min(line.find_first_not_of(' '), line.size()));
         const bool dataChunk = line.starts_with("data") || line.starts_with("SSND");
-        if (dataChunk && line.find("should be") != std::string_view::npos)
-            return true;
-        start = end + 1;
+        if (!dataChunk || line.find("should be") == std::string_view::npos)
+            continue;
+        // "data : 16000 (should be 4956)"
+        std::uint64_t announced = 0;
+        const std::size_t digits = line.find_first_of("0123456789");
+        if (digits != std::string_view::npos) {
+            for (std::size_t i = digits; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i)
+                announced = std::min<std::uint64_t>(
+                    announced * 10 + static_cast<unsigned>(line[i] - '0'), UnknownLengthMark);
+        }
+        return announced < UnknownLengthMark;
     }
     return false;
 }

@@ -145,6 +145,21 @@ TEST_F(AudioFileTest, TruncatedAiffSaysSo) {
     EXPECT_TRUE(audio.endedEarly());
 }
 
+TEST_F(AudioFileTest, StreamedWavOfUnknownLengthIsNotCut) {
+    // Written to a pipe, a WAV cannot know its length and announces the largest it can.
+    const std::string path = PathOf("streamed.wav");
+    WriteSound(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 1, 1000);
+    std::string bytes = ReadFile(path);
+    for (const std::string_view mark : {"\xff\xff\xff\xff", "\xff\xff\xff\x7f"}) {
+        bytes.replace(4, 4, mark);
+        bytes.replace(bytes.find("data") + 4, 4, mark);
+        WriteFile(path, bytes);
+        AudioFile audio = AudioFile::Open(path);
+        EXPECT_EQ(ReadAll(audio).size(), 1000U);
+        EXPECT_FALSE(audio.endedEarly());
+    }
+}
+
 TEST_F(AudioFileTest, FloatSamplesOutsideFullScaleAreTamed) {
     const std::string path = PathOf("wild.wav");
     SF_INFO info{};
