@@ -55,10 +55,13 @@ sys.stdout.buffer.write(b"RIFF" + struct.pack("<I", (36 + data) & 0xFFFFFFFF) + 
 PY
 }
 
-# A header that promises 4 GB and holds a second of noise: what is there, and "ended early".
-{ wav_header 1 8000 16 1 4294967000; head -c 16000 /dev/urandom; } >"$work/promise.wav"
-expect "4 GB promised, 16 kB held" 1 '*' 'promise.wav: the file ended early' \
+# A header that promises 1 GB and holds a second of noise: what is there, and "ended early".
+{ wav_header 1 8000 16 1 1000000000; head -c 16000 /dev/urandom; } >"$work/promise.wav"
+expect "1 GB promised, 16 kB held" 1 '*' 'promise.wav: the file ended early' \
     -- "$tool" "$work/promise.wav"
+# The largest length there is: a WAV streamed without knowing its length, not a cut one.
+{ wav_header 1 8000 16 1 4294967295; head -c 16000 /dev/urandom; } >"$work/streamed.wav"
+expect "streamed, length unknown" 0 '*' '' -- "$tool" "$work/streamed.wav"
 
 # A header and nothing else.
 wav_header 1 8000 16 1 0 >"$work/header-only.wav"
