@@ -37,14 +37,6 @@ string(REPLACE "x" "1" flipped "${flipped}")
 expect_equal("${inverted}" "${flipped}" "--invert yes against --invert no")
 expect_same_bytes("${WORK}/normal.out" "${WORK}/wav.out" "--invert no on a normal recording")
 
-# A rate the demodulator is not built for.
-run_clean(slow COMMAND sox -n -r 4000 -b 16 -c 1 "${WORK}/slow.wav" synth 0.2 sine 1000)
-run(rate COMMAND "${DEMOD}" slow.wav)
-expect_equal("${rate_STATUS}" 1 "exit status for a 4 kHz file")
-expect_equal("${rate_ERR}"
-    "vantrel-demod: slow.wav: unsupported sample rate 4000 Hz: 8000 to 192000 Hz are read${CRLF}"
-    "standard error for a 4 kHz file")
-
 # Cut short at 60 %: what it held is written, lines and all, and the user is told.
 file(SIZE "${SAMPLE_WAV}" size)
 math(EXPR keep "${size} * 6 / 10")

@@ -110,16 +110,6 @@ TEST_F(DemodulateFileTest, TheMapTellsWhereEachBlockWasHeard) {
     EXPECT_GT(found[1]->ebN0Db, found[2]->ebN0Db + 5);
 }
 
-TEST_F(DemodulateFileTest, ContentInMemoryGivesTheSameAsTheFile) {
-    const vantrel::DemodulatedFile fromFile = vantrel::DemodulateFile(path_);
-    const vantrel::DemodulatedFile fromMemory =
-        vantrel::DemodulateAll(vantrel::AudioFile::FromMemory(ReadFile(path_), path_));
-    EXPECT_EQ(fromMemory.Bits, fromFile.Bits);
-    ASSERT_EQ(fromMemory.Transmissions.transmissions().size(),
-              fromFile.Transmissions.transmissions().size());
-    EXPECT_FALSE(fromFile.Bits.empty());
-}
-
 TEST_F(DemodulateFileTest, ACutFileKeepsWhatCameBefore) {
     const vantrel::DemodulatedFile whole = vantrel::DemodulateFile(path_);
     const std::string bytes = ReadFile(path_);
@@ -141,20 +131,6 @@ TEST_F(DemodulateFileTest, ACutFileKeepsWhatCameBefore) {
     EXPECT_EQ(whole.Bits.substr(0, before.size()), before);
     EXPECT_NE(before.find(placed_[0].block), std::string::npos);
     EXPECT_EQ(cut.Bits.find(placed_[1].block), std::string::npos);
-}
-
-TEST_F(DemodulateFileTest, ForcedPolarityTurnsEveryBit) {
-    vantrel::AudioOptions inverted;
-    inverted.polarity = demod::Polarity::Inverted;
-    vantrel::AudioOptions normal;
-    normal.polarity = demod::Polarity::Normal;
-    const vantrel::DemodulatedFile a = vantrel::DemodulateFile(path_, normal);
-    const vantrel::DemodulatedFile b = vantrel::DemodulateFile(path_, inverted);
-    ASSERT_EQ(a.Bits.size(), b.Bits.size());
-    ASSERT_FALSE(a.Bits.empty());
-    for (std::size_t i = 0; i < a.Bits.size(); ++i)
-        ASSERT_NE(a.Bits[i], b.Bits[i]) << i;
-    EXPECT_TRUE(b.Transmissions.transmissions()[0].inverted);
 }
 
 } // namespace

@@ -39,9 +39,4 @@ TEST(TransmissionMap, FindsTheTransmissionOfEveryBit) {
     }
 }
 
-TEST(TransmissionMap, EmptyMapFindsNothing) {
-    const TransmissionMap map;
-    EXPECT_EQ(map.Find(0), nullptr);
-}
-
 } // namespace
