@@ -7,17 +7,17 @@ namespace demod {
 
 namespace {
 
-// Acquisition: share of the Gardner error (in bits) taken into the boundary position, and into
-// the period, per bit.
+// Acquisition: share of the Gardner error (in bits) taken into the boundary position per bit.
+// The period is left alone: between transmissions (voice, noise) the Gardner error would pull
+// it anywhere, and a transmission that starts with a wrong period slips bits.
 constexpr double AcquirePhaseGain = 0.12;
-constexpr double AcquirePeriodGain = 0.004;
 // Tracking: shares of a measured misplacement taken into the boundary and the period, from
 // quick at the start of a transmission down to steady over about GearBits.
 constexpr double StartPhaseGain = 0.15;
 constexpr double TrackPhaseGain = 0.04;
 constexpr double StartPeriodGain = 0.01;
 constexpr double TrackPeriodGain = 0.001;
-constexpr double GearBits = 32;
+constexpr double GearBits = 64;
 // Without a carrier the period is drawn back to the one learned on the last transmission
 // (at first, the nominal one), so that noise cannot pull it far away.
 constexpr double PeriodReturn = 0.02;
@@ -88,7 +88,7 @@ bool BitClock::Step(std::int64_t n, float y) {
             static_cast<double>((centreY - previousCentreY_) * boundaryY_) / 2, -1.0, 1.0);
         previousCentreY_ = centreY;
         if (!tracking_)
-            Adjust(error * period_, AcquirePhaseGain, AcquirePeriodGain * nominal_ / period_);
+            Adjust(error * period_, AcquirePhaseGain, 0);
     }
     previousY_ = y;
     return ended;

@@ -1,6 +1,6 @@
 // Timing recovery. Finds where each bit starts in the baseband samples, tracking a bit clock
 // that is off by a few per cent and drifts. Two error detectors drive one
-// proportional-plus-integral loop that corrects the boundary position and the bit period:
+// loop that corrects the boundary position (and, while tracking, the bit period):
 // - while no carrier is heard (acquisition), a Gardner detector on the instantaneous frequency
 //   (a discriminator scaled so the two tones read -1 and +1): it swings between the tones at
 //   the bit boundaries, so the value half-way between two bit centres, times their difference,

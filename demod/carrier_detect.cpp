@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <numbers>
 
 namespace demod {
 
@@ -26,7 +27,13 @@ constexpr std::uint64_t SettleBits = 12; // the first bits of a transmission fil
 
 } // namespace
 
-CarrierDetect::CarrierDetect(double noiseBandwidthHz) : bandwidth_(noiseBandwidthHz) {}
+CarrierDetect::CarrierDetect(double noiseBandwidthHz, double sampleRate)
+    : bandwidth_(noiseBandwidthHz) {
+    // -45 .. +45 Hz in steps of 15 Hz: a bit turns at most 2.25 degrees (and a dozen bits
+    // about 30 degrees) away from the nearest step.
+    for (std::size_t i = 0; i < Offsets; ++i)
+        offsets_[i] = 2 * std::numbers::pi * 15.0 * (static_cast<double>(i) - 3) / sampleRate;
+}
 
 double CarrierDetect::BitQuality(const DecidedBit& bit) {
     const double denominator = bit.samples * bit.energy;
@@ -43,12 +50,19 @@ void CarrierDetect::ResetSums() {
 bool CarrierDetect::Push(const DecidedBit& bit) {
     const std::complex<double> sum(bit.sum.real(), bit.sum.imag());
     const std::complex<double> advance(bit.advance.real(), bit.advance.imag());
-    coherent_ = Complex(Retention * (std::complex<double>(coherent_) + sum) * advance);
+    double best = -1;
+    for (std::size_t i = 0; i < Offsets; ++i) {
+        const std::complex<double> turn = std::polar(1.0, offsets_[i] * bit.length);
+        coherent_[i] = Retention * (coherent_[i] + sum) * advance * turn;
+        if (std::norm(coherent_[i]) > best) {
+            best = std::norm(coherent_[i]);
+            best_ = i;
+        }
+    }
     energy_ = Retention * (energy_ + bit.energy);
     samples_ = Retention * (samples_ + bit.samples);
     const double denominator = energy_ * samples_;
-    const double coherence =
-        denominator > 0 ? static_cast<double>(std::norm(coherent_)) / denominator : 0;
+    const double coherence = denominator > 0 ? best / denominator : 0;
     const double power = bit.samples > 0 ? bit.energy / bit.samples : 0;
 
     if (!on_) {
@@ -77,7 +91,7 @@ bool CarrierDetect::Push(const DecidedBit& bit) {
         if (bits_ > SettleBits && samples_ > 0) {
             // The coherent sum's power per sample: the signal's power plus a small share of
             // the noise's.
-            coherentSum_ += static_cast<double>(std::norm(coherent_)) / (samples_ * samples_);
+            coherentSum_ += best / (samples_ * samples_);
             ++measured_;
         }
     }

@@ -4,11 +4,17 @@
 // signal really is phase-continuous FFSK at 1200 bit/s. Noise, voice and silence give a small
 // share of their energy to that sum; a transmission gives nearly all of it. Turning off is
 // also triggered by the level falling well below the transmission's own level (the carrier
-// dropped into silence). The same sums give the transmission's level and its Eb/N0.
+// dropped into silence). Both tones may be off by the same tens of hertz, which turns every bit
+// a little further than the decisions say; the sum is therefore kept for a few such offsets
+// and the best one counts. It is where the tone trackers start when a transmission begins.
+// The same sums give the transmission's level and its Eb/N0.
 #pragma once
 
 #include "sequence_detector.h"
 
+#include <array>
+#include <complex>
+#include <cstddef>
 #include <cstdint>
 
 namespace demod {
@@ -16,7 +22,8 @@ namespace demod {
 class CarrierDetect {
 public:
     // `noiseBandwidthHz`: equivalent noise bandwidth of the baseband chain (for Eb/N0).
-    explicit CarrierDetect(double noiseBandwidthHz);
+    // `sampleRate`: of the baseband samples.
+    CarrierDetect(double noiseBandwidthHz, double sampleRate);
 
     // Takes the next decided bit; returns whether the carrier is on for it.
     bool Push(const DecidedBit& bit);
@@ -28,6 +35,8 @@ public:
     // Of the transmission on the air (or that just ended): in-band mean power per baseband
     // sample, and the estimated Eb/N0 (dB).
     double meanPower() const;
+    // The common tone offset (radians per sample) that fits the signal best.
+    double toneOffset() const { return offsets_[best_]; }
     double ebN0Db() const;
 
 private:
@@ -35,7 +44,10 @@ private:
 
     double bandwidth_;
     bool on_ = false;
-    Complex coherent_{};
+    static constexpr std::size_t Offsets = 7;
+    std::array<double, Offsets> offsets_{};
+    std::array<std::complex<double>, Offsets> coherent_{};
+    std::size_t best_ = Offsets / 2;
     double energy_ = 0, samples_ = 0;
     double level_ = 0;   // running power per sample while on
     double typical_ = 0; // running coherence while on

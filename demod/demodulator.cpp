@@ -45,7 +45,7 @@ struct Demodulator::State {
           rate(baseband.outputRate()), clock(rate / BitRate),
           detector(Omega(LowToneHz, rate), Omega(HighToneHz, rate),
                    2 * std::numbers::pi * MaxToneOffsetHz / rate),
-          carrier(baseband.noiseBandwidthHz()), polarity(polarity) {
+          carrier(baseband.noiseBandwidthHz(), rate), polarity(polarity) {
         correlator.Start(0, rate / BitRate, 0, detector.lowOmega(), detector.highOmega());
         buffer.reserve(PieceSamples);
     }
@@ -107,6 +107,7 @@ struct Demodulator::State {
         if (nowOn && !std::isnan(bit.lateSamples))
             clock.Correct(bit.lateSamples);
         if (!wasOn && nowOn) {
+            detector.Shift(carrier.toneOffset());
             // The lead bits that already looked like FFSK belong to this transmission.
             std::size_t first = lead.size();
             while (first > 0 && CarrierDetect::BitQuality(lead[first - 1]) >= GoodBitQuality)

@@ -15,6 +15,8 @@ namespace {
 constexpr float ReferenceRetention = 0.7f;
 // Share of a decided bit's measured frequency error taken into the tone's frequency.
 constexpr double ToneTrackingGain = 0.01;
+constexpr double StartTrackingGain = 0.05;
+constexpr float AmplitudeGain = 0.05f;
 
 } // namespace
 
@@ -26,8 +28,15 @@ void SequenceDetector::Reset() {
     low_ = nominalLow_;
     high_ = nominalHigh_;
     reference_ = Complex{};
+    amplitude_[0] = amplitude_[1] = 0;
     first_ = count_ = 0;
     haveLast_ = false;
+}
+
+void SequenceDetector::Shift(double omega) {
+    low_ = std::clamp(low_ + omega, nominalLow_ - maxOffset_, nominalLow_ + maxOffset_);
+    high_ = std::clamp(high_ + omega, nominalHigh_ - maxOffset_, nominalHigh_ + maxOffset_);
+    trackedBits_ = 0;
 }
 
 std::optional<DecidedBit> SequenceDetector::Push(const BitObservation& bit) {
@@ -41,20 +50,35 @@ std::optional<DecidedBit> SequenceDetector::Push(const BitObservation& bit) {
 
 DecidedBit SequenceDetector::DecideOldest() {
     // Every sequence over the waiting bits; the sum of its correlations, each turned back by
-    // the phase the tones before it in the sequence have turned through.
+    // the phase the tones before it in the sequence have turned through and weighted by its
+    // tone's amplitude. The likelihood of a sequence, its phase unknown, grows with twice the
+    // size of that sum less the energy the sequence would have: with tones of equal level the
+    // energy is the same for all, but when one tone is louder (pre-emphasis, a band-limited
+    // speaker) the sequences made of it would otherwise win too often.
     const std::size_t n = count_;
     const std::size_t hypotheses = std::size_t{1} << n;
-    float best[2] = {-1, -1};
+    if (amplitude_[0] <= 0 || amplitude_[1] <= 0) {
+        const BitObservation& bit = waiting_[first_];
+        const float guess = bit.samples > 0 ? std::max(std::abs(bit.Low()), std::abs(bit.High())) /
+                                                  static_cast<float>(bit.samples)
+                                            : 0.0f;
+        amplitude_[0] = amplitude_[1] = std::max(guess, 1e-20f);
+    }
+    float best[2] = {-std::numeric_limits<float>::infinity(),
+                     -std::numeric_limits<float>::infinity()};
     for (std::size_t h = 0; h < hypotheses; ++h) {
         Complex sum = reference_;
         Complex turn{1, 0};
+        float energy = 0;
         for (std::size_t i = 0; i < n; ++i) {
             const BitObservation& bit = waiting_[(first_ + i) % Lookahead];
             const bool high = ((h >> i) & 1U) != 0;
-            sum += (high ? bit.High() : bit.Low()) * std::conj(turn);
+            const float amplitude = amplitude_[high ? 1 : 0];
+            sum += amplitude * (high ? bit.High() : bit.Low()) * std::conj(turn);
+            energy += amplitude * amplitude * static_cast<float>(bit.samples);
             turn *= high ? bit.highAdvance : bit.lowAdvance;
         }
-        const float metric = std::norm(sum);
+        const float metric = 2 * std::abs(sum) - energy;
         best[h & 1U] = std::max(best[h & 1U], metric);
     }
     const BitObservation& bit = waiting_[first_];
@@ -79,7 +103,17 @@ DecidedBit SequenceDetector::DecideOldest() {
         const double change = high ? high_ - low_ : low_ - high_;
         out.lateSamples = turn / change;
     }
-    reference_ = ReferenceRetention * (reference_ + out.sum) * out.advance;
+    reference_ =
+        ReferenceRetention * (reference_ + amplitude_[high ? 1 : 0] * out.sum) * out.advance;
+    // The tones' amplitudes: each learned from its own bits while a transmission is on;
+    // otherwise kept equal, at the level the bits show.
+    if (bit.samples > 0) {
+        float& amplitude = amplitude_[high ? 1 : 0];
+        amplitude +=
+            AmplitudeGain * (std::abs(out.sum) / static_cast<float>(bit.samples) - amplitude);
+        if (!tracking_)
+            amplitude_[0] = amplitude_[1] = (amplitude_[0] + amplitude_[1]) / 2;
+    }
     Track(out);
     haveLast_ = true;
     lastHigh_ = high;
@@ -96,8 +130,12 @@ void SequenceDetector::Track(const DecidedBit& bit) {
         const double error = std::arg(bit.sum * std::conj(lastSum_ * lastAdvance_)) / lastLength_;
         double& omega = bit.high ? high_ : low_;
         const double nominal = bit.high ? nominalHigh_ : nominalLow_;
-        omega = std::clamp(omega + ToneTrackingGain * error, nominal - maxOffset_,
-                           nominal + maxOffset_);
+        // Quick at the start of a transmission, steady later.
+        const double gain =
+            ToneTrackingGain + (StartTrackingGain - ToneTrackingGain) *
+                                   std::exp(-static_cast<double>(trackedBits_) / 48.0);
+        ++trackedBits_;
+        omega = std::clamp(omega + gain * error, nominal - maxOffset_, nominal + maxOffset_);
     }
     lastSum_ = bit.sum;
     lastAdvance_ = bit.advance;

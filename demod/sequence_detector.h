@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 
 namespace demod {
@@ -49,6 +50,8 @@ public:
     // Tone frequencies are learned only while a transmission is on: noise would pull them
     // anywhere.
     void SetTracking(bool tracking) { tracking_ = tracking; }
+    // Moves both tones by `omega` radians per sample (a common offset found elsewhere).
+    void Shift(double omega);
     // Forgets the phase reference, the waiting bits and the tone offsets learned.
     void Reset();
 
@@ -62,8 +65,10 @@ private:
     double nominalLow_, nominalHigh_, maxOffset_;
     double low_, high_;
     Complex reference_{};
+    float amplitude_[2] = {0, 0}; // of the 1200 Hz and the 1800 Hz tone, per sample
     bool haveLast_ = false, lastHigh_ = false;
     bool tracking_ = false;
+    std::uint64_t trackedBits_ = 0;
     Complex lastSum_{}, lastAdvance_{};
     double lastLength_ = 0;
     std::array<BitObservation, Lookahead> waiting_{};
