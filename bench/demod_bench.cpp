@@ -69,21 +69,31 @@ ErrorCount CountErrors(const std::string& sent, const std::string& received) {
     ErrorCount count;
     constexpr std::size_t Block = 1000;
     constexpr long Search = 40;
-    // Where the received bits start in the sent ones: the carrier detector takes a few bits.
-    constexpr std::size_t Probe = 200;
-    if (received.size() < Probe + Block)
-        return count;
+    // Where the received bits start in the sent ones: the carrier detector takes a few bits,
+    // and noise before the transmission may have given a few bits of its own. A stretch of
+    // received bits a little way in is looked for among the first sent ones.
+    constexpr std::size_t Probe = 100;
     std::size_t start = 0, fewest = Probe + 1;
-    for (std::size_t s = 0; s + Probe <= sent.size() && s < 5000; ++s) {
-        std::size_t errors = 0;
-        for (std::size_t i = 0; i < Probe && errors < fewest; ++i)
-            errors += sent[s + i] != received[i];
-        if (errors < fewest) {
-            fewest = errors;
-            start = s;
+    long probeAt = 0;
+    for (const std::size_t r : {0, 50, 100, 200, 400}) {
+        if (r + Probe > received.size())
+            break;
+        for (std::size_t s = 0; s + Probe <= sent.size() && s < 5000; ++s) {
+            std::size_t errors = 0;
+            for (std::size_t i = 0; i < Probe && errors < fewest; ++i)
+                errors += sent[s + i] != received[r + i];
+            if (errors < fewest) {
+                fewest = errors;
+                start = s;
+                probeAt = static_cast<long>(r);
+            }
         }
+        if (fewest < Probe / 10)
+            break;
     }
-    long offset = -static_cast<long>(start); // received index = sent index + offset
+    if (fewest > Probe / 4)
+        return count;
+    long offset = probeAt - static_cast<long>(start); // received index = sent index + offset
     for (std::size_t at = start; at + Block <= sent.size(); at += Block) {
         std::size_t bestErrors = Block + 1;
         long best = offset;

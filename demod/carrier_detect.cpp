@@ -17,7 +17,7 @@ constexpr double OnThreshold = 0.5;
 constexpr double OffShare = 0.6;
 constexpr int OffBits = 4;
 constexpr int OnBits = 8;
-constexpr double OffThreshold = 0.15;
+constexpr double OffThreshold = 0.25;
 // Power per sample below which a bit counts as quiet: a hundredth of the transmission's own
 // level (-20 dB), or nothing at all (digital silence, about -110 dBFS).
 constexpr double QuietShare = 0.01;
