@@ -14,6 +14,7 @@ constexpr double Retention = 0.9; // the coherent sum spans about (1 + r) / (1 -
 // or of voice never did that). Off: it stays below OffShare of what the transmission showed
 // (and below OffThreshold) for OffBits bits in a row.
 constexpr double OnThreshold = 0.5;
+constexpr double FilledWeight = 6; // of the most the sum's weights reach, r / (1 - r) = 9
 constexpr double OffShare = 0.6;
 constexpr int OffBits = 4;
 constexpr int OnBits = 8;
@@ -60,13 +61,17 @@ bool CarrierDetect::Push(const DecidedBit& bit) {
         }
     }
     energy_ = Retention * (energy_ + bit.energy);
+    weight_ = Retention * (weight_ + 1);
     samples_ = Retention * (samples_ + bit.samples);
     const double denominator = energy_ * samples_;
     const double coherence = denominator > 0 ? best / denominator : 0;
     const double power = bit.samples > 0 ? bit.energy / bit.samples : 0;
 
     if (!on_) {
-        steadyBits_ = coherence > OnThreshold && power > Silence ? steadyBits_ + 1 : 0;
+        // A sum of a few bits only is coherent whatever the signal: it has to span
+        // enough bits first.
+        const bool filled = weight_ >= FilledWeight;
+        steadyBits_ = filled && coherence > OnThreshold && power > Silence ? steadyBits_ + 1 : 0;
         if (steadyBits_ >= OnBits) {
             on_ = true;
             level_ = energy_ / samples_;
@@ -78,9 +83,14 @@ bool CarrierDetect::Push(const DecidedBit& bit) {
         // Off when the coherence falls well below what this transmission has shown.
         const double floor = std::max(OffThreshold, OffShare * typical_);
         incoherentBits_ = coherence < floor ? incoherentBits_ + 1 : 0;
-        if (incoherentBits_ >= OffBits || quietBits_ >= QuietBitsToDrop)
+        if (incoherentBits_ >= OffBits || quietBits_ >= QuietBitsToDrop) {
+            // What follows must show its own coherence: the sums still hold the
+            // transmission that just ended.
             on_ = false;
-        else {
+            coherent_.fill({});
+            energy_ = samples_ = weight_ = 0;
+            steadyBits_ = 0;
+        } else {
             level_ += 0.05 * (power - level_);
             typical_ += 0.05 * (coherence - typical_);
         }

@@ -49,6 +49,7 @@ private:
     std::array<std::complex<double>, Offsets> coherent_{};
     std::size_t best_ = Offsets / 2;
     double energy_ = 0, samples_ = 0;
+    double weight_ = 0; // how many bits the sums hold, each counted with its weight
     double level_ = 0;   // running power per sample while on
     double typical_ = 0; // running coherence while on
     int quietBits_ = 0;
