@@ -92,7 +92,7 @@ constexpr std::uint64_t UnknownLengthMark = 0x7FFFF000;
 // libsndfile accepts a WAV or AIFF whose data chunk is longer than the file and notes in its
 // log that the chunk "should be" shorter: the mark of a recording cut short.
 bool LogSaysDataCut(SNDFILE* sound) {
-    std::array<char, 4096> log{};
+    std::array<char, 16384> log{}; // room for the log of a file with many chunks
     sf_command(sound, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
     const std::string_view text(log.data(), ::strnlen(log.data(), log.size()));
     std::size_t start = 0;
@@ -170,6 +170,18 @@ struct AudioFile::State {
             throw FileError(path, SystemError(EISDIR));
     }
 
+    // Before libsndfile sees the bytes: it would take anything that starts with eleven 1 bits
+    // for MPEG audio and hand it to a decoder that writes its complaints to standard error.
+    // Only content with the mark of a sound file goes on; unknown (a pipe): libsndfile decides.
+    void CheckFirstBytes(std::string_view firstBytes, bool known) const {
+        if (!known)
+            return;
+        if (firstBytes.starts_with("ID3"))
+            throw FileError(path, std::string(MpegDescription));
+        if (!LooksLikeAudio(firstBytes))
+            throw FileError(path, std::string(NotAudioDescription));
+    }
+
     // Takes over a freshly opened sound file, or says why it could not be opened.
     void Accept(SNDFILE* opened, const SF_INFO& info, std::string_view firstBytes,
                 int wantedChannel) {
@@ -183,6 +195,11 @@ struct AudioFile::State {
                                       sf_strerror(nullptr));
         }
         sound = opened;
+        const int subtype = info.format & SF_FORMAT_SUBMASK;
+        if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG ||
+            subtype == SF_FORMAT_MPEG_LAYER_I || subtype == SF_FORMAT_MPEG_LAYER_II ||
+            subtype == SF_FORMAT_MPEG_LAYER_III)
+            throw FileError(path, std::string(MpegDescription));
         sampleRate = info.samplerate;
         channels = info.channels;
         if (channels < 1)
@@ -275,12 +292,16 @@ AudioFile AudioFile::Open(const std::string& path, int channel) {
     // cannot be read twice, so there they stay unknown.
     std::array<char, 16> head{};
     ssize_t headSize = 0;
-    if (state->fd != STDIN_FILENO)
-        headSize = std::max<ssize_t>(::pread(state->fd, head.data(), head.size(), 0), 0);
+    if (state->fd != STDIN_FILENO) {
+        headSize = ::pread(state->fd, head.data(), head.size(), 0);
+        if (headSize < 0)
+            throw FileError(path, SystemError(errno));
+    }
+    const std::string_view firstBytes(head.data(), static_cast<std::size_t>(headSize));
+    state->CheckFirstBytes(firstBytes, state->fd != STDIN_FILENO);
     SF_INFO info{};
     SNDFILE* opened = sf_open_fd(state->fd, SFM_READ, &info, SF_FALSE);
-    state->Accept(opened, info, std::string_view(head.data(), static_cast<std::size_t>(headSize)),
-                  channel);
+    state->Accept(opened, info, firstBytes, channel);
     return AudioFile(std::move(state));
 }
 
@@ -298,6 +319,7 @@ AudioFile AudioFile::FromMemory(std::string bytes, const std::string& name, int 
     state->path = name;
     state->memory = std::make_unique<MemoryBytes>();
     state->memory->bytes = std::move(bytes);
+    state->CheckFirstBytes(std::string_view(state->memory->bytes).substr(0, 16), true);
     SF_INFO info{};
     SNDFILE* opened = sf_open_virtual(&state->memoryIo, SFM_READ, &info, state->memory.get());
     state->Accept(opened, info, std::string_view(state->memory->bytes).substr(0, 16), channel);
@@ -332,7 +354,7 @@ bool LooksLikeAudio(std::string_view firstBytes) {
     const bool aiff = at(0, "FORM") && (at(8, "AIFF") || at(8, "AIFC"));
     const bool wave64 = at(0, "riff") && firstBytes.size() >= 12;
     return riff || aiff || wave64 || at(0, "fLaC") || at(0, "OggS") || at(0, ".snd") ||
-           at(0, "caff");
+           at(0, "dns.") || at(0, "caff");
 }
 
 } // namespace vantrel

@@ -21,6 +21,11 @@ constexpr int MaxAudioSampleRate = static_cast<int>(demod::MaxSampleRate);
 constexpr std::string_view NotAudioDescription =
     "not an audio file (WAV, FLAC, Ogg or AIFF); raw 16-bit PCM needs --raw --rate R";
 
+// MPEG audio (MP3) is lossy and not read: its decoder writes to standard error on damaged
+// frames, and a signal that went through it is better converted knowingly.
+constexpr std::string_view MpegDescription =
+    "unsupported audio file: MPEG audio (MP3) is not read; convert it to WAV or FLAC";
+
 class AudioFile {
 public:
     // Opens a sound file, recognised by its content, and chooses `channel` (1-based) of it.
@@ -60,8 +65,8 @@ private:
     std::unique_ptr<State> state_;
 };
 
-// Whether the first bytes of a file are those of a sound file (WAV, RF64, Wave64, FLAC, Ogg,
-// AIFF, AU, CAF): a bit text never starts so. Twelve bytes are enough.
+// Whether the first bytes of a file are those of a sound file this reader takes (WAV, RF64,
+// Wave64, FLAC, Ogg, AIFF, AU, CAF): a bit text never starts so. Twelve bytes are enough.
 bool LooksLikeAudio(std::string_view firstBytes);
 
 } // namespace vantrel

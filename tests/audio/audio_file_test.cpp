@@ -197,6 +197,13 @@ TEST_F(AudioFileTest, RefusesWhatItCannotRead) {
         WriteFile(badCodec, bytes);
     }
 
+    // MP3: with its tag it is said to be MP3, a bare frame sync (as any 0xFF bytes) is not
+    // taken for sound.
+    const std::string mp3 = PathOf("call.mp3");
+    WriteFile(mp3, std::string("ID3\x04\0\0\0\0\0\0\xff\xfb\x90\x64", 14));
+    const std::string frameSync = PathOf("frames.bin");
+    WriteFile(frameSync, std::string(4000, '\xff'));
+
     const std::string notAudio(vantrel::NotAudioDescription);
     const struct {
         std::string path;
@@ -204,6 +211,8 @@ TEST_F(AudioFileTest, RefusesWhatItCannotRead) {
         std::string description;
     } cases[] = {
         {text, 1, notAudio},
+        {frameSync, 1, notAudio},
+        {mp3, 1, std::string(vantrel::MpegDescription)},
         {empty, 1, notAudio},
         {PathOf("missing.wav"), 1, "No such file or directory"},
         {PathOf(""), 1, "Is a directory"},
