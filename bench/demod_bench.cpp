@@ -10,10 +10,10 @@
 #include "stream_maker.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <random>
 #include <set>
@@ -318,6 +318,12 @@ void BlockRate(const Options& options) {
 
 // ---- speed and memory ----
 
+double ThreadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
 std::vector<float> RealisticAudio(double rate, double seconds) {
     modulator::Recording recording;
     recording.sampleRate = rate;
@@ -344,14 +350,14 @@ void Speed(const Options&) {
             demod::Demodulator demodulator(rate);
             std::size_t bits = 0;
             demod::Sink sink{[&](std::string_view b) { bits += b.size(); }, nullptr};
-            const auto t0 = std::chrono::steady_clock::now();
+            // Processor time of this thread: the machine may be busy with other work.
+            const double t0 = ThreadSeconds();
             for (std::size_t at = 0; at < audio.size(); at += 4096)
                 demodulator.Feed(std::span<const float>(audio).subspan(
                                      at, std::min<std::size_t>(4096, audio.size() - at)),
                                  sink);
             demodulator.Finish(sink);
-            const double cpu =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+            const double cpu = ThreadSeconds() - t0;
             best = std::min(best, cpu);
             if (bits == 0)
                 std::printf("no bits?\n");

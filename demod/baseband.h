@@ -2,11 +2,12 @@
 // the real input is multiplied by a 1500 Hz complex oscillator (the midpoint of the 1200 Hz and
 // 1800 Hz tones, which land at -300 Hz and +300 Hz), summed by a second-order box-car filter
 // that decimates by an integer factor to between 8 and 16 kHz (its zeros fall on every
-// frequency that would fold onto the band). Two outputs: that signal as it is (delayed to line
-// up), for the tone correlators, which are the matched filter themselves and suffer from any
-// narrower filter's smearing of one bit into the next; and the same low-passed to +-1 kHz,
-// for the discriminator that times the bits. DC offset and the mirror image of the signal land
-// outside the band and are removed by the correlators and the low-pass filter.
+// frequency that would fold onto the band). Two outputs, low-passed by two filters of the same
+// length (so the same delay): to +-1.7 kHz for the tone correlators, which are the matched
+// filter themselves and only need the mirror image of the signal (around -3 kHz) removed, as
+// a narrower filter would smear one bit into the next; and to +-1 kHz for the discriminator
+// and the level measurements. DC offset is taken out before the mixer (it would land at
+// -1.5 kHz).
 #pragma once
 
 #include <complex>
@@ -19,7 +20,7 @@ namespace demod {
 using Complex = std::complex<float>;
 
 struct BasebandSample {
-    Complex wide;   // decimated only
+    Complex wide;   // for the correlators
     Complex narrow; // low-passed too
 };
 
@@ -41,6 +42,8 @@ public:
     // The equivalent noise bandwidth of the chain, in Hz (white noise of one-sided density N0
     // in the real input gives noise power N0 * bandwidth / 2 in the output).
     double noiseBandwidthHz() const { return noiseBandwidth_; }
+    // The same for the wide output.
+    double wideNoiseBandwidthHz() const { return wideNoiseBandwidth_; }
 
 private:
     void Decimated(Complex value, std::vector<BasebandSample>& out);
@@ -51,6 +54,7 @@ private:
     std::complex<double> phasor_{1, 0};
     std::complex<double> step_;
     std::size_t sinceNormalise_ = 0;
+    float dc_ = 0, dcShare_ = 0;
     // Second-order box-car: each block of `factor_` samples gives a plain sum and a sum
     // weighted by the position in the block; two blocks make one triangular window.
     Complex blockSum_{}, blockRamp_{};
@@ -59,11 +63,14 @@ private:
     float scale_;
     // Low-pass filter at the output rate: taps and a history twice its length, so the
     // window is always one contiguous stretch.
-    std::vector<float> taps_;
+    std::vector<float> taps_, wideTaps_;
+    std::vector<Complex> table_; // the oscillator over one period, when short
+    std::size_t tableAt_ = 0;
     std::vector<Complex> history_;
     std::size_t head_ = 0;
     double delay_ = 0;
     double noiseBandwidth_ = 0;
+    double wideNoiseBandwidth_ = 0;
 };
 
 } // namespace demod

@@ -37,12 +37,12 @@ CarrierDetect::CarrierDetect(double noiseBandwidthHz, double sampleRate)
 }
 
 double CarrierDetect::BitQuality(const DecidedBit& bit) {
-    const double denominator = bit.samples * bit.energy;
+    const double denominator = bit.samples * bit.wideEnergy;
     return denominator > 0 ? static_cast<double>(std::norm(bit.sum)) / denominator : 0;
 }
 
 void CarrierDetect::ResetSums() {
-    powerSum_ = coherentSum_ = 0;
+    powerSum_ = widePowerSum_ = coherentSum_ = 0;
     bits_ = measured_ = 0;
     quietBits_ = 0;
     incoherentBits_ = 0;
@@ -60,7 +60,7 @@ bool CarrierDetect::Push(const DecidedBit& bit) {
             best_ = i;
         }
     }
-    energy_ = Retention * (energy_ + bit.energy);
+    energy_ = Retention * (energy_ + bit.wideEnergy);
     weight_ = Retention * (weight_ + 1);
     samples_ = Retention * (samples_ + bit.samples);
     const double denominator = energy_ * samples_;
@@ -74,7 +74,7 @@ bool CarrierDetect::Push(const DecidedBit& bit) {
         steadyBits_ = filled && coherence > OnThreshold && power > Silence ? steadyBits_ + 1 : 0;
         if (steadyBits_ >= OnBits) {
             on_ = true;
-            level_ = energy_ / samples_;
+            level_ = power;
             typical_ = coherence;
             ResetSums();
         }
@@ -98,10 +98,11 @@ bool CarrierDetect::Push(const DecidedBit& bit) {
     if (on_) {
         ++bits_;
         powerSum_ += power;
-        if (bits_ > SettleBits && samples_ > 0) {
-            // The coherent sum's power per sample: the signal's power plus a small share of
-            // the noise's.
-            coherentSum_ += best / (samples_ * samples_);
+        widePowerSum_ += bit.samples > 0 ? bit.wideEnergy / bit.samples : 0;
+        if (bits_ > SettleBits && bit.samples > 0) {
+            // The decided bit's correlation, as power per sample: the signal's power plus
+            // the share of the noise a filter one bit rate wide lets through.
+            coherentSum_ += static_cast<double>(std::norm(bit.sum)) / (bit.samples * bit.samples);
             ++measured_;
         }
     }
@@ -116,11 +117,11 @@ double CarrierDetect::ebN0Db() const {
     constexpr double Ceiling = 60;
     if (measured_ == 0 || bits_ == 0)
         return 0;
-    const double total = meanPower();
-    // Share of in-band noise that one bit's correlation keeps (the correlation is a filter
-    // one bit rate wide), thinned by the number of bits the coherent sum spans.
-    const double oneBit = std::min(1.0, 1200.0 / bandwidth_);
-    const double share = oneBit * (1 - Retention) / (1 + Retention);
+    // All of it measured on the correlated signal: its in-band power is that of the
+    // correlations' signal plus the noise of the whole band the correlators see.
+    const double total = widePowerSum_ / static_cast<double>(bits_);
+    // Share of the noise that one bit's correlation keeps: it is a filter one bit rate wide.
+    const double share = std::min(0.9, 1200.0 / bandwidth_);
     const double coherent = coherentSum_ / static_cast<double>(measured_);
     const double signal = std::clamp((coherent - share * total) / (1 - share), 0.0, total);
     const double noise = total - signal;
@@ -128,8 +129,8 @@ double CarrierDetect::ebN0Db() const {
         return -Ceiling;
     if (noise <= signal * std::pow(10.0, -Ceiling / 10))
         return Ceiling;
-    // Eb/N0 = (signal power / 1200) / (noise power / (bandwidth / ... )), with the signal's
-    // baseband power half of its real power and the noise's in-band power N0 * bandwidth / 2.
+    // Eb/N0 = (real signal power / 1200) / N0, with the signal's baseband power half of its
+    // real power and the noise's baseband power N0 * bandwidth / 2.
     return 10 * std::log10(signal * bandwidth_ / (1200.0 * noise));
 }
 

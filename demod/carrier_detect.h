@@ -21,7 +21,8 @@ namespace demod {
 
 class CarrierDetect {
 public:
-    // `noiseBandwidthHz`: equivalent noise bandwidth of the baseband chain (for Eb/N0).
+    // `noiseBandwidthHz`: equivalent noise bandwidth of the correlated (wide) baseband signal,
+    // for the Eb/N0 estimate.
     // `sampleRate`: of the baseband samples.
     CarrierDetect(double noiseBandwidthHz, double sampleRate);
 
@@ -49,14 +50,14 @@ private:
     std::array<std::complex<double>, Offsets> coherent_{};
     std::size_t best_ = Offsets / 2;
     double energy_ = 0, samples_ = 0;
-    double weight_ = 0; // how many bits the sums hold, each counted with its weight
+    double weight_ = 0;  // how many bits the sums hold, each counted with its weight
     double level_ = 0;   // running power per sample while on
     double typical_ = 0; // running coherence while on
     int quietBits_ = 0;
     int steadyBits_ = 0;
     int incoherentBits_ = 0;
     // Over the transmission: for the level and the Eb/N0 estimate.
-    double powerSum_ = 0, coherentSum_ = 0;
+    double powerSum_ = 0, widePowerSum_ = 0, coherentSum_ = 0;
     std::uint64_t bits_ = 0, measured_ = 0;
 };
 

@@ -45,7 +45,7 @@ struct Demodulator::State {
           rate(baseband.outputRate()), clock(rate / BitRate),
           detector(Omega(LowToneHz, rate), Omega(HighToneHz, rate),
                    2 * std::numbers::pi * MaxToneOffsetHz / rate),
-          carrier(baseband.noiseBandwidthHz(), rate), polarity(polarity) {
+          carrier(baseband.wideNoiseBandwidthHz(), rate), polarity(polarity) {
         correlator.Start(0, rate / BitRate, 0, detector.lowOmega(), detector.highOmega());
         buffer.reserve(PieceSamples);
     }

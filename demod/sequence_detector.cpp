@@ -91,6 +91,7 @@ DecidedBit SequenceDetector::DecideOldest() {
     out.sum = high ? bit.High() : bit.Low();
     out.advance = high ? bit.highAdvance : bit.lowAdvance;
     out.energy = bit.energy;
+    out.wideEnergy = bit.wideEnergy;
     out.samples = bit.samples;
     out.start = bit.start;
     out.length = bit.length;

@@ -24,6 +24,7 @@ struct DecidedBit {
     Complex sum;       // its correlation with that tone
     Complex advance;   // that tone's phase turn over the bit
     double energy = 0; // as observed
+    double wideEnergy = 0;
     double samples = 0;
     double start = 0;
     double length = 0;

@@ -27,6 +27,7 @@ void ToneCorrelator::Add(Complex sample, float power, double position) {
     lowRotor_ *= lowStep_;
     highRotor_ *= highStep_;
     bit_.energy += static_cast<double>(power);
+    bit_.wideEnergy += static_cast<double>(std::norm(sample));
     bit_.samples += 1;
 }
 

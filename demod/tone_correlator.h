@@ -11,14 +11,15 @@ namespace demod {
 
 // What one bit of signal looked like.
 struct BitObservation {
-    Complex low[2];      // correlation with the 1200 Hz tone, first and second half
-    Complex high[2];     // the same with the 1800 Hz tone
-    Complex lowAdvance;  // phase turn of the 1200 Hz tone over the whole bit
-    Complex highAdvance; // the same for the 1800 Hz tone
-    double energy = 0;   // sum of |sample|^2 over the bit
-    double samples = 0;  // how many samples the sums hold
-    double length = 0;   // the bit's length in samples (fractional)
-    double start = 0;    // where it started, in baseband samples
+    Complex low[2];        // correlation with the 1200 Hz tone, first and second half
+    Complex high[2];       // the same with the 1800 Hz tone
+    Complex lowAdvance;    // phase turn of the 1200 Hz tone over the whole bit
+    Complex highAdvance;   // the same for the 1800 Hz tone
+    double energy = 0;     // sum of the low-passed |sample|^2 over the bit
+    double wideEnergy = 0; // sum of the correlated |sample|^2 over the bit
+    double samples = 0;    // how many samples the sums hold
+    double length = 0;     // the bit's length in samples (fractional)
+    double start = 0;      // where it started, in baseband samples
     Complex Low() const { return low[0] + low[1]; }
     Complex High() const { return high[0] + high[1]; }
 };
