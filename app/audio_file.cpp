@@ -354,7 +354,7 @@ bool LooksLikeAudio(std::string_view firstBytes) {
     const bool aiff = at(0, "FORM") && (at(8, "AIFF") || at(8, "AIFC"));
     const bool wave64 = at(0, "riff") && firstBytes.size() >= 12;
     return riff || aiff || wave64 || at(0, "fLaC") || at(0, "OggS") || at(0, ".snd") ||
-           at(0, "dns.") || at(0, "caff");
+           at(0, "dns.") || at(0, "caff") || at(0, "ID3");
 }
 
 } // namespace vantrel

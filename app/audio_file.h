@@ -65,8 +65,9 @@ private:
     std::unique_ptr<State> state_;
 };
 
-// Whether the first bytes of a file are those of a sound file this reader takes (WAV, RF64,
-// Wave64, FLAC, Ogg, AIFF, AU, CAF): a bit text never starts so. Twelve bytes are enough.
+// Whether the first bytes of a file are those of a sound file (WAV, RF64, Wave64, FLAC, Ogg,
+// AIFF, AU, CAF, or MP3 with its ID3 tag, which the reader refuses with its own message): a
+// bit text never starts so. Twelve bytes are enough.
 bool LooksLikeAudio(std::string_view firstBytes);
 
 } // namespace vantrel

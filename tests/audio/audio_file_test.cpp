@@ -276,6 +276,8 @@ TEST(LooksLikeAudio, KnowsTheMagicNumbers) {
          "ILBMBMHD"sv,
          false},
         {".snd\0\0\0\x18"sv, true},
+        {"ID3\x04\0\0"sv, true},       // MP3: sound, though refused
+        {"\xff\xfb\x90\x64"sv, false}, // a bare MPEG frame sync, as any 0xFF bytes
         {"RIF"sv, false},
         {""sv, false},
         {"0101010101010101"sv, false},
