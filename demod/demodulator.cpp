@@ -46,7 +46,7 @@ struct Demodulator::State {
           detector(Omega(LowToneHz, rate), Omega(HighToneHz, rate),
                    2 * std::numbers::pi * MaxToneOffsetHz / rate),
           carrier(baseband.wideNoiseBandwidthHz(), rate), polarity(polarity) {
-        correlator.Start(0, rate / BitRate, 0, detector.lowOmega(), detector.highOmega());
+        correlator.Start(0, 0, detector.lowOmega(), detector.highOmega());
         buffer.reserve(PieceSamples);
     }
 
@@ -87,10 +87,10 @@ struct Demodulator::State {
         if (clock.Step(n, y)) {
             if (!correlator.Empty())
                 Bit(correlator.Take(clock.bitStart()), sink);
-            correlator.Start(clock.bitStart(), clock.period(), static_cast<double>(n),
-                             detector.lowOmega(), detector.highOmega());
+            correlator.Start(clock.bitStart(), static_cast<double>(n), detector.lowOmega(),
+                             detector.highOmega());
         }
-        correlator.Add(sample.wide, std::norm(r), static_cast<double>(n));
+        correlator.Add(sample);
         ++n;
     }
 

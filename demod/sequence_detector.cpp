@@ -59,7 +59,7 @@ DecidedBit SequenceDetector::DecideOldest() {
     const std::size_t hypotheses = std::size_t{1} << n;
     if (amplitude_[0] <= 0 || amplitude_[1] <= 0) {
         const BitObservation& bit = waiting_[first_];
-        const float guess = bit.samples > 0 ? std::max(std::abs(bit.Low()), std::abs(bit.High())) /
+        const float guess = bit.samples > 0 ? std::max(std::abs(bit.low), std::abs(bit.high)) /
                                                   static_cast<float>(bit.samples)
                                             : 0.0f;
         amplitude_[0] = amplitude_[1] = std::max(guess, 1e-20f);
@@ -74,11 +74,11 @@ DecidedBit SequenceDetector::DecideOldest() {
             const BitObservation& bit = waiting_[(first_ + i) % Lookahead];
             const bool high = ((h >> i) & 1U) != 0;
             const float amplitude = amplitude_[high ? 1 : 0];
-            sum += amplitude * (high ? bit.High() : bit.Low()) * std::conj(turn);
+            sum += amplitude * (high ? bit.high : bit.low) * std::conj(turn);
             energy += amplitude * amplitude * static_cast<float>(bit.samples);
             turn *= high ? bit.highAdvance : bit.lowAdvance;
         }
-        const float metric = 2 * std::abs(sum) - energy;
+        const float metric = 2 * std::sqrt(std::norm(sum)) - energy;
         best[h & 1U] = std::max(best[h & 1U], metric);
     }
     const BitObservation& bit = waiting_[first_];
@@ -88,7 +88,7 @@ DecidedBit SequenceDetector::DecideOldest() {
 
     DecidedBit out;
     out.high = high;
-    out.sum = high ? bit.High() : bit.Low();
+    out.sum = high ? bit.high : bit.low;
     out.advance = high ? bit.highAdvance : bit.lowAdvance;
     out.energy = bit.energy;
     out.wideEnergy = bit.wideEnergy;
