@@ -288,17 +288,16 @@ AudioFile AudioFile::Open(const std::string& path, int channel) {
     auto state = std::make_unique<State>();
     state->path = path;
     state->OpenDescriptor();
-    // The first bytes, to tell "not sound" from "sound libsndfile cannot read"; a pipe
-    // cannot be read twice, so there they stay unknown.
+    // The first bytes, read without moving: a pipe (standard input, a named pipe) cannot give
+    // them twice, so there libsndfile alone decides.
     std::array<char, 16> head{};
-    ssize_t headSize = 0;
-    if (state->fd != STDIN_FILENO) {
-        headSize = ::pread(state->fd, head.data(), head.size(), 0);
-        if (headSize < 0)
-            throw FileError(path, SystemError(errno));
-    }
+    ssize_t headSize = ::pread(state->fd, head.data(), head.size(), 0);
+    const bool seekable = headSize >= 0 || errno != ESPIPE;
+    if (headSize < 0 && seekable)
+        throw FileError(path, SystemError(errno));
+    headSize = std::max<ssize_t>(headSize, 0);
     const std::string_view firstBytes(head.data(), static_cast<std::size_t>(headSize));
-    state->CheckFirstBytes(firstBytes, state->fd != STDIN_FILENO);
+    state->CheckFirstBytes(firstBytes, seekable);
     SF_INFO info{};
     SNDFILE* opened = sf_open_fd(state->fd, SFM_READ, &info, SF_FALSE);
     state->Accept(opened, info, firstBytes, channel);

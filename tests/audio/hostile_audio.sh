@@ -101,6 +101,11 @@ expect "random bytes" 1 '' 'random.bin: not an audio file \(WAV, FLAC, Ogg or AI
 { head -c 12 "$sample"; head -c 100000 /dev/urandom; } >"$work/riff-random.wav"
 expect "RIFF then random bytes" 1 '' 'riff-random.wav: ' -- "$tool" "$work/riff-random.wav"
 
+# A named pipe (process substitution) instead of a file: read as it comes, like standard input.
+expect "WAV through a named pipe" 0 '^[01]+'$'\r''$' '' -- bash -c "\"$tool\" <(cat \"$sample\")"
+expect "bit text through a named pipe" 1 '' 'not an audio file' \
+    -- bash -c "\"$tool\" <(printf '0101\r\n')"
+
 # Unreadable, as a user who may not read it.
 cp "$sample" "$work/private.wav"
 chmod 600 "$work/private.wav"
