@@ -21,8 +21,11 @@ enum class Polarity { Auto, Normal, Inverted };
 struct TransmissionInfo {
     double startSeconds = 0; // from the first sample fed
     double endSeconds = 0;
-    double levelDbfs = 0;       // RMS level of the signal during the transmission
-    double ebN0Db = 0;          // estimated Eb/N0 of the transmission
+    // RMS level of the signal band (+-1 kHz around 1500 Hz, its noise included) during the
+    // transmission, against full scale 1.0: a full-scale sine reads -3 dBFS.
+    double levelDbfs = 0;
+    // Estimated Eb/N0 of the transmission (dB), the noise taken as white over the audio band.
+    double ebN0Db = 0;
     bool inverted = false;      // the polarity used for its bits
     std::uint64_t bitCount = 0; // bits handed out for it
 };
