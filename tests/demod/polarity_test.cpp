@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using namespace demod_helpers;
 
 namespace {
@@ -49,6 +51,10 @@ const Case Cases[] = {
     {"inverted_forced_normal", true, demod::Polarity::Normal, false, false},
     {"normal_forced_inverted", false, demod::Polarity::Inverted, false, true},
 };
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PolarityCases : public ::testing::TestWithParam<Case> {};
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cmath>
 #include <limits>
 
@@ -55,6 +57,10 @@ const Case Cases[] = {
     {"rate_192000", 192000, 16},
     {"everything_at_once", 44100, 14, With(30, -30, -0.02, 0.01, -6, 6), 0.2, true},
 };
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class RoundTrip : public ::testing::TestWithParam<Case> {};
 

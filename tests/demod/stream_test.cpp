@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -113,6 +115,10 @@ const Quiet QuietCases[] = {
     {"loud_white_noise", 60, false, -6},  {"voice", 60, true, -200},
     {"voice_in_noise", 60, true, -35},
 };
+
+void PrintTo(const Quiet& q, std::ostream* os) {
+    *os << q.name;
+}
 
 class NothingHeard : public ::testing::TestWithParam<Quiet> {};
 
