@@ -11,7 +11,9 @@ namespace {
 
 // How much of the phase reference survives from one bit to the next: the reference spans
 // about (1 + r) / (1 - r) bits. Longer is closer to coherent detection but follows tone
-// offsets and level changes more slowly.
+// offsets and level changes more slowly: 0.8 lowered the bit error rate of one long
+// transmission (7.7e-4 instead of 8.2e-4 at 8 dB) but decoded fewer blocks of short
+// transmissions with every impairment (96.6 % instead of 99.1 % at 12 dB).
 constexpr float ReferenceRetention = 0.7f;
 // Share of a decided bit's measured frequency error taken into the tone's frequency.
 constexpr double ToneTrackingGain = 0.01;
