@@ -11,14 +11,15 @@ namespace {
 
 constexpr double Retention = 0.9; // the coherent sum spans about (1 + r) / (1 - r) = 19 bits
 // On: the coherence stays above OnThreshold for OnBits bits in a row (a minute of white noise
-// or of voice never did that). Off: it stays below OffShare of what the transmission showed
-// (and below OffThreshold) for OffBits bits in a row.
+// or of voice never did that). Off: it stays below the larger of OffThreshold and OffShare
+// of what the transmission showed for OffBits bits in a row (noise after a transmission
+// hovers around 0.1-0.3; a transmission at 4 dB dips to 0.3 now and then).
 constexpr double OnThreshold = 0.5;
 constexpr double FilledWeight = 6; // of the most the sum's weights reach, r / (1 - r) = 9
 constexpr double OffShare = 0.6;
-constexpr int OffBits = 4;
+constexpr int OffBits = 6;
 constexpr int OnBits = 8;
-constexpr double OffThreshold = 0.25;
+constexpr double OffThreshold = 0.2;
 // Power per sample below which a bit counts as quiet: a hundredth of the transmission's own
 // level (-20 dB), or nothing at all (digital silence, about -110 dBFS).
 constexpr double QuietShare = 0.01;
