@@ -12,8 +12,9 @@ namespace {
 constexpr double Retention = 0.9; // the coherent sum spans about (1 + r) / (1 - r) = 19 bits
 // On: the coherence stays above OnThreshold for OnBits bits in a row (a minute of white noise
 // or of voice never did that). Off: it stays below the larger of OffThreshold and OffShare
-// of what the transmission showed for OffBits bits in a row (noise after a transmission
-// hovers around 0.1-0.3; a transmission at 4 dB dips to 0.3 now and then).
+// of what the transmission showed for OffBits bits in a row. The share ends a strong
+// transmission soon after it stops; the floor ends a stretch that a chance run of noise
+// started.
 constexpr double OnThreshold = 0.5;
 constexpr double FilledWeight = 6; // of the most the sum's weights reach, r / (1 - r) = 9
 constexpr double OffShare = 0.6;
