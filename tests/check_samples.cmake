@@ -5,7 +5,7 @@ execute_process(COMMAND ${MAKER} ${WORK} RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "make-samples failed: ${result}")
 endif()
-file(GLOB made RELATIVE ${WORK} ${WORK}/*.txt)
+file(GLOB made RELATIVE ${WORK} ${WORK}/*.txt ${WORK}/*.wav)
 foreach(name IN LISTS made)
     execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/${name} ${SAMPLES}/${name}
                     RESULT_VARIABLE differs)

@@ -1,12 +1,20 @@
-// Writes the bundled sample recordings: "0"/"1" text files as a demodulator would leave them.
+// Writes the bundled sample recordings: "0"/"1" text files as a demodulator would leave them,
+// and a sound recording of the same calls as a receiver would give it.
 // Usage: make-samples FOLDER
 //        make-samples --one-block FILE   (one valid block alone, for the tests)
 #include "encoder.h"
+#include "modulator.h"
 
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -55,6 +63,36 @@ bool Write(const std::string& folder, const std::string& name, const std::string
     return static_cast<bool>(out);
 }
 
+// A radio keys up: alternating bits for the receiver to lock on, the block, a few bits more
+// while the transmitter lets go.
+std::string Keyed(const std::string& block) {
+    std::string bits;
+    for (int i = 0; i < 24; ++i)
+        bits += (i % 2 == 0) ? '1' : '0';
+    return bits + block + "0101";
+}
+
+// 16-bit mono PCM WAV at `sampleRate`, rounded here rather than by the library, so the bytes
+// depend on nothing but the samples.
+bool WriteWav(const std::string& folder, const std::string& name, const std::vector<float>& audio,
+              int sampleRate) {
+    std::vector<short> pcm(audio.size());
+    std::transform(audio.begin(), audio.end(), pcm.begin(), [](float sample) {
+        return static_cast<short>(std::lrint(std::clamp(sample, -1.0F, 1.0F) * 32767.0F));
+    });
+    SF_INFO info{};
+    info.samplerate = sampleRate;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    const std::string path = folder + "/" + name;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (file == nullptr)
+        return false;
+    const auto frames = static_cast<sf_count_t>(pcm.size());
+    const bool written = sf_writef_short(file, pcm.data(), frames) == frames;
+    return sf_close(file) == 0 && written;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -79,6 +117,40 @@ int main(int argc, char** argv) {
         .Add(encoder::CallBlock({18, 10, 1, 0x567, 0x234})) // General Ack back
         .Noise(250);
     ok &= Write(folder, "two-calls.txt", encoder::Wrap(calls.bits(), 64));
+
+    // The same call and acknowledgement as sound from a receiver, 8 kHz mono: the two radios
+    // at different levels, tones and clocks a little off, speech and silence around them,
+    // and a noisy channel (Eb/N0 15 dB).
+    {
+        const int rate = 8000;
+        modulator::Recording recording;
+        recording.sampleRate = rate;
+        recording.ebN0Db = 15;
+        recording.seed = 11;
+        modulator::Modulator sound(recording);
+        modulator::Impairments caller;
+        caller.levelDbfs = -9;
+        caller.lowToneOffsetHz = 12;
+        caller.highToneOffsetHz = 8;
+        caller.clockOffset = 0.004;
+        caller.highToneGainDb = -2;
+        modulator::Impairments answer;
+        answer.levelDbfs = -14;
+        answer.lowToneOffsetHz = -10;
+        answer.highToneOffsetHz = -15;
+        answer.clockOffset = -0.006;
+        answer.highToneGainDb = 3;
+        sound.Silence(0.4);
+        sound.Voice(1.2, -15);
+        sound.Silence(0.3);
+        sound.Transmission(Keyed(encoder::CallBlock(base)), caller);
+        sound.Silence(0.6);
+        sound.Transmission(Keyed(encoder::CallBlock({18, 10, 1, 0x567, 0x234})), answer);
+        sound.Silence(0.3);
+        sound.Voice(0.8, -18);
+        sound.Silence(0.4);
+        ok &= WriteWav(folder, "two-calls.wav", sound.Finish(), rate);
+    }
 
     // An extended-address call: the first header is addressed to FFF, the second one holds the
     // real addressee on another common address.
@@ -125,17 +197,16 @@ int main(int argc, char** argv) {
     // A short text message over extended addressing.
     Recording text(6);
     text.Noise(100)
-        .Add(encoder::Block(Sync::NoFec,
-                            [] {
-                                std::vector<std::string> words{
-                                    encoder::HeaderCodeword({encoder::NormalCall, 10, 1, 0x234,
-                                                             0xFFF}),
-                                    encoder::HeaderCodeword({encoder::ShortData, 10, 2, 0x234,
-                                                             0x0C8})};
-                                for (auto& w : encoder::ShortDataCodewords("CALL BASE ON CH 2"))
-                                    words.push_back(w);
-                                return words;
-                            }()))
+        .Add(encoder::Block(
+            Sync::NoFec,
+            [] {
+                std::vector<std::string> words{
+                    encoder::HeaderCodeword({encoder::NormalCall, 10, 1, 0x234, 0xFFF}),
+                    encoder::HeaderCodeword({encoder::ShortData, 10, 2, 0x234, 0x0C8})};
+                for (auto& w : encoder::ShortDataCodewords("CALL BASE ON CH 2"))
+                    words.push_back(w);
+                return words;
+            }()))
         .Noise(100);
     ok &= Write(folder, "text-message.txt", encoder::Wrap(text.bits(), 64));
 

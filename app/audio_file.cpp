@@ -1,0 +1,359 @@
+// Sound files go through libsndfile, which recognises the format by content; raw PCM is read
+// here, because a pipe from a sound card has no header to recognise.
+#include "audio_file.h"
+
+#include "file_error.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace vantrel {
+
+namespace {
+
+// Samples per piece handed out: small enough that a live stream is passed on within
+// milliseconds, large enough that the calls cost nothing.
+constexpr std::size_t PieceSamples = 4096;
+// The frame buffer of a many-channel file stays below this many samples.
+constexpr std::size_t MaxBufferedSamples = 1 << 16;
+
+std::string SystemError(int error) {
+    return std::strerror(error != 0 ? error : EIO);
+}
+
+// A sample the demodulator can take: files in floating point may hold anything, including
+// NaN or values far beyond full scale, which would poison its filters for good.
+float Sanitised(float sample) {
+    if (!std::isfinite(sample))
+        return 0.0F;
+    return std::clamp(sample, -1.0F, 1.0F);
+}
+
+// A sound file's bytes held in memory, read through libsndfile's virtual I/O.
+struct MemoryBytes {
+    std::string bytes;
+    sf_count_t position = 0;
+};
+
+sf_count_t MemoryLength(void* user) {
+    return static_cast<sf_count_t>(static_cast<MemoryBytes*>(user)->bytes.size());
+}
+
+sf_count_t MemorySeek(sf_count_t offset, int whence, void* user) {
+    auto* memory = static_cast<MemoryBytes*>(user);
+    const auto size = static_cast<sf_count_t>(memory->bytes.size());
+    sf_count_t base = 0;
+    if (whence == SEEK_CUR)
+        base = memory->position;
+    else if (whence == SEEK_END)
+        base = size;
+    // Out-of-range requests are clamped: a hostile header may ask for any offset.
+    if (offset > size - base)
+        memory->position = size;
+    else if (offset < -base)
+        memory->position = 0;
+    else
+        memory->position = base + offset;
+    return memory->position;
+}
+
+sf_count_t MemoryRead(void* destination, sf_count_t count, void* user) {
+    auto* memory = static_cast<MemoryBytes*>(user);
+    const auto size = static_cast<sf_count_t>(memory->bytes.size());
+    const sf_count_t n =
+        std::clamp<sf_count_t>(size - memory->position, 0, std::max<sf_count_t>(count, 0));
+    std::memcpy(destination, memory->bytes.data() + memory->position, static_cast<std::size_t>(n));
+    memory->position += n;
+    return n;
+}
+
+sf_count_t MemoryWrite(const void*, sf_count_t, void*) {
+    return 0;
+}
+
+sf_count_t MemoryTell(void* user) {
+    return static_cast<MemoryBytes*>(user)->position;
+}
+
+// Writers that stream to a pipe cannot know the length and put the largest value they can in
+// the header: such a file is not cut short however much it holds.
+constexpr std::uint64_t UnknownLengthMark = 0x7FFFF000;
+
+// libsndfile accepts a WAV or AIFF whose data chunk is longer than the file and notes in its
+// log that the chunk "should be" shorter: the mark of a recording cut short.
+bool LogSaysDataCut(SNDFILE* sound) {
+    std::array<char, 16384> log{}; // room for the log of a file with many chunks
+    sf_command(sound, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
+    const std::string_view text(log.data(), ::strnlen(log.data(), log.size()));
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        line.remove_prefix(std::min(line.find_first_not_of(' '), line.size()));
+        const bool dataChunk = line.starts_with("data") || line.starts_with("SSND");
+        if (!dataChunk || line.find("should be") == std::string_view::npos)
+            continue;
+        // "data : 16000 (should be 4956)"
+        std::uint64_t announced = 0;
+        const std::size_t digits = line.find_first_of("0123456789");
+        if (digits != std::string_view::npos) {
+            for (std::size_t i = digits; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i)
+                announced = std::min<std::uint64_t>(
+                    announced * 10 + static_cast<unsigned>(line[i] - '0'), UnknownLengthMark);
+        }
+        return announced < UnknownLengthMark;
+    }
+    return false;
+}
+
+} // namespace
+
+struct AudioFile::State {
+    std::string path;
+    int sampleRate = 0;
+    int channels = 1;
+    int channel = 0; // 0-based
+
+    int fd = -1;
+    bool ownsFd = false;
+    std::unique_ptr<MemoryBytes> memory;
+    SF_VIRTUAL_IO memoryIo{MemoryLength, MemorySeek, MemoryRead, MemoryWrite, MemoryTell};
+
+    // A sound file through libsndfile; without one the input is raw PCM on `fd`.
+    SNDFILE* sound = nullptr;
+    sf_count_t announcedFrames = -1; // -1: not known (a pipe)
+    sf_count_t framesRead = 0;
+    bool dataCut = false;
+
+    std::vector<float> frames;
+    std::vector<float> samples;
+    std::vector<unsigned char> rawBytes;
+    int pendingByte = -1; // the first byte of a sample split between two reads
+    bool ended = false;
+    bool endedEarly = false;
+
+    State() = default;
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+    ~State() {
+        if (sound != nullptr)
+            sf_close(sound);
+        if (ownsFd && fd >= 0)
+            ::close(fd);
+    }
+
+    // Opens `path` for reading ("-": standard input); file errors in the system's words.
+    void OpenDescriptor() {
+        if (path == "-") {
+            fd = STDIN_FILENO;
+            return;
+        }
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            throw FileError(path, SystemError(errno));
+        ownsFd = true;
+        struct stat status {};
+        if (::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode))
+            throw FileError(path, SystemError(EISDIR));
+    }
+
+    // Before libsndfile sees the bytes: it would take anything that starts with eleven 1 bits
+    // for MPEG audio and hand it to a decoder that writes its complaints to standard error.
+    // Only content with the mark of a sound file goes on; unknown (a pipe): libsndfile decides.
+    void CheckFirstBytes(std::string_view firstBytes, bool known) const {
+        if (!known)
+            return;
+        if (firstBytes.starts_with("ID3"))
+            throw FileError(path, std::string(MpegDescription));
+        if (!LooksLikeAudio(firstBytes))
+            throw FileError(path, std::string(NotAudioDescription));
+    }
+
+    // Takes over a freshly opened sound file, or says why it could not be opened.
+    void Accept(SNDFILE* opened, const SF_INFO& info, std::string_view firstBytes,
+                int wantedChannel) {
+        if (opened == nullptr) {
+            const int code = sf_error(nullptr);
+            if (code == SF_ERR_SYSTEM)
+                throw FileError(path, SystemError(errno));
+            if (code == SF_ERR_UNRECOGNISED_FORMAT && !LooksLikeAudio(firstBytes))
+                throw FileError(path, std::string(NotAudioDescription));
+            throw FileError(path, std::string("unreadable or unsupported audio file: ") +
+                                      sf_strerror(nullptr));
+        }
+        sound = opened;
+        const int subtype = info.format & SF_FORMAT_SUBMASK;
+        if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG ||
+            subtype == SF_FORMAT_MPEG_LAYER_I || subtype == SF_FORMAT_MPEG_LAYER_II ||
+            subtype == SF_FORMAT_MPEG_LAYER_III)
+            throw FileError(path, std::string(MpegDescription));
+        sampleRate = info.samplerate;
+        channels = info.channels;
+        if (channels < 1)
+            throw FileError(path, "unreadable audio file: it has no channels");
+        CheckRate();
+        if (wantedChannel < 1 || wantedChannel > channels) {
+            throw FileError(path, "there is no channel " + std::to_string(wantedChannel) +
+                                      ": the file has " + std::to_string(channels));
+        }
+        channel = wantedChannel - 1;
+        if (info.seekable != 0 && info.frames >= 0 && info.frames < SF_COUNT_MAX / 2)
+            announcedFrames = info.frames;
+        dataCut = LogSaysDataCut(sound);
+        const std::size_t framesPerPiece = std::clamp<std::size_t>(
+            MaxBufferedSamples / static_cast<std::size_t>(channels), 1, PieceSamples);
+        frames.resize(framesPerPiece * static_cast<std::size_t>(channels));
+    }
+
+    void CheckRate() const {
+        if (sampleRate < MinAudioSampleRate || sampleRate > MaxAudioSampleRate) {
+            throw FileError(path, "unsupported sample rate " + std::to_string(sampleRate) +
+                                      " Hz: " + std::to_string(MinAudioSampleRate) + " to " +
+                                      std::to_string(MaxAudioSampleRate) + " Hz are read");
+        }
+    }
+
+    std::span<const float> ReadSound() {
+        const auto wanted =
+            static_cast<sf_count_t>(frames.size() / static_cast<std::size_t>(channels));
+        const sf_count_t got = sf_readf_float(sound, frames.data(), wanted);
+        if (got <= 0) {
+            ended = true;
+            endedEarly = dataCut || sf_error(sound) != SF_ERR_NO_ERROR ||
+                         (announcedFrames >= 0 && framesRead < announcedFrames);
+            return {};
+        }
+        framesRead += got;
+        samples.resize(static_cast<std::size_t>(got));
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            samples[i] = Sanitised(
+                frames[i * static_cast<std::size_t>(channels) + static_cast<std::size_t>(channel)]);
+        return samples;
+    }
+
+    std::span<const float> ReadRaw() {
+        rawBytes.resize(PieceSamples * 2);
+        ssize_t got = 0;
+        do {
+            // One read: whatever a live pipe holds now is passed on at once.
+            got = ::read(fd, rawBytes.data(), rawBytes.size());
+        } while (got < 0 && errno == EINTR);
+        if (got < 0)
+            throw FileError(path, SystemError(errno));
+        if (got == 0) {
+            ended = true;
+            endedEarly = pendingByte >= 0; // half a sample: the stream broke off
+            return {};
+        }
+        samples.clear();
+        std::size_t i = 0;
+        if (pendingByte >= 0) {
+            samples.push_back(RawSample(static_cast<unsigned char>(pendingByte), rawBytes[0]));
+            pendingByte = -1;
+            i = 1;
+        }
+        const auto count = static_cast<std::size_t>(got);
+        for (; i + 1 < count; i += 2)
+            samples.push_back(RawSample(rawBytes[i], rawBytes[i + 1]));
+        if (i < count)
+            pendingByte = rawBytes[i];
+        return samples;
+    }
+
+    static float RawSample(unsigned char low, unsigned char high) {
+        const auto value = static_cast<std::int16_t>(static_cast<std::uint16_t>(low | (high << 8)));
+        return static_cast<float>(value) / 32768.0F;
+    }
+};
+
+AudioFile::AudioFile(std::unique_ptr<State> state) : state_(std::move(state)) {}
+AudioFile::AudioFile(AudioFile&&) noexcept = default;
+AudioFile& AudioFile::operator=(AudioFile&&) noexcept = default;
+AudioFile::~AudioFile() = default;
+
+AudioFile AudioFile::Open(const std::string& path, int channel) {
+    auto state = std::make_unique<State>();
+    state->path = path;
+    state->OpenDescriptor();
+    // The first bytes, read without moving: a pipe (standard input, a named pipe) cannot give
+    // them twice, so there libsndfile alone decides.
+    std::array<char, 16> head{};
+    ssize_t headSize = ::pread(state->fd, head.data(), head.size(), 0);
+    const bool seekable = headSize >= 0 || errno != ESPIPE;
+    if (headSize < 0 && seekable)
+        throw FileError(path, SystemError(errno));
+    headSize = std::max<ssize_t>(headSize, 0);
+    const std::string_view firstBytes(head.data(), static_cast<std::size_t>(headSize));
+    state->CheckFirstBytes(firstBytes, seekable);
+    SF_INFO info{};
+    SNDFILE* opened = sf_open_fd(state->fd, SFM_READ, &info, SF_FALSE);
+    state->Accept(opened, info, firstBytes, channel);
+    return AudioFile(std::move(state));
+}
+
+AudioFile AudioFile::OpenRaw(const std::string& path, int sampleRate) {
+    auto state = std::make_unique<State>();
+    state->path = path;
+    state->sampleRate = sampleRate;
+    state->CheckRate();
+    state->OpenDescriptor();
+    return AudioFile(std::move(state));
+}
+
+AudioFile AudioFile::FromMemory(std::string bytes, const std::string& name, int channel) {
+    auto state = std::make_unique<State>();
+    state->path = name;
+    state->memory = std::make_unique<MemoryBytes>();
+    state->memory->bytes = std::move(bytes);
+    state->CheckFirstBytes(std::string_view(state->memory->bytes).substr(0, 16), true);
+    SF_INFO info{};
+    SNDFILE* opened = sf_open_virtual(&state->memoryIo, SFM_READ, &info, state->memory.get());
+    state->Accept(opened, info, std::string_view(state->memory->bytes).substr(0, 16), channel);
+    return AudioFile(std::move(state));
+}
+
+const std::string& AudioFile::path() const {
+    return state_->path;
+}
+int AudioFile::sampleRate() const {
+    return state_->sampleRate;
+}
+int AudioFile::channels() const {
+    return state_->channels;
+}
+bool AudioFile::endedEarly() const {
+    return state_->endedEarly;
+}
+
+std::span<const float> AudioFile::Read() {
+    if (state_->ended)
+        return {};
+    return state_->sound != nullptr ? state_->ReadSound() : state_->ReadRaw();
+}
+
+bool LooksLikeAudio(std::string_view firstBytes) {
+    const auto at = [&](std::size_t offset, std::string_view magic) {
+        return firstBytes.size() >= offset + magic.size() &&
+               firstBytes.substr(offset, magic.size()) == magic;
+    };
+    const bool riff = (at(0, "RIFF") || at(0, "RIFX") || at(0, "RF64")) && at(8, "WAVE");
+    const bool aiff = at(0, "FORM") && (at(8, "AIFF") || at(8, "AIFC"));
+    const bool wave64 = at(0, "riff") && firstBytes.size() >= 12;
+    return riff || aiff || wave64 || at(0, "fLaC") || at(0, "OggS") || at(0, ".snd") ||
+           at(0, "dns.") || at(0, "caff") || at(0, "ID3");
+}
+
+} // namespace vantrel

@@ -1,0 +1,68 @@
+#include "demodulate_file.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+void TransmissionMap::Add(const HeardTransmission& transmission) {
+    if (transmission.bitCount > 0)
+        transmissions_.push_back(transmission);
+}
+
+const HeardTransmission* TransmissionMap::Find(std::uint64_t bitIndex) const {
+    // The first transmission that ends after the bit; they lie end to end in the joined bits.
+    const auto found = std::upper_bound(transmissions_.begin(), transmissions_.end(), bitIndex,
+                                        [](std::uint64_t index, const HeardTransmission& t) {
+                                            return index < t.firstBit + t.bitCount;
+                                        });
+    if (found == transmissions_.end() || bitIndex < found->firstBit)
+        return nullptr;
+    return &*found;
+}
+
+AudioFile OpenAudio(const std::string& path, const AudioOptions& options) {
+    if (options.rawSampleRate != 0)
+        return AudioFile::OpenRaw(path, options.rawSampleRate);
+    return AudioFile::Open(path, options.channel);
+}
+
+void Demodulate(AudioFile& audio, demod::Polarity polarity, const DemodulationEvents& events) {
+    demod::Demodulator demodulator(audio.sampleRate(), polarity);
+    std::uint64_t bitsSoFar = 0;
+    std::uint64_t transmissionBits = 0;
+    const demod::Sink sink{[&](std::string_view bits) {
+                               transmissionBits += bits.size();
+                               if (events.bits)
+                                   events.bits(bits);
+                           },
+                           [&](const demod::TransmissionInfo& info) {
+                               // Counted here rather than taken from the demodulator, so that the
+                               // map and the bits handed on cannot disagree.
+                               const HeardTransmission heard{bitsSoFar,         transmissionBits,
+                                                             info.startSeconds, info.endSeconds,
+                                                             info.levelDbfs,    info.ebN0Db,
+                                                             info.inverted};
+                               bitsSoFar += transmissionBits;
+                               transmissionBits = 0;
+                               if (events.transmissionEnd)
+                                   events.transmissionEnd(heard);
+                           }};
+    for (std::span<const float> piece = audio.Read(); !piece.empty(); piece = audio.Read())
+        demodulator.Feed(piece, sink);
+    demodulator.Finish(sink);
+}
+
+DemodulatedFile DemodulateAll(AudioFile audio, demod::Polarity polarity) {
+    DemodulatedFile result;
+    Demodulate(audio, polarity,
+               {[&](std::string_view bits) { result.Bits.append(bits); },
+                [&](const HeardTransmission& heard) { result.Transmissions.Add(heard); }});
+    result.EndedEarly = audio.endedEarly();
+    return result;
+}
+
+DemodulatedFile DemodulateFile(const std::string& path, const AudioOptions& options) {
+    return DemodulateAll(OpenAudio(path, options), options.polarity);
+}
+
+} // namespace vantrel
