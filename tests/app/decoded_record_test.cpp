@@ -26,6 +26,10 @@ struct MessageCase {
     bool link; // the log shows a map link
 };
 
+void PrintTo(const MessageCase& c, std::ostream* out) {
+    *out << testing::PrintToString(c.message);
+}
+
 class RecordOfMessage : public testing::TestWithParam<MessageCase> {};
 
 // The record reads GPS data exactly where the log does, and its link is the log's link.

@@ -1,3 +1,4 @@
+#include "../case_name.h"
 #include "record_writer.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,15 @@ struct TimeCase {
     const char* time;
     const char* iso; // nullptr: no time
 };
+
+void PrintTo(const TimeCase& c, std::ostream* out) {
+    *out << "date \"" << c.date << "\", time \"" << c.time << "\"";
+}
+
+std::string CaseName(const testing::TestParamInfo<TimeCase>& info) {
+    return "Date_" + case_name::Bytes(info.param.date) + "_Time_" +
+           case_name::Bytes(info.param.time);
+}
 
 class NmeaUtcTimeTable : public testing::TestWithParam<TimeCase> {};
 
@@ -33,6 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TimeCase{"321294", "123519", nullptr}, TimeCase{"231394", "123519", nullptr},
                     TimeCase{"000394", "123519", nullptr}, TimeCase{"230394", "246000", nullptr},
                     TimeCase{"230394", "12a519", nullptr}, TimeCase{"230394", "123519.", nullptr},
-                    TimeCase{"230394", "123519.x", nullptr}));
+                    TimeCase{"230394", "123519.x", nullptr}),
+    CaseName);
 
 } // namespace

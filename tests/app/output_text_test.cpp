@@ -1,3 +1,4 @@
+#include "../case_name.h"
 #include "latin1.h"
 #include "output_text.h"
 
@@ -20,6 +21,10 @@ void PrintTo(const TextCase& c, std::ostream* out) {
     *out << testing::PrintToString(c.in);
 }
 
+std::string TextCaseName(const testing::TestParamInfo<TextCase>& info) {
+    return case_name::Bytes(info.param.in);
+}
+
 class XmlTextTable : public testing::TestWithParam<TextCase> {};
 
 TEST_P(XmlTextTable, EscapesOnceAndReplacesWhatXmlCannotHold) {
@@ -38,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
                              "a\xEF\xBF\xBD"
                              "b\xEF\xBF\xBD"
                              "c\xEF\xBF\xBD"},
-                    TextCase{"caf\xC3\xA9", "caf\xC3\xA9"}));
+                    TextCase{"caf\xC3\xA9", "caf\xC3\xA9"}),
+    TextCaseName);
 
 class CsvFieldTable : public testing::TestWithParam<TextCase> {};
 
@@ -53,7 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
                     TextCase{"two\r\nlines", "\"two\r\nlines\""},
                     TextCase{"bell\x07", "\"bell\x07\""}, TextCase{" lead", "\" lead\""},
                     TextCase{"trail ", "\"trail \""}, TextCase{"in side", "in side"},
-                    TextCase{"<&>;=", "<&>;="}));
+                    TextCase{"<&>;=", "<&>;="}),
+    TextCaseName);
 
 TEST(NumberText, ReadsBackAsTheSameNumberInTheShortestForm) {
     const double values[] = {0.0, 48.1173, -11.51667, 90.0, -180.0, 1e-7, 0.1 + 0.2, 123456789.0};
@@ -71,6 +78,10 @@ struct Utf8Case {
     std::string text;
     bool valid;
 };
+
+void PrintTo(const Utf8Case& c, std::ostream* out) {
+    *out << testing::PrintToString(c.text);
+}
 
 class IsUtf8Table : public testing::TestWithParam<Utf8Case> {};
 

@@ -37,6 +37,10 @@ struct PositionCase {
     std::string fixTime;
 };
 
+void PrintTo(const PositionCase& c, std::ostream* out) {
+    *out << testing::PrintToString(c.sentence);
+}
+
 class NmeaPositionTable : public testing::TestWithParam<PositionCase> {};
 
 TEST_P(NmeaPositionTable, PositionOnlyForARealOneAndAlwaysTheLinksNumbers) {
