@@ -2,25 +2,9 @@
 
 #include "nmea.h"
 
-#include <QRegularExpression>
-
 namespace vantrel {
 
 namespace {
-
-// The form of the link line that the decoder builds; the base address is the decoder's own.
-const QRegularExpression& MapLinkLine() {
-    static const QRegularExpression form = [] {
-        const QString base = QString::fromLatin1(modETSI300230::MapViewerBase.data(),
-                                                 modETSI300230::MapViewerBase.size());
-        const QString coordinate = QStringLiteral("-?[0-9]+(?:\\.[0-9]+)?");
-        return QRegularExpression(
-            QStringLiteral("\\A\\[MAP URL \\] (") + QRegularExpression::escape(base) +
-            QStringLiteral("/index\\.html\\?mlat=") + coordinate + QStringLiteral("&mlon=") +
-            coordinate + QStringLiteral("&zoom=12)\\z"));
-    }();
-    return form;
-}
 
 bool EndsLine(QChar c) {
     return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
@@ -29,10 +13,16 @@ bool EndsLine(QChar c) {
 } // namespace
 
 std::optional<QUrl> MapLinkOf(const QString& line) {
-    const QRegularExpressionMatch match = MapLinkLine().match(line);
-    if (!match.hasMatch())
+    // The report box holds the report's bytes as Latin-1, so the line converts back exactly.
+    const QByteArray bytes = line.toLatin1();
+    if (QString::fromLatin1(bytes) != line)
         return std::nullopt;
-    const QUrl url(match.captured(1), QUrl::StrictMode);
+    const std::string_view address =
+        modETSI300230::MapLinkAddress(std::string_view(bytes.constData(), bytes.size()));
+    if (address.empty())
+        return std::nullopt;
+    const QUrl url(QString::fromLatin1(address.data(), static_cast<qsizetype>(address.size())),
+                   QUrl::StrictMode);
     if (!url.isValid())
         return std::nullopt;
     return url;

@@ -227,11 +227,19 @@ std::string CoordinateText(float value) {
     return text;
 }
 
+// The parts of a link around its two coordinates, named once for the link and its reader.
+constexpr std::string_view LatitudeKey = "/index.html?mlat=";
+constexpr std::string_view LongitudeKey = "&mlon=";
+constexpr std::string_view ZoomPart = "&zoom=12";
+
 std::string MapLink(float latitude, float longitude) {
     std::string line(MapLinkLabel);
     line += MapViewerBase;
-    line += "/index.html?mlat=" + CoordinateText(latitude) + "&mlon=" + CoordinateText(longitude) +
-            "&zoom=12";
+    line += LatitudeKey;
+    line += CoordinateText(latitude);
+    line += LongitudeKey;
+    line += CoordinateText(longitude);
+    line += ZoomPart;
     // A "," would split the query for the viewer; the number texts carry "." as their point,
     // and this keeps the line free of "," whatever produced them.
     std::replace(line.begin(), line.end(), ',', '.');
@@ -424,6 +432,45 @@ NmeaReading ReadNmea(std::string_view sentence) {
         reading.longitude = LinkValue(p.longitude);
     }
     return reading;
+}
+
+namespace {
+
+bool TakePrefix(std::string_view& text, std::string_view prefix) {
+    if (text.substr(0, prefix.size()) != prefix)
+        return false;
+    text.remove_prefix(prefix.size());
+    return true;
+}
+
+// A coordinate as CoordinateText writes it: an optional "-", digits, and an optional "."
+// followed by digits.
+bool TakeCoordinate(std::string_view& text) {
+    TakePrefix(text, "-");
+    const auto digits = [&text] {
+        std::size_t n = 0;
+        while (n < text.size() && text[n] >= '0' && text[n] <= '9')
+            ++n;
+        text.remove_prefix(n);
+        return n > 0;
+    };
+    if (!digits())
+        return false;
+    return !TakePrefix(text, ".") || digits();
+}
+
+} // namespace
+
+std::string_view MapLinkAddress(std::string_view line) {
+    std::string_view rest = line;
+    if (!TakePrefix(rest, MapLinkLabel))
+        return {};
+    const std::string_view address = rest;
+    if (TakePrefix(rest, MapViewerBase) && TakePrefix(rest, LatitudeKey) && TakeCoordinate(rest) &&
+        TakePrefix(rest, LongitudeKey) && TakeCoordinate(rest) && TakePrefix(rest, ZoomPart) &&
+        rest.empty())
+        return address;
+    return {};
 }
 
 } // namespace modETSI300230

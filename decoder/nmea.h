@@ -25,6 +25,10 @@ bool NmeaChecksumOk(std::string_view sentence);
 // "NMEA Fix Not Available", or an empty text for any other sentence.
 std::string NmeaToMapLink(std::string_view sentence);
 
+// The address of a whole line that is a map link exactly as NmeaToMapLink writes it, else an
+// empty view. Only such lines may be opened as links: text received over the air never is.
+std::string_view MapLinkAddress(std::string_view line);
+
 // Why a GPS sentence gives no position numbers; the texts are part of the record format.
 namespace NoPositionReason {
 inline constexpr std::string_view BadChecksum = "bad-checksum";

@@ -84,6 +84,31 @@ TEST_P(NmeaLinkTable, GivesLinkOrReason) {
     EXPECT_EQ(NmeaToMapLink(c.sentence), c.result) << c.sentence;
 }
 
+// Every link line the decoder writes is recognised as one, with its whole address.
+TEST_P(NmeaLinkTable, LinkLinesAreRecognised) {
+    const std::string line = NmeaToMapLink(GetParam().sentence);
+    const bool isLink = line.starts_with(MapLinkLabel);
+    EXPECT_EQ(MapLinkAddress(line), isLink ? line.substr(MapLinkLabel.size()) : "") << line;
+}
+
+TEST(MapLinkAddress, OnlyTheWholeLineOfTheDecodersForm) {
+    const std::string good = Link("48.1173", "-11.51667");
+    ASSERT_FALSE(MapLinkAddress(good).empty());
+    const std::string bads[] = {
+        good + " ",
+        " " + good,
+        good.substr(MapLinkLabel.size()),
+        good + "&x=1",
+        "[MAP URL ] https://evil.example/index.html?mlat=1&mlon=2&zoom=12",
+        "[MAP URL ] https://www.openstreetmap.org.evil/index.html?mlat=1&mlon=2&zoom=12",
+        "[MAP URL ] https://www.openstreetmap.org/index.html?mlat=1.&mlon=2&zoom=12",
+        "[MAP URL ] https://www.openstreetmap.org/index.html?mlat=&mlon=2&zoom=12",
+        "[MAP URL ] https://www.openstreetmap.org/index.html?mlat=1&mlon=2&zoom=13",
+        std::string("[MESSAGE ] ") + good};
+    for (const std::string& bad : bads)
+        EXPECT_EQ(MapLinkAddress(bad), "") << bad;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Sentences, NmeaLinkTable,
     testing::Values(
