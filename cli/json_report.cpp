@@ -65,4 +65,68 @@ Json JsonReport(std::string_view path, const DecodedFile& decoded) {
     return json;
 }
 
+namespace {
+
+// Drops `suffix` from the end of a dumped text that must end with it.
+std::string WithoutEnd(std::string text, std::string_view suffix) {
+    if (text.ends_with(suffix))
+        text.resize(text.size() - suffix.size());
+    return text;
+}
+
+bool PlainJsonCharacter(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x20 && byte < 0x7F && c != '"' && c != '\\';
+}
+
+} // namespace
+
+std::string JsonDocumentHead(std::string_view path, std::int64_t count) {
+    Json json;
+    json["Path"] = PathText(path);
+    json["BlockCount"] = static_cast<std::int32_t>(count);
+    json["Blocks"] = Json::array();
+    return WithoutEnd(json.dump(), "]}");
+}
+
+std::string JsonRecordHead(std::string_view path, const StreamRecord& record, bool line) {
+    modETSI300230::BlockInfo block = record.info;
+    block.Log = modETSI300230::SharedText(record.logHead);
+    Json json;
+    if (line) {
+        json["Path"] = PathText(path);
+        json["Number"] = record.number;
+        json["NoPattern"] = record.noPattern;
+        if (record.noPattern) {
+            for (const char* key : {"Fec", "SyncBit", "Line", "Column"})
+                json[key] = nullptr;
+        } else {
+            json["Fec"] = record.fec;
+            json["SyncBit"] = record.syncBit;
+            json["Line"] = record.place.line;
+            json["Column"] = record.place.column;
+        }
+    }
+    json.update(BlockJson(block));
+    return WithoutEnd(json.dump(), "\"}");
+}
+
+std::string JsonRecordTail(std::string_view finalTime) {
+    std::string tail = R"(\r\n")";
+    if (!finalTime.empty()) {
+        tail += R"(,"FinalTime":")";
+        tail += finalTime;
+        tail += '"';
+    }
+    tail += '}';
+    return tail;
+}
+
+std::string JsonTextPiece(std::string_view text) {
+    // A trailer is nearly always plain "0"/"1" characters.
+    if (std::all_of(text.begin(), text.end(), PlainJsonCharacter))
+        return std::string(text);
+    return WithoutEnd(Json(Latin1ToUtf8(text)).dump().substr(1), "\"");
+}
+
 } // namespace vantrel
