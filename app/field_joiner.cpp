@@ -100,8 +100,8 @@ void FieldJoiner::Emit(const char* data, std::size_t size, std::uint64_t offset,
 void FieldJoiner::FlushBlanks(std::string& out) {
     if (blanks_.empty())
         return;
-    Emit(blanks_.data(), blanks_.size(), offset_ - blanks_.size(),
-         place_.column - blanks_.size(), out);
+    Emit(blanks_.data(), blanks_.size(), offset_ - blanks_.size(), place_.column - blanks_.size(),
+         out);
     blanks_.clear();
 }
 

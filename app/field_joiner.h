@@ -62,9 +62,9 @@ private:
 
     bool keepMarks_;
     State state_ = State::FieldStart;
-    std::string blanks_;      // blanks inside a field, kept only if more of the field follows
-    bool runOpen_ = false;    // the last character joined continues the current mark's run
-    bool afterCr_ = false;    // a LF right now ends no further line
+    std::string blanks_;   // blanks inside a field, kept only if more of the field follows
+    bool runOpen_ = false; // the last character joined continues the current mark's run
+    bool afterCr_ = false; // a LF right now ends no further line
     std::uint64_t offset_ = 0;
     std::uint64_t bit_ = 0;
     FilePlace place_;

@@ -147,8 +147,8 @@ std::size_t RawInput::ReadAt(std::uint64_t offset, char* buffer, std::size_t siz
     }
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t got = ::pread(fd_, buffer + done, size - done,
-                                    static_cast<off_t>(offset + done));
+        const ssize_t got =
+            ::pread(fd_, buffer + done, size - done, static_cast<off_t>(offset + done));
         if (got < 0) {
             if (errno == EINTR)
                 continue;

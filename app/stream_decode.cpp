@@ -72,12 +72,11 @@ void WriteNoPatternRecords(const RawInput& input, const StreamOptions& options,
             FieldJoiner joiner = FieldJoiner::ResumeAt(tailMark, tailFrom);
             StreamOptions quiet = options;
             quiet.progress = nullptr;
-            JoinPieces(input, joiner.InputOffset(), joiner, quiet, "",
-                       [&](std::string_view bits) {
-                           if (!bits.empty())
-                               sink.trailer(bits);
-                           return true;
-                       });
+            JoinPieces(input, joiner.InputOffset(), joiner, quiet, "", [&](std::string_view bits) {
+                if (!bits.empty())
+                    sink.trailer(bits);
+                return true;
+            });
         }
         if (sink.recordEnd)
             sink.recordEnd(record);
@@ -93,8 +92,8 @@ public:
 
     StreamEvents Events() {
         StreamEvents events;
-        events.blockStart = [this](std::int64_t number, SyncFinder::Hit sync,
-                                   const BlockInfo& info, std::string_view head) {
+        events.blockStart = [this](std::int64_t number, SyncFinder::Hit sync, const BlockInfo& info,
+                                   std::string_view head) {
             record_.number = number;
             record_.info = info;
             record_.noPattern = false;
@@ -114,8 +113,8 @@ public:
             if (sink_.recordEnd)
                 sink_.recordEnd(record_);
         };
-        events.noPatternLeft = [this](std::int64_t first, std::int64_t last,
-                                      std::string_view head, std::uint64_t tailFrom) {
+        events.noPatternLeft = [this](std::int64_t first, std::int64_t last, std::string_view head,
+                                      std::uint64_t tailFrom) {
             noPattern_ = {first, last, std::string(head), tailFrom};
         };
         return events;
@@ -154,10 +153,9 @@ private:
 std::string UtcNow() {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            now.time_since_epoch())
-                            .count() %
-                        1000;
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
+        1000;
     std::tm utc{};
     gmtime_r(&seconds, &utc);
     char text[80];

@@ -22,10 +22,10 @@ struct StreamRecord {
     modETSI300230::BlockInfo info; // Log stays empty: the log goes out in pieces
     bool noPattern = false;        // a record after the last decodable block
     bool fec = false;
-    std::uint64_t syncBit = 0;     // where the sync pattern starts in the joined bit string
-    FilePlace place;               // and in the file
+    std::uint64_t syncBit = 0; // where the sync pattern starts in the joined bit string
+    FilePlace place;           // and in the file
     std::string logHead;
-    std::string finalTime;         // follow mode: when the record became final, ISO 8601 UTC
+    std::string finalTime; // follow mode: when the record became final, ISO 8601 UTC
 };
 
 struct StreamSink {

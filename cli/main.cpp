@@ -308,7 +308,8 @@ int Main(int argc, char** argv) {
         }
         if (options.save && options.format != "text") {
             return UsageError("--save writes text reports; it cannot be combined with "
-                              "--format " + options.format);
+                              "--format " +
+                              options.format);
         }
         return Run(options);
     } catch (const OutputError& error) {

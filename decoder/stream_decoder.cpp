@@ -45,12 +45,19 @@ void StreamDecoder::EmitTrailer(std::uint64_t to) {
 void StreamDecoder::Run(bool atEnd) {
     while (!done_) {
         if (sync_) {
-            // A block is decoded only once all it may read has arrived.
-            if (!atEnd && End() < sync_->position + BlockReach)
+            // A block is decoded once all it reads has arrived: when it stops short of the
+            // characters there are, more of them cannot change it. A live channel's block is
+            // so decoded without waiting for the farthest a block could reach.
+            if (!atEnd && End() < tryAt_)
                 break;
-            const std::string_view block = std::string_view(buffer_).substr(sync_->position - base_);
+            const std::string_view block =
+                std::string_view(buffer_).substr(sync_->position - base_);
             BlockInfo record;
             const std::size_t used = DecodeBlock(block, {0, sync_->fec}, record);
+            if (!atEnd && used == block.size()) {
+                tryAt_ = std::min(End() + CodewordLength, sync_->position + BlockReach);
+                break;
+            }
             ++decoded_;
             rest_ = sync_->position + used;
             scanFrom_ = rest_;
@@ -84,6 +91,7 @@ void StreamDecoder::Run(bool atEnd) {
             }
             sync_ = found;
             scanFrom_ = found->position;
+            tryAt_ = found->position + SyncLength + CodewordLength;
             continue;
         }
         scanFrom_ = std::max(scanFrom_, End() >= SyncLength ? End() - (SyncLength - 1) : 0);

@@ -65,13 +65,14 @@ private:
     std::int64_t blockCount_;
     StreamEvents events_;
 
-    std::string buffer_;           // the joined bits from base_ on
+    std::string buffer_; // the joined bits from base_ on
     std::uint64_t base_ = 0;
-    std::uint64_t rest_ = 0;       // start of the remaining bit string
-    std::uint64_t scanFrom_ = 0;   // first window start not yet scanned
-    std::uint64_t emitted_ = 0;    // trailer characters handed out up to here
+    std::uint64_t rest_ = 0;              // start of the remaining bit string
+    std::uint64_t scanFrom_ = 0;          // first window start not yet scanned
+    std::uint64_t emitted_ = 0;           // trailer characters handed out up to here
     std::optional<SyncFinder::Hit> sync_; // found, waiting for the whole block to arrive
-    bool recordOpen_ = false;      // a record waits for the end of its trailer
+    std::uint64_t tryAt_ = 0;             // how far the input must reach before the block is tried
+    bool recordOpen_ = false;             // a record waits for the end of its trailer
     std::int64_t decoded_ = 0;
     bool done_ = false;
 };
