@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 
 namespace vantrel {
 
@@ -76,7 +77,57 @@ std::string WithoutEnd(std::string text, std::string_view suffix) {
 
 bool PlainJsonCharacter(char c) {
     const auto byte = static_cast<unsigned char>(c);
-    return byte >= 0x20 && byte < 0x7F && c != '"' && c != '\\';
+    return byte >= 0x20 && byte < 0x80 && c != '"' && c != '\\';
+}
+
+// True when all eight bytes at `p` are plain: no control character, quote, backslash or byte
+// from 0x80 on.
+bool EightPlain(const char* p) {
+    constexpr std::uint64_t Ones = 0x0101010101010101ULL;
+    constexpr std::uint64_t Highs = Ones * 0x80U;
+    std::uint64_t word = 0;
+    std::memcpy(&word, p, sizeof word);
+    auto hasZero = [](std::uint64_t w) { return ((w - Ones) & ~w & Highs) != 0; };
+    return (word & Highs) == 0 && ((word - Ones * 0x20U) & Highs) == 0 &&
+           !hasZero(word ^ (Ones * '"')) && !hasZero(word ^ (Ones * '\\'));
+}
+
+// Appends a Latin-1 text as it stands inside a JSON string, exactly as the JSON library
+// writes it after Latin1ToUtf8: the escapes it uses, every other byte from 0x80 on as its two
+// UTF-8 bytes. Logs are mostly plain characters, which are copied in runs.
+void AppendJsonText(std::string& out, std::string_view text) {
+    constexpr char Hex[] = "0123456789abcdef";
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t run = i;
+        while (text.size() - run >= 8 && EightPlain(text.data() + run))
+            run += 8;
+        while (run < text.size() && PlainJsonCharacter(text[run]))
+            ++run;
+        out.append(text.data() + i, run - i);
+        if (run == text.size())
+            break;
+        const auto byte = static_cast<unsigned char>(text[run]);
+        switch (byte) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (byte < 0x20) {
+                out += "\\u00";
+                out += Hex[byte >> 4];
+                out += Hex[byte & 0xF];
+            } else {
+                out += static_cast<char>(0xC0 | (byte >> 6));
+                out += static_cast<char>(0x80 | (byte & 0x3F));
+            }
+        }
+        i = run + 1;
+    }
 }
 
 } // namespace
@@ -90,8 +141,6 @@ std::string JsonDocumentHead(std::string_view path, std::int64_t count) {
 }
 
 std::string JsonRecordHead(std::string_view path, const StreamRecord& record, bool line) {
-    modETSI300230::BlockInfo block = record.info;
-    block.Log = modETSI300230::SharedText(record.logHead);
     Json json;
     if (line) {
         json["Path"] = PathText(path);
@@ -107,8 +156,13 @@ std::string JsonRecordHead(std::string_view path, const StreamRecord& record, bo
             json["Column"] = record.place.column;
         }
     }
-    json.update(BlockJson(block));
-    return WithoutEnd(json.dump(), "\"}");
+    json.update(BlockJson(record.info));
+    // The log comes last: its head here, the rest as it is read.
+    json.erase("Log");
+    std::string text = WithoutEnd(json.dump(), "}");
+    text += R"(,"Log":")";
+    AppendJsonText(text, record.logHead);
+    return text;
 }
 
 std::string JsonRecordTail(std::string_view finalTime) {
@@ -123,10 +177,10 @@ std::string JsonRecordTail(std::string_view finalTime) {
 }
 
 std::string JsonTextPiece(std::string_view text) {
-    // A trailer is nearly always plain "0"/"1" characters.
-    if (std::all_of(text.begin(), text.end(), PlainJsonCharacter))
-        return std::string(text);
-    return WithoutEnd(Json(Latin1ToUtf8(text)).dump().substr(1), "\"");
+    std::string out;
+    out.reserve(text.size());
+    AppendJsonText(out, text);
+    return out;
 }
 
 } // namespace vantrel
