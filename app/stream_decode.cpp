@@ -29,14 +29,13 @@ std::size_t NextPieceSize(const StreamOptions& options) {
     return size > 0 ? size : 1;
 }
 
-// Reads `input` from `offset` to its end in pieces, joined by `joiner`; hands every joined
-// piece to `take`, which returns false to stop early.
+// Reads `input` from `offset` to its end in pieces; `take` joins each raw piece with
+// `joiner` (wherever it wants the characters) and returns false to stop early.
 template <typename Take>
-void JoinPieces(const RawInput& input, std::uint64_t offset, FieldJoiner& joiner,
-                const StreamOptions& options, std::string_view stage, Take take) {
+void ReadPieces(const RawInput& input, std::uint64_t offset, const StreamOptions& options,
+                std::string_view stage, Take take) {
     std::unique_ptr<char[]> raw;
     std::size_t capacity = 0;
-    std::string bits;
     while (offset < input.Size()) {
         const std::size_t want = NextPieceSize(options);
         if (want > capacity) {
@@ -47,13 +46,23 @@ void JoinPieces(const RawInput& input, std::uint64_t offset, FieldJoiner& joiner
         if (got == 0)
             break;
         offset += got;
-        bits.clear();
-        joiner.Join({raw.get(), got}, bits);
-        if (!take(std::string_view(bits)))
+        if (!take(std::string_view(raw.get(), got)))
             return;
         if (options.progress)
             options.progress({stage, offset, input.Size()});
     }
+}
+
+// The same, handing every joined piece to `take`.
+template <typename Take>
+void JoinPieces(const RawInput& input, std::uint64_t offset, FieldJoiner& joiner,
+                const StreamOptions& options, std::string_view stage, Take take) {
+    std::string bits;
+    ReadPieces(input, offset, options, stage, [&](std::string_view raw) {
+        bits.clear();
+        joiner.Join(raw, bits);
+        return take(std::string_view(bits));
+    });
 }
 
 // Hands the no-pattern records out, each with the tail read again from the input.
@@ -179,12 +188,14 @@ void DecodeInput(const RawInput& input, const StreamOptions& options, const Stre
     if (sink.counted)
         sink.counted(counter.Count(), counter.FecPassedOver());
 
-    FieldJoiner joiner(true);
+    // Marks serve the records' places and the shared tail, which is read again only for
+    // its trailer.
+    FieldJoiner joiner(sink.places || sink.trailers);
     RecordMaker maker(sink, joiner, false);
     StreamDecoder decoder(SyncRule::WholeFile, counter.LastNoFec(), counter.Count(),
                           maker.Events());
-    JoinPieces(input, 0, joiner, options, "decoding", [&](std::string_view bits) {
-        decoder.Feed(bits);
+    ReadPieces(input, 0, options, "decoding", [&](std::string_view raw) {
+        decoder.FeedFrom([&](std::string& bits) { joiner.Join(raw, bits); });
         maker.Trim(decoder);
         return !decoder.Done();
     });

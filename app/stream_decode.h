@@ -30,6 +30,7 @@ struct StreamRecord {
 
 struct StreamSink {
     bool trailers = true; // false: no trailer is read or handed out (the short level)
+    bool places = true;   // false: the records' file places are not needed
     // The whole-file run only, before any record: the count ahead and the SyncFec patterns
     // the whole-file rule passes over.
     std::function<void(std::int64_t count, std::uint64_t fecPassedOver)> counted;

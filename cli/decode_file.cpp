@@ -22,6 +22,7 @@ StreamSink MakeSink(std::string_view path, const OutputChoice& choice, const Out
     const bool debug = choice.level == ReportLevel::Debug;
     StreamSink sink;
     sink.trailers = choice.format != OutputFormat::Text || debug;
+    sink.places = choice.format != OutputFormat::Text;
     if (choice.format == OutputFormat::Text) {
         sink.counted = [write, document, target](std::int64_t count, std::uint64_t passed) {
             if (document)

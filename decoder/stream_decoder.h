@@ -44,6 +44,16 @@ public:
 
     // The next characters of the joined bit string (line feeds already removed).
     void Feed(std::string_view bits);
+    // The same, for a caller that writes the next characters straight onto the held ones
+    // (`fill` appends to the string it is given), saving a copy of every piece.
+    template <typename Fill> void FeedFrom(Fill fill) {
+        if (done_)
+            return;
+        const std::size_t before = buffer_.size();
+        fill(buffer_);
+        if (buffer_.size() != before)
+            Run(false);
+    }
     // The input has ended: the last records are finished.
     void Finish();
 
