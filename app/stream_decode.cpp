@@ -124,12 +124,15 @@ public:
         };
         events.noPatternLeft = [this](std::int64_t first, std::int64_t last, std::string_view head,
                                       std::uint64_t tailFrom) {
-            noPattern_ = {first, last, std::string(head), tailFrom};
+            // A block decoded since the last trim moved the tail; its marks are all still kept.
+            noPattern_ = {first, last, std::string(head), tailFrom,
+                          tailFrom == tailFrom_ ? tailMark_ : joiner_.MarkFor(tailFrom)};
         };
         return events;
     }
 
-    // After each piece: the tail's mark is kept aside, the others only while needed.
+    // After each piece: the mark of the tail (where the remaining bit string starts) is kept
+    // aside, the others only while a record may still ask for them.
     void Trim(const StreamDecoder& decoder) {
         if (decoder.TailFrom() != tailFrom_) {
             tailFrom_ = decoder.TailFrom();
@@ -143,9 +146,9 @@ public:
         std::int64_t last = -1;
         std::string head;
         std::uint64_t tailFrom = 0;
+        FieldJoiner::Mark tailMark;
     };
     const NoPattern& noPattern() const { return noPattern_; }
-    const FieldJoiner::Mark& tailMark() const { return tailMark_; }
 
 private:
     const StreamSink& sink_;
@@ -203,7 +206,7 @@ void DecodeInput(const RawInput& input, const StreamOptions& options, const Stre
     const auto& tail = maker.noPattern();
     if (tail.last >= tail.first)
         WriteNoPatternRecords(input, options, sink, tail.first, tail.last, tail.head,
-                              maker.tailMark(), tail.tailFrom);
+                              tail.tailMark, tail.tailFrom);
 }
 
 namespace {

@@ -104,6 +104,12 @@ TEST(StreamEquality, Samples) {
     ExpectSameEverywhere("all samples", all);
 }
 
+// Inputs the fuzzer once found to differ.
+TEST(StreamEquality, FuzzRegressions) {
+    for (const auto& entry : std::filesystem::directory_iterator(VANTREL_STREAM_DATA))
+        ExpectSameEverywhere(entry.path().filename().string(), ReadFile(entry.path()));
+}
+
 TEST(StreamEquality, BenchStreamKinds) {
     for (const auto kind : {streams::Kind::Realistic, streams::Kind::FecOnly, streams::Kind::Packed,
                             streams::Kind::LongNoise, streams::Kind::Undecodable}) {
