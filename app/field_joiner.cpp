@@ -135,6 +135,23 @@ void FieldJoiner::Join(std::string_view raw, std::string& out) {
                 place_.column += size;
                 afterCr_ = false;
                 p = stop;
+                if (p == end)
+                    break;
+                // A recording is mostly lines of bits: a line end followed straight by the
+                // next line's bits is crossed here, without a round through FieldStart.
+                if ((*p == '\r' || *p == '\n') && blanks_.empty()) {
+                    const char* next = p + 1;
+                    if (*p == '\r' && next < end && *next == '\n')
+                        ++next;
+                    if (next < end && !IsSpecial(*next)) {
+                        ++place_.line;
+                        place_.column = 1;
+                        afterCr_ = false;
+                        offset_ += static_cast<std::uint64_t>(next - p);
+                        runOpen_ = false;
+                        p = next;
+                    }
+                }
                 break;
             }
             if (IsBlank(c)) {
