@@ -45,6 +45,27 @@ pid=""
 [ "$(wc -l <"$work/out.jsonl")" -eq 6 ] || fail "expected 6 records, got $(wc -l <"$work/out.jsonl")"
 [ -s "$work/err" ] && fail "unexpected standard error: $(cat "$work/err")"
 
+# A followed file that is replaced, then shrinks: said on standard error, and the records go
+# on from the new file's start (as tail -F).
+cat "$samples/two-calls.txt" >"$work/moved.txt"
+"$tool" --follow --format jsonl "$work/moved.txt" >"$work/moved.jsonl" 2>"$work/moved.err" &
+pid=$!
+sleep 0.5
+cat "$samples/text-message.txt" "$samples/two-calls.txt" >"$work/new.txt"
+mv "$work/new.txt" "$work/moved.txt"
+wait_lines "$work/moved.jsonl" 3 || fail "no records from the replaced file: $(cat "$work/moved.err")"
+grep -q 'moved.txt: has been replaced' "$work/moved.err" || fail "replacement not said: $(cat "$work/moved.err")"
+: >"$work/moved.txt"
+sleep 0.5
+cat "$samples/status-messages.txt" >>"$work/moved.txt"
+wait_lines "$work/moved.jsonl" 6 || fail "no records after the file shrank: $(cat "$work/moved.err")"
+grep -q 'moved.txt: has shrunk' "$work/moved.err" || fail "shrinking not said: $(cat "$work/moved.err")"
+kill -INT "$pid"
+wait "$pid"
+status=$?
+pid=""
+[ "$status" -eq 0 ] || fail "exit status $status after SIGINT"
+
 # The short level from a pipe: the very sections of the whole-file report.
 cat "$samples/two-calls.txt" "$samples/text-message.txt" "$samples/status-messages.txt" >"$work/both.txt"
 cat "$work/both.txt" | "$tool" --follow - >"$work/follow.txt" || fail "follow from a pipe failed"
