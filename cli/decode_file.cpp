@@ -47,16 +47,17 @@ StreamSink MakeSink(std::string_view path, const OutputChoice& choice, const Out
     }
     const bool lines = choice.format == OutputFormat::JsonLines;
     const std::string name(path);
+    const std::string pathJson = JsonPathText(path);
     sink.counted = [write, name, lines, target](std::int64_t count, std::uint64_t passed) {
         if (!lines)
             write(JsonDocumentHead(name, count));
         if (target.fecPassedOver)
             target.fecPassedOver(passed);
     };
-    sink.recordStart = [write, name, lines](const StreamRecord& record) {
+    sink.recordStart = [write, pathJson, lines](const StreamRecord& record) {
         if (!lines && record.number > 1)
             write(JsonRecordSeparator);
-        write(JsonRecordHead(name, record, lines));
+        write(JsonRecordHead(pathJson, record, lines));
     };
     sink.trailer = [write](std::string_view text) { write(JsonTextPiece(text)); };
     sink.recordEnd = [write, lines, target](const StreamRecord& record) {

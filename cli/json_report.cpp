@@ -154,29 +154,77 @@ std::string JsonDocumentHead(std::string_view path, std::int64_t count) {
     return WithoutEnd(json.dump(), "]}");
 }
 
-std::string JsonRecordHead(std::string_view path, const StreamRecord& record, bool line) {
-    Json json;
+std::string JsonPathText(std::string_view path) {
+    return Json(PathText(path)).dump();
+}
+
+namespace {
+
+// Writers of one member each, in the very form the JSON library gives them; a record is
+// written this way because building a library object per record would cost more than
+// decoding it.
+void Key(std::string& out, std::string_view key) {
+    out += ",\"";
+    out += key;
+    out += "\":";
+}
+
+void Text(std::string& out, std::string_view key, std::string_view text) {
+    Key(out, key);
+    out += '"';
+    AppendJsonText(out, text);
+    out += '"';
+}
+
+void Flag(std::string& out, std::string_view key, bool value) {
+    Key(out, key);
+    out += value ? "true" : "false";
+}
+
+template <typename Number> void Count(std::string& out, std::string_view key, Number value) {
+    Key(out, key);
+    out += std::to_string(value);
+}
+
+} // namespace
+
+std::string JsonRecordHead(std::string_view pathJson, const StreamRecord& record, bool line) {
+    const modETSI300230::BlockInfo& block = record.info;
+    std::string out;
+    out.reserve(512 + record.logHead.size());
     if (line) {
-        json["Path"] = PathText(path);
-        json["Number"] = record.number;
-        json["NoPattern"] = record.noPattern;
+        out += R"({"Path":)";
+        out += pathJson;
+        Count(out, "Number", record.number);
+        Flag(out, "NoPattern", record.noPattern);
         if (record.noPattern) {
-            for (const char* key : {"Fec", "SyncBit", "Line", "Column"})
-                json[key] = nullptr;
+            out += R"(,"Fec":null,"SyncBit":null,"Line":null,"Column":null)";
         } else {
-            json["Fec"] = record.fec;
-            json["SyncBit"] = record.syncBit;
-            json["Line"] = record.place.line;
-            json["Column"] = record.place.column;
+            Flag(out, "Fec", record.fec);
+            Count(out, "SyncBit", record.syncBit);
+            Count(out, "Line", record.place.line);
+            Count(out, "Column", record.place.column);
         }
+        Text(out, "Func1", block.Func1);
+    } else {
+        out += R"({"Func1":")";
+        AppendJsonText(out, block.Func1);
+        out += '"';
     }
-    json.update(BlockJson(record.info));
+    Text(out, "Func2", block.Func2);
+    Text(out, "FromCountry", block.FromCountry);
+    Text(out, "FromAddr", block.FromAddr);
+    Count(out, "FromAddrDec", DecimalValue(block.FromAddr));
+    Text(out, "ToCountry", block.ToCountry);
+    Text(out, "ToAddr", block.ToAddr);
+    Count(out, "ToAddrDec", DecimalValue(block.ToAddr));
+    Text(out, "Message", block.Message);
+    Flag(out, "Corrupted", block.Corrupted);
     // The log comes last: its head here, the rest as it is read.
-    json.erase("Log");
-    std::string text = WithoutEnd(json.dump(), "}");
-    text += R"(,"Log":")";
-    AppendJsonText(text, record.logHead);
-    return text;
+    Key(out, "Log");
+    out += '"';
+    AppendJsonText(out, record.logHead);
+    return out;
 }
 
 std::string JsonRecordTail(std::string_view finalTime) {

@@ -27,7 +27,10 @@ inline constexpr std::string_view JsonRecordSeparator = ",";
 // `line` adds in front the record's place and kind, one object a line (--format jsonl):
 // "Path", "Number", "NoPattern", "Fec", "SyncBit", "Line", "Column" (the last four null for
 // a record without a pattern).
-std::string JsonRecordHead(std::string_view path, const StreamRecord& record, bool line);
+// `pathJson` is JsonPathText of the input's name.
+std::string JsonRecordHead(std::string_view pathJson, const StreamRecord& record, bool line);
+// The input's name as a JSON string, quotes included, as the document shows it.
+std::string JsonPathText(std::string_view path);
 // Closes the log; with a time, adds "FinalTime" (follow mode).
 std::string JsonRecordTail(std::string_view finalTime);
 // Characters of a log as they stand inside a JSON string (Latin-1 to UTF-8, escaped).

@@ -104,6 +104,41 @@ TEST(StreamEquality, Samples) {
     ExpectSameEverywhere("all samples", all);
 }
 
+// One object a line: each the document's block object with the record's number, kind and place
+// in front; the no-pattern records without a place.
+TEST(StreamEquality, JsonLinesHoldTheDocumentsBlocks) {
+    streams::Options options;
+    options.kind = streams::Kind::Undecodable;
+    options.bits = 8000;
+    options.pairs = 3;
+    const std::string content = Shaped(streams::GenerateBits(options), "crlf");
+    const auto document =
+        nlohmann::json::parse(WholeFile(content, {OutputFormat::Json, ReportLevel::Short}));
+    std::istringstream lines(Streamed(content, {OutputFormat::JsonLines, ReportLevel::Short},
+                                      [] { return std::size_t{777}; }));
+    std::size_t n = 0;
+    for (std::string line; std::getline(lines, line); ++n) {
+        ASSERT_TRUE(line.ends_with('\r'));
+        nlohmann::json record = nlohmann::json::parse(line);
+        ASSERT_LT(n, document["Blocks"].size());
+        EXPECT_EQ(record["Path"], Path);
+        EXPECT_EQ(record["Number"], n + 1);
+        const bool noPattern = record["NoPattern"];
+        EXPECT_EQ(record["Line"].is_null(), noPattern);
+        if (!noPattern) {
+            // 61 characters a line: the pattern's line and column from its bit index.
+            const std::uint64_t bit = record["SyncBit"];
+            EXPECT_EQ(record["Line"], bit / 61 + 1);
+            EXPECT_EQ(record["Column"], bit % 61 + 1);
+        }
+        for (const char* key : {"Path", "Number", "NoPattern", "Fec", "SyncBit", "Line", "Column"})
+            record.erase(key);
+        EXPECT_EQ(record, document["Blocks"][n]) << "record " << n + 1;
+    }
+    EXPECT_EQ(n, document["Blocks"].size());
+    EXPECT_GT(n, 3U);
+}
+
 // Inputs the fuzzer once found to differ.
 TEST(StreamEquality, FuzzRegressions) {
     for (const auto& entry : std::filesystem::directory_iterator(VANTREL_STREAM_DATA))
