@@ -14,6 +14,14 @@ DecodedFile DecodeFile(const std::string& path) {
 
 namespace {
 
+// Follow mode's last line of a record's section: when it became final.
+std::string FinalTimeLine(std::string_view time) {
+    std::string line = "Final (UTC)   : ";
+    line += time;
+    line += modETSI300230::CrLf;
+    return line;
+}
+
 // Turns the records of a streaming run into the chosen output. A record's log goes out as
 // its head, its trailer pieces and CR LF, so no record is ever held with its trailer.
 StreamSink MakeSink(std::string_view path, const OutputChoice& choice, const OutputTarget& target,
@@ -40,6 +48,8 @@ StreamSink MakeSink(std::string_view path, const OutputChoice& choice, const Out
         sink.recordEnd = [write, debug, target](const StreamRecord& record) {
             write(debug ? std::string_view(modETSI300230::CrLf)
                         : std::string_view(ShortSectionText(record.info, record.number)));
+            if (!record.finalTime.empty())
+                write(FinalTimeLine(record.finalTime));
             if (target.recordDone)
                 target.recordDone();
         };

@@ -47,8 +47,9 @@ void StreamDecodeFile(const RawInput& input, std::string_view path, const Output
                       const StreamOptions& options, const OutputTarget& target);
 
 // Follow mode: the records in the order the patterns arrive, each written when final: one
-// JSON object a line, or the record's section of the report at the chosen level (no
-// "Blocks Found:" header: the count is not known ahead).
+// JSON object a line (with "FinalTime"), or the record's section of the report at the chosen
+// level followed by a line "Final (UTC)   : TIME" (no "Blocks Found:" header: the count is not
+// known ahead).
 void FollowFile(const std::string& path, const OutputChoice& choice, const StreamOptions& options,
                 const OutputTarget& target);
 

@@ -268,15 +268,16 @@ int Main(int argc, char** argv) {
     app.add_flag("--save", options.save,
                  "Save each report next to its input as NAME-decoded.txt and print the file's "
                  "name instead of the report");
-    app.add_flag("--follow", options.follow,
-                 "Decode a live channel: read FILE on as it grows (as tail -f; from its new start "
-                 "when it shrinks or is replaced) or a pipe until it closes, and write each "
-                 "record as soon as the next pattern ends it, flushed, with the time it became "
-                 "final. Unlike the report, blocks are taken in the order their patterns "
-                 "arrive, SYNC NO FEC or SYNC FEC alike: the report skips a FEC block that a "
-                 "NO FEC block follows anywhere later, and holds FEC-only records to the end. "
-                 "No \"Blocks Found:\" header, and no records after the last decodable block. "
-                 "Ends at the end of a pipe, or on Ctrl-C or SIGTERM, after the last record");
+    app.add_flag(
+        "--follow", options.follow,
+        "Decode a live channel: read FILE on as it grows (as tail -f; from its new start "
+        "when it shrinks or is replaced) or a pipe until it closes, and write each "
+        "record as soon as the next pattern ends it, flushed, with the time it became "
+        "final (ISO 8601, UTC). Unlike the report, blocks are taken in the order their patterns "
+        "arrive, SYNC NO FEC or SYNC FEC alike: the report skips a FEC block that a "
+        "NO FEC block follows anywhere later, and holds FEC-only records to the end. "
+        "No \"Blocks Found:\" header, and no records after the last decodable block. "
+        "Ends at the end of a pipe, or on Ctrl-C or SIGTERM, after the last record");
     app.add_option("FILE", options.files, "Recording to decode; - reads standard input");
     app.set_version_flag("--version,-V", std::string(ToolName) + " " + VANTREL_VERSION +
                                              "\r\nLicense GPL-3.0-or-later");
