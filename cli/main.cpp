@@ -70,7 +70,9 @@ void CatchStopSignals() {
     struct sigaction action {};
     action.sa_handler = RequestStop;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = 0; // no restart: a waiting read ends at once
+    // The waits of follow mode (poll, a sleep) end at a signal whatever this says; writes to
+    // standard output go on after it.
+    action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 }
