@@ -80,17 +80,21 @@ std::size_t ShownBlocks(const std::vector<BlockInfo>& Blocks, std::int32_t Block
     return std::min(static_cast<std::size_t>(std::max<std::int32_t>(BlockCount, 0)), Blocks.size());
 }
 
-void AppendHeader(std::string& out, std::int32_t BlockCount) {
+void AppendHeader(std::string& out, std::int64_t BlockCount) {
     out.append(Header);
     out.append(std::to_string(BlockCount));
     out.append(CrLf);
 }
 
-void AppendSection(std::string& out, const BlockInfo& block, std::size_t number,
-                   ReportLevel level) {
+void AppendTitle(std::string& out, std::int64_t number) {
     out.append(CrLf);
     out.append(BlockTitle);
     out.append(std::to_string(number));
+}
+
+void AppendSection(std::string& out, const BlockInfo& block, std::size_t number,
+                   ReportLevel level) {
+    AppendTitle(out, static_cast<std::int64_t>(number));
     if (level == ReportLevel::Short) {
         AppendShortSection(out, block);
     } else {
@@ -135,6 +139,26 @@ void WriteReport(const std::vector<BlockInfo>& Blocks, std::int32_t BlockCount, 
         AppendSection(piece, Blocks[i], i + 1, level);
         write(piece);
     }
+}
+
+std::string ReportHeaderText(std::int64_t BlockCount) {
+    std::string text;
+    AppendHeader(text, BlockCount);
+    return text;
+}
+
+std::string ShortSectionText(const BlockInfo& block, std::int64_t number) {
+    std::string text;
+    AppendTitle(text, number);
+    AppendShortSection(text, block);
+    return text;
+}
+
+std::string DebugSectionTitle(std::int64_t number) {
+    std::string text;
+    AppendTitle(text, number);
+    text.append(CrLf);
+    return text;
 }
 
 } // namespace vantrel

@@ -28,4 +28,10 @@ std::size_t ReportSizeBound(const std::vector<modETSI300230::BlockInfo>& Blocks,
 void WriteReport(const std::vector<modETSI300230::BlockInfo>& Blocks, std::int32_t BlockCount,
                  ReportLevel level, const std::function<void(std::string_view)>& write);
 
+// The same report for a decode that hands its records out one at a time: the header, then
+// for each record its section. A debug section is its title, the record's log, nothing else.
+std::string ReportHeaderText(std::int64_t BlockCount);
+std::string ShortSectionText(const modETSI300230::BlockInfo& block, std::int64_t number);
+std::string DebugSectionTitle(std::int64_t number);
+
 } // namespace vantrel

@@ -145,7 +145,7 @@ bool IsShortData(const BlockState& block) {
            (block.hasSecondHeader && block.secondFunction == ShortDataTransfer);
 }
 
-// The record's log: BlockLog, the trailer and a final CR LF. The trailer shows the characters
+// The record's log: its head, the trailer and a final CR LF. The trailer shows the characters
 // up to and including the first character of the next sync pattern, or the whole remaining
 // bit string when none follows. Together the trailers hold about the whole input, so each
 // one is copied once, straight into a log allocated at its final size.
@@ -153,21 +153,17 @@ SharedText FinishLog(std::string_view rest, std::size_t restStart, const SyncFin
     const SyncFinder::Hit next = finder.Next(restStart);
     const std::size_t shown =
         next.position == NotFound ? rest.size() : next.position - restStart + 1;
-    std::string log;
-    log.reserve(BlockLog.size() + TrailerLine.size() + shown + 3 * CrLf.size());
-    log += BlockLog;
-    log += CrLf;
-    log += TrailerLine;
-    log += CrLf;
+    std::string log = LogHead();
+    log.reserve(log.size() + shown + CrLf.size());
     log += rest.substr(0, shown);
     log += CrLf;
     return SharedText(std::move(log));
 }
 
-// Decodes the block whose sync pattern starts at `sync`; returns where the remaining bit
-// string starts afterwards. `detail`, when given, receives what the record formats need.
-std::size_t DecodeBlock(std::string_view input, SyncFinder::Hit sync, const SyncFinder& finder,
-                        BlockInfo& record, BlockDetail* detail) {
+} // namespace
+
+std::size_t DecodeBlock(std::string_view input, SyncFinder::Hit sync, BlockInfo& record,
+                        BlockDetail* detail) {
     BlockLog = sync.fec ? LabelFec : LabelNoFec;
     BlockState block;
     block.rest = input.substr(sync.position + SyncLength);
@@ -192,10 +188,26 @@ std::size_t DecodeBlock(std::string_view input, SyncFinder::Hit sync, const Sync
     const std::size_t restStart = input.size() - block.rest.size();
     if (detail != nullptr)
         detail->restPosition = restStart;
-    block.record.Log = FinishLog(block.rest, restStart, finder);
     record = std::move(block.record);
     return restStart;
 }
+
+void StartNoSyncLog() {
+    BlockLog.clear();
+    AppendLine(NoSyncLine);
+}
+
+std::string LogHead() {
+    std::string head;
+    head.reserve(BlockLog.size() + TrailerLine.size() + 2 * CrLf.size());
+    head += BlockLog;
+    head += CrLf;
+    head += TrailerLine;
+    head += CrLf;
+    return head;
+}
+
+namespace {
 
 // Counts sync patterns without overlap, SyncNoFec first, as the decode will meet them.
 std::int32_t CountBlocks(std::size_t length, const SyncFinder& finder) {
@@ -232,13 +244,14 @@ void DecodeAll(std::string_view bits, std::vector<BlockInfo>& Blocks, std::int32
         BlockLog.clear();
         const SyncFinder::Hit sync = finder.Next(restStart);
         if (sync.position != NotFound) {
-            restStart = DecodeBlock(bits, sync, finder, Blocks[i],
+            restStart = DecodeBlock(bits, sync, Blocks[i],
                                     details != nullptr ? &(*details)[i] : nullptr);
+            Blocks[i].Log = FinishLog(bits.substr(restStart), restStart, finder);
             continue;
         }
         // No pattern is left: this index and every later one get the same log, and the
         // remaining bit string no longer changes, so the log is built once and shared.
-        AppendLine(NoSyncLine);
+        StartNoSyncLog();
         const SharedText log = FinishLog(bits.substr(restStart), restStart, finder);
         for (std::size_t j = i; j < Blocks.size(); ++j)
             Blocks[j].Log = log;

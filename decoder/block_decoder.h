@@ -2,6 +2,7 @@
 #pragma once
 
 #include "block_detail.h"
+#include "bit_fields.h"
 #include "shared_text.h"
 #include "sync_search.h"
 
@@ -26,6 +27,26 @@ struct BlockInfo {
 
     bool operator==(const BlockInfo&) const = default;
 };
+
+// The farthest a block reaches past the start of its sync pattern: the pattern, two header
+// codewords and a short data transfer of sixteen data codewords.
+inline constexpr std::size_t BlockReach = SyncLength + 18 * CodewordLength;
+
+// Decodes the block whose sync pattern starts at `sync.position` of `input`: `record` gets
+// every field but Log, BlockLog holds the block's lines. Returns where the remaining bit
+// string starts. `input` must hold BlockReach characters from the pattern on, or run to the
+// end of the bit string; the whole-file decode and the streaming decode both call it.
+// `detail`, when given, receives what the record formats need; its positions count from the
+// start of `input`.
+std::size_t DecodeBlock(std::string_view input, SyncFinder::Hit sync, BlockInfo& record,
+                        BlockDetail* detail = nullptr);
+
+// Sets BlockLog to the lines of a record that finds no pattern left.
+void StartNoSyncLog();
+
+// A record's log up to its trailer: BlockLog and the title line of the trailer. The log is
+// this head, the trailer characters and CR LF.
+std::string LogHead();
 
 // Decodes every block of a bit string. BlockCount becomes the number of sync patterns
 // counted; when it is at least 1, Blocks is resized to that many records, block n being

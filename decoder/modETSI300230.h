@@ -7,4 +7,5 @@
 #include "code_tables.h"    // OpModeText, FunctionText, CountryText
 #include "nmea.h"           // NmeaChecksumOk, NmeaToMapLink, MapViewerBase
 #include "short_data.h"     // ShortDataStep
+#include "stream_decoder.h" // StreamDecoder, SyncCounter
 #include "sync_search.h"    // SyncNoFec, SyncFec

@@ -123,6 +123,14 @@ std::size_t FindSync(std::string_view text, std::size_t from, std::string_view p
     return found;
 }
 
+void ScanSyncs(std::string_view text, std::size_t from,
+               const std::function<bool(std::size_t start, bool fec)>& visit) {
+    ScanWindows(text, from, SyncCandidates, [&](std::uint32_t window, std::size_t start) {
+        const std::uint32_t difference = window ^ NoFecBits;
+        return ((difference + 1) & WindowMask) <= 1 && visit(start, difference != 0);
+    });
+}
+
 SyncPositions FindAllSyncs(std::string_view text) {
     SyncPositions positions;
     ScanWindows(text, 0, SyncCandidates, [&](std::uint32_t window, std::size_t start) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -17,6 +18,13 @@ inline constexpr std::size_t NotFound = std::string_view::npos;
 // First occurrence of `pattern` (28 characters of "0"/"1") in `text` at or after `from`.
 // A character other than "0"/"1" in the text matches nothing.
 std::size_t FindSync(std::string_view text, std::size_t from, std::string_view pattern);
+
+// Hands every SyncNoFec and SyncFec window of `text` that starts at or after `from` to
+// `visit` (its start, and whether it is SyncFec), in the order of their start, until `visit`
+// returns true. A text that arrives in pieces is scanned piece by piece this way, each scan
+// starting where the windows not yet complete begin.
+void ScanSyncs(std::string_view text, std::size_t from,
+               const std::function<bool(std::size_t start, bool fec)>& visit);
 
 // Where every SyncNoFec and every SyncFec of a text starts, in ascending order.
 struct SyncPositions {

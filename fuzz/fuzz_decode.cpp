@@ -1,7 +1,10 @@
 // Any bytes as a bit string: the decode must finish, stay deterministic, and give reports of
-// the fixed form at both levels.
+// the fixed form at both levels. The same bytes as a file, read and decoded in pieces, must
+// give the whole-file report byte for byte.
+#include "bit_file.h"
 #include "modETSI300230.h"
 #include "report.h"
+#include "stream_decode.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -31,6 +34,38 @@ void CheckReport(const std::string& report, std::int32_t count, vantrel::ReportL
                 report.ends_with("\r\nRedundancy chk: ERROR\r\n"));
 }
 
+// The debug report of the streaming run, put together from its records.
+std::string StreamedDebugReport(std::string_view content, std::size_t piece) {
+    const vantrel::RawInput input = vantrel::RawInput::FromText(std::string(content));
+    vantrel::StreamOptions options;
+    options.pieceSize = piece;
+    std::string report;
+    vantrel::StreamSink sink;
+    sink.counted = [&](std::int64_t count, std::uint64_t) {
+        report += vantrel::ReportHeaderText(count);
+    };
+    sink.recordStart = [&](const vantrel::StreamRecord& record) {
+        report += vantrel::DebugSectionTitle(record.number);
+        report += record.logHead;
+    };
+    sink.trailer = [&](std::string_view text) { report += text; };
+    sink.recordEnd = [&](const vantrel::StreamRecord&) { report += "\r\n"; };
+    vantrel::DecodeInput(input, options, sink);
+    return report;
+}
+
+void CheckStreamingEqualsWholeFile(std::string_view content) {
+    std::vector<modETSI300230::BlockInfo> blocks;
+    std::int32_t count = -1;
+    modETSI300230::DecodeStream(vantrel::RemoveLineFeeds(vantrel::JoinFields(content)), blocks,
+                                count);
+    const std::string expected = vantrel::RenderReport(blocks, count, vantrel::ReportLevel::Debug);
+    // Piece sizes from the input itself, so the fuzzer explores the cuts too.
+    const std::size_t piece = content.empty() ? 1 : 1 + static_cast<unsigned char>(content[0]) % 97;
+    Require(StreamedDebugReport(content, piece) == expected);
+    Require(StreamedDebugReport(content, 1) == expected);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -54,5 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(againCount == count);
     if (count > 0)
         Require(again == blocks);
+
+    CheckStreamingEqualsWholeFile(bits);
     return 0;
 }

@@ -1,0 +1,127 @@
+#include "stream_decoder.h"
+
+#include <algorithm>
+
+namespace modETSI300230 {
+
+StreamDecoder::StreamDecoder(SyncRule rule, std::optional<std::uint64_t> lastNoFec,
+                             std::int64_t blockCount, StreamEvents events)
+    : rule_(rule), lastNoFec_(lastNoFec), blockCount_(blockCount), events_(std::move(events)) {}
+
+void StreamDecoder::Feed(std::string_view bits) {
+    if (done_ || bits.empty())
+        return;
+    buffer_.append(bits);
+    Run(false);
+}
+
+void StreamDecoder::Finish() {
+    if (!done_)
+        Run(true);
+    done_ = true;
+    buffer_.clear();
+    buffer_.shrink_to_fit();
+}
+
+std::uint64_t StreamDecoder::EarliestFutureSync() const {
+    return sync_ ? sync_->position : scanFrom_;
+}
+
+// The same choice as SyncFinder::Next, made from the last SyncNoFec alone: a SyncNoFec is
+// left at or after the remaining bit string exactly when it starts no later than the last one.
+bool StreamDecoder::Matches(bool fec) const {
+    if (rule_ == SyncRule::Arrival)
+        return true;
+    const bool noFecLeft = lastNoFec_ && rest_ <= *lastNoFec_;
+    return fec != noFecLeft;
+}
+
+void StreamDecoder::EmitTrailer(std::uint64_t to) {
+    if (to > emitted_ && events_.trailer)
+        events_.trailer(std::string_view(buffer_).substr(emitted_ - base_, to - emitted_));
+    emitted_ = std::max(emitted_, to);
+}
+
+void StreamDecoder::Run(bool atEnd) {
+    while (!done_) {
+        if (sync_) {
+            // A block is decoded once all it reads has arrived: when it stops short of the
+            // characters there are, more of them cannot change it. A live channel's block is
+            // so decoded without waiting for the farthest a block could reach.
+            if (!atEnd && End() < tryAt_)
+                break;
+            const std::string_view block =
+                std::string_view(buffer_).substr(sync_->position - base_);
+            BlockInfo record;
+            const std::size_t used = DecodeBlock(block, {0, sync_->fec}, record);
+            if (!atEnd && used == block.size()) {
+                tryAt_ = std::min(End() + CodewordLength, sync_->position + BlockReach);
+                break;
+            }
+            ++decoded_;
+            rest_ = sync_->position + used;
+            scanFrom_ = rest_;
+            emitted_ = rest_;
+            recordOpen_ = true;
+            const SyncFinder::Hit hit = *sync_;
+            sync_.reset();
+            if (events_.blockStart)
+                events_.blockStart(decoded_, hit, record, LogHead());
+            continue;
+        }
+        std::optional<SyncFinder::Hit> found;
+        if (scanFrom_ + SyncLength <= End()) {
+            ScanSyncs(buffer_, scanFrom_ - base_, [&](std::size_t start, bool fec) {
+                if (!Matches(fec))
+                    return false;
+                found = SyncFinder::Hit{base_ + start, fec};
+                return true;
+            });
+        }
+        if (found) {
+            if (recordOpen_) {
+                EmitTrailer(found->position + 1);
+                recordOpen_ = false;
+                if (events_.recordEnd)
+                    events_.recordEnd();
+            }
+            if (blockCount_ >= 0 && decoded_ >= blockCount_) {
+                done_ = true;
+                break;
+            }
+            sync_ = found;
+            scanFrom_ = found->position;
+            tryAt_ = found->position + SyncLength + CodewordLength;
+            continue;
+        }
+        scanFrom_ = std::max(scanFrom_, End() >= SyncLength ? End() - (SyncLength - 1) : 0);
+        if (!atEnd) {
+            // Every character before the first window not yet complete is trailer.
+            if (recordOpen_)
+                EmitTrailer(scanFrom_);
+            break;
+        }
+        if (recordOpen_) {
+            EmitTrailer(End());
+            recordOpen_ = false;
+            if (events_.recordEnd)
+                events_.recordEnd();
+        }
+        if (blockCount_ > decoded_ && events_.noPatternLeft) {
+            StartNoSyncLog();
+            events_.noPatternLeft(decoded_ + 1, blockCount_, LogHead(), rest_);
+        }
+        done_ = true;
+    }
+    // Keep only what a block, a trailer or a window not yet scanned still needs.
+    std::uint64_t keep = sync_ ? sync_->position : scanFrom_;
+    if (recordOpen_)
+        keep = std::min(keep, emitted_);
+    keep = std::min(keep, End());
+    if (keep > base_) {
+        buffer_.erase(0, keep - base_);
+        base_ = keep;
+    }
+}
+
+} // namespace modETSI300230

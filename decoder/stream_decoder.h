@@ -1,0 +1,90 @@
+// The decode of a bit string that arrives in pieces of any size. Each block goes through the
+// same block routine as the whole-file decode; only the bits a block or a sync search still
+// needs are held, so memory stays bounded whatever the input's length.
+#pragma once
+
+#include "block_decoder.h"
+#include "sync_count.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace modETSI300230 {
+
+// What the streaming decode hands out, in this order for each record: its start, the pieces
+// of its trailer (when wanted), its end. A record ends once the pattern that ends its trailer
+// is known, or at the end of the input.
+struct StreamEvents {
+    // A decoded block: its number (from 1), where its sync pattern starts in the joined bit
+    // string, the record (its Log empty) and the head of its log (LogHead()).
+    std::function<void(std::int64_t number, SyncFinder::Hit sync, const BlockInfo& record,
+                       std::string_view logHead)>
+        blockStart;
+    // Characters of the current record's trailer; null when no trailer is wanted.
+    std::function<void(std::string_view characters)> trailer;
+    std::function<void()> recordEnd;
+    // Records first..last find no pattern left: each one's log is `logHead` followed by the
+    // joined bit string from `tailFrom` to its end, then CR LF. The caller reads that tail
+    // again from its input for each record instead of the decoder holding it.
+    std::function<void(std::int64_t first, std::int64_t last, std::string_view logHead,
+                       std::uint64_t tailFrom)>
+        noPatternLeft;
+};
+
+class StreamDecoder {
+public:
+    // `blockCount` is the count announced ahead (SyncCounter); a negative count decodes
+    // every block there is and never writes records without a pattern. The whole-file rule
+    // needs `lastNoFec` from the counting pass.
+    StreamDecoder(SyncRule rule, std::optional<std::uint64_t> lastNoFec, std::int64_t blockCount,
+                  StreamEvents events);
+
+    // The next characters of the joined bit string (line feeds already removed).
+    void Feed(std::string_view bits);
+    // The same, for a caller that writes the next characters straight onto the held ones
+    // (`fill` appends to the string it is given), saving a copy of every piece.
+    template <typename Fill> void FeedFrom(Fill fill) {
+        if (done_)
+            return;
+        const std::size_t before = buffer_.size();
+        fill(buffer_);
+        if (buffer_.size() != before)
+            Run(false);
+    }
+    // The input has ended: the last records are finished.
+    void Finish();
+
+    // True once the records are all out: nothing more of the input is needed.
+    bool Done() const { return done_; }
+    // No block found later starts before this bit index.
+    std::uint64_t EarliestFutureSync() const;
+    // Where the remaining bit string starts: the tail of records without a pattern.
+    std::uint64_t TailFrom() const { return rest_; }
+
+private:
+    void Run(bool atEnd);
+    bool Matches(bool fec) const;
+    void EmitTrailer(std::uint64_t to);
+    std::uint64_t End() const { return base_ + buffer_.size(); }
+
+    SyncRule rule_;
+    std::optional<std::uint64_t> lastNoFec_;
+    std::int64_t blockCount_;
+    StreamEvents events_;
+
+    std::string buffer_; // the joined bits from base_ on
+    std::uint64_t base_ = 0;
+    std::uint64_t rest_ = 0;              // start of the remaining bit string
+    std::uint64_t scanFrom_ = 0;          // first window start not yet scanned
+    std::uint64_t emitted_ = 0;           // trailer characters handed out up to here
+    std::optional<SyncFinder::Hit> sync_; // found, waiting for the whole block to arrive
+    std::uint64_t tryAt_ = 0;             // how far the input must reach before the block is tried
+    bool recordOpen_ = false;             // a record waits for the end of its trailer
+    std::int64_t decoded_ = 0;
+    bool done_ = false;
+};
+
+} // namespace modETSI300230

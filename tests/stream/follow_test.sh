@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# vantrel-decode --follow on a file that grows in steps: records appear before the file is
+# complete, each one a JSON line flushed when the next pattern ends it; SIGTERM finishes the
+# last record and exits 0. The same blocks then come from a pipe, compared with the whole-file
+# decode.
+# Usage: follow_test.sh TOOL SAMPLES
+set -uo pipefail
+tool="$1"
+samples="$2"
+work="$(mktemp -d)"
+pid=""
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+# Waits up to 30 s for FILE to hold at least N lines.
+wait_lines() {
+    local file="$1" n="$2"
+    for _ in $(seq 300); do
+        [ "$(wc -l <"$file")" -ge "$n" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# two-calls has two blocks, text-message one, status-messages three (SyncFec ones, after all
+# SyncNoFec blocks: follow mode gives the whole-file records). A block becomes final when the
+# next one's pattern arrives, so records 1 and 2 must come out before the last step is written.
+: >"$work/live.txt"
+"$tool" --follow --format jsonl "$work/live.txt" >"$work/out.jsonl" 2>"$work/err" &
+pid=$!
+cat "$samples/two-calls.txt" >>"$work/live.txt"
+sleep 0.5
+cat "$samples/text-message.txt" >>"$work/live.txt"
+wait_lines "$work/out.jsonl" 2 || fail "records did not appear while the file was growing: $(cat "$work/err")"
+[ "$(wc -l <"$work/out.jsonl")" -eq 2 ] || fail "a record came out before its trailer ended"
+cat "$samples/status-messages.txt" >>"$work/live.txt"
+wait_lines "$work/out.jsonl" 5 || fail "records of the last step did not appear"
+grep -q '"FinalTime":"[0-9]\{4\}-[0-9][0-9]-[0-9][0-9]T[0-9:.]*Z"' "$work/out.jsonl" ||
+    fail "no ISO 8601 time: $(head -c 400 "$work/out.jsonl")"
+kill -TERM "$pid"
+wait "$pid"
+status=$?
+pid=""
+[ "$status" -eq 0 ] || fail "exit status $status after SIGTERM"
+[ "$(wc -l <"$work/out.jsonl")" -eq 6 ] || fail "expected 6 records, got $(wc -l <"$work/out.jsonl")"
+[ -s "$work/err" ] && fail "unexpected standard error: $(cat "$work/err")"
+
+# A followed file that is replaced, then shrinks: said on standard error, and the records go
+# on from the new file's start (as tail -F).
+cat "$samples/two-calls.txt" >"$work/moved.txt"
+"$tool" --follow --format jsonl "$work/moved.txt" >"$work/moved.jsonl" 2>"$work/moved.err" &
+pid=$!
+sleep 0.5
+cat "$samples/text-message.txt" "$samples/two-calls.txt" >"$work/new.txt"
+mv "$work/new.txt" "$work/moved.txt"
+wait_lines "$work/moved.jsonl" 3 || fail "no records from the replaced file: $(cat "$work/moved.err")"
+grep -q 'moved.txt: has been replaced' "$work/moved.err" || fail "replacement not said: $(cat "$work/moved.err")"
+: >"$work/moved.txt"
+sleep 0.5
+cat "$samples/status-messages.txt" >>"$work/moved.txt"
+wait_lines "$work/moved.jsonl" 6 || fail "no records after the file shrank: $(cat "$work/moved.err")"
+grep -q 'moved.txt: has shrunk' "$work/moved.err" || fail "shrinking not said: $(cat "$work/moved.err")"
+kill -INT "$pid"
+wait "$pid"
+status=$?
+pid=""
+[ "$status" -eq 0 ] || fail "exit status $status after SIGINT"
+
+# The short level from a pipe: the very sections of the whole-file report.
+cat "$samples/two-calls.txt" "$samples/text-message.txt" "$samples/status-messages.txt" >"$work/both.txt"
+cat "$work/both.txt" | "$tool" --follow - >"$work/follow.txt" || fail "follow from a pipe failed"
+"$tool" "$work/both.txt" >"$work/report.txt" || fail "whole-file decode failed"
+# The report without its "Blocks Found:" line.
+tail -c +"$(( $(head -1 "$work/report.txt" | wc -c) + 1 ))" "$work/report.txt" >"$work/whole.txt"
+grep -c '^Final (UTC)   : [0-9-]*T[0-9:.]*Z' "$work/follow.txt" | grep -qx 6 ||
+    fail "not every record has its time line: $(cat "$work/follow.txt")"
+# Without the time lines, the very sections of the whole-file report.
+grep -av '^Final (UTC)' "$work/follow.txt" | cmp - "$work/whole.txt" ||
+    fail "follow output differs from the report's sections"
+echo "follow: all passed"

@@ -1,0 +1,270 @@
+// The streaming run against the whole-file reference: the same bytes at both levels and in
+// JSON, for every sample, every bench stream kind, hostile inputs and files in every shape,
+// whatever the sizes of the pieces.
+#include "bit_file.h"
+#include "decode_file.h"
+#include "json_report.h"
+#include "report.h"
+#include "stream_maker.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace {
+
+using vantrel::OutputChoice;
+using vantrel::OutputFormat;
+using vantrel::ReportLevel;
+
+constexpr std::string_view Path = "input.txt";
+
+std::string WholeFile(const std::string& content, const OutputChoice& choice) {
+    vantrel::DecodedFile decoded;
+    const std::string bits = vantrel::RemoveLineFeeds(vantrel::JoinFields(content));
+    modETSI300230::DecodeStream(bits, decoded.Blocks, decoded.BlockCount);
+    if (choice.format == OutputFormat::Json)
+        return vantrel::JsonReport(Path, decoded).dump() + "\r\n";
+    return vantrel::RenderReport(decoded.Blocks, decoded.BlockCount, choice.level);
+}
+
+std::string Streamed(const std::string& content, const OutputChoice& choice,
+                     std::function<std::size_t()> pieces) {
+    const vantrel::RawInput input = vantrel::RawInput::FromText(content);
+    vantrel::StreamOptions options;
+    options.pieceSizes = std::move(pieces);
+    std::string out;
+    vantrel::OutputTarget target;
+    target.write = [&](std::string_view text) { out.append(text); };
+    vantrel::StreamDecodeFile(input, Path, choice, options, target);
+    return out;
+}
+
+const OutputChoice Choices[] = {{OutputFormat::Text, ReportLevel::Short},
+                                {OutputFormat::Text, ReportLevel::Debug},
+                                {OutputFormat::Json, ReportLevel::Short}};
+
+// Whole, one byte at a time (small inputs only) and random sizes.
+void ExpectSameEverywhere(const std::string& name, const std::string& content) {
+    std::mt19937 random(static_cast<unsigned>(content.size()));
+    std::uniform_int_distribution<std::size_t> size(1, 3000);
+    for (const OutputChoice& choice : Choices) {
+        const std::string expected = WholeFile(content, choice);
+        const std::string what = name + " format " + std::to_string(int(choice.format)) +
+                                 " level " + std::to_string(int(choice.level));
+        EXPECT_EQ(Streamed(content, choice, [] { return std::size_t{1} << 20; }), expected)
+            << what << ", whole";
+        EXPECT_EQ(Streamed(content, choice, [&] { return size(random); }), expected)
+            << what << ", random pieces";
+        if (content.size() <= 20000) {
+            EXPECT_EQ(Streamed(content, choice, [] { return std::size_t{1}; }), expected)
+                << what << ", one byte pieces";
+        }
+    }
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A bit string laid out as a file: lines of `width` characters with an end of line, or
+// fields between commas and blanks, or quoted fields.
+std::string Shaped(std::string_view bits, std::string_view shape) {
+    std::string out;
+    for (std::size_t at = 0; at < bits.size(); at += 61) {
+        const std::string_view field = bits.substr(at, 61);
+        if (shape == "crlf")
+            out.append(field).append("\r\n");
+        else if (shape == "cr")
+            out.append(field).append("\r");
+        else if (shape == "commas")
+            out.append(" \t").append(field).append("  ,");
+        else if (shape == "quoted")
+            out.append("\"").append(field).append("\n\",");
+        else
+            out.append(field).append("\n");
+    }
+    return out;
+}
+
+TEST(StreamEquality, Samples) {
+    std::string all;
+    for (const auto& entry : std::filesystem::directory_iterator(VANTREL_SAMPLES)) {
+        const std::string content = ReadFile(entry.path());
+        all += content;
+        ExpectSameEverywhere(entry.path().filename().string(), content);
+    }
+    // The samples one after the other: SyncFec blocks before later SyncNoFec ones.
+    ExpectSameEverywhere("all samples", all);
+}
+
+// One object a line: each the document's block object with the record's number, kind and place
+// in front; the no-pattern records without a place.
+TEST(StreamEquality, JsonLinesHoldTheDocumentsBlocks) {
+    streams::Options options;
+    options.kind = streams::Kind::Undecodable;
+    options.bits = 8000;
+    options.pairs = 3;
+    const std::string content = Shaped(streams::GenerateBits(options), "crlf");
+    const auto document =
+        nlohmann::json::parse(WholeFile(content, {OutputFormat::Json, ReportLevel::Short}));
+    std::istringstream lines(Streamed(content, {OutputFormat::JsonLines, ReportLevel::Short},
+                                      [] { return std::size_t{777}; }));
+    std::size_t n = 0;
+    for (std::string line; std::getline(lines, line); ++n) {
+        ASSERT_TRUE(line.ends_with('\r'));
+        nlohmann::json record = nlohmann::json::parse(line);
+        ASSERT_LT(n, document["Blocks"].size());
+        EXPECT_EQ(record["Path"], Path);
+        EXPECT_EQ(record["Number"], n + 1);
+        const bool noPattern = record["NoPattern"];
+        EXPECT_EQ(record["Line"].is_null(), noPattern);
+        if (!noPattern) {
+            // 61 characters a line: the pattern's line and column from its bit index.
+            const std::uint64_t bit = record["SyncBit"];
+            EXPECT_EQ(record["Line"], bit / 61 + 1);
+            EXPECT_EQ(record["Column"], bit % 61 + 1);
+        }
+        for (const char* key : {"Path", "Number", "NoPattern", "Fec", "SyncBit", "Line", "Column"})
+            record.erase(key);
+        EXPECT_EQ(record, document["Blocks"][n]) << "record " << n + 1;
+    }
+    EXPECT_EQ(n, document["Blocks"].size());
+    EXPECT_GT(n, 3U);
+}
+
+// Inputs the fuzzer once found to differ.
+TEST(StreamEquality, FuzzRegressions) {
+    for (const auto& entry : std::filesystem::directory_iterator(VANTREL_STREAM_DATA))
+        ExpectSameEverywhere(entry.path().filename().string(), ReadFile(entry.path()));
+}
+
+TEST(StreamEquality, BenchStreamKinds) {
+    for (const auto kind : {streams::Kind::Realistic, streams::Kind::FecOnly, streams::Kind::Packed,
+                            streams::Kind::LongNoise, streams::Kind::Undecodable}) {
+        streams::Options options;
+        options.kind = kind;
+        options.bits = 12000;
+        options.pairs = 6;
+        const std::string bits = streams::GenerateBits(options);
+        for (const char* shape : {"lf", "crlf", "cr", "commas", "quoted"})
+            ExpectSameEverywhere(std::string(streams::KindName(kind)) + " " + shape,
+                                 Shaped(bits, shape));
+    }
+}
+
+TEST(StreamEquality, LargeRealisticStreamInBigPieces) {
+    streams::Options options;
+    options.bits = 3'000'000;
+    const std::string content = Shaped(streams::GenerateBits(options), "crlf");
+    for (const OutputChoice& choice : Choices)
+        EXPECT_EQ(Streamed(content, choice, [] { return std::size_t{65536}; }),
+                  WholeFile(content, choice));
+}
+
+TEST(StreamEquality, HostileInputs) {
+    streams::Options options;
+    options.kind = streams::Kind::Packed;
+    options.bits = 3000;
+    const std::string blocks = streams::GenerateBits(options);
+    std::string allBytes;
+    for (int i = 0; i < 512; ++i)
+        allBytes.push_back(static_cast<char>(i & 0xFF));
+    std::mt19937 random(7);
+    std::string noise;
+    for (int i = 0; i < 20000; ++i)
+        noise.push_back(static_cast<char>("01\"\r\n, \t0101x"[random() % 14]));
+    const std::pair<const char*, std::string> cases[] = {
+        {"empty", ""},
+        {"only delimiters", ",,\r\n\n\r, \t"},
+        {"all byte values", allBytes},
+        {"NUL around blocks", std::string(3, '\0') + blocks + std::string("\0\r\n\0", 4)},
+        {"unclosed quote", "0101\"" + blocks.substr(0, 1500) + "\r\n" + blocks.substr(1500)},
+        {"quote inside a field", "01\"10" + blocks + "\"x"},
+        {"blanks inside fields", blocks.substr(0, 700) + "  \t" + blocks.substr(700) + " \t"},
+        {"noise of delimiters and quotes", noise + blocks + noise},
+        {"blocks only", blocks},
+    };
+    for (const auto& [name, content] : cases)
+        ExpectSameEverywhere(name, content);
+}
+
+// Every way of cutting a text in two gives the whole-file join, and every character keeps its
+// place: a quote, a CR LF or a sync pattern split between pieces.
+TEST(FieldJoinerTest, EverySplitJoinsAsTheWholeFile) {
+    const std::string texts[] = {
+        "\"01\r\n10\",  11 \t,\r\n\"0\"1\"",
+        "0101\r\n1010\r1111\n0000, 11 ,\"1\n1\"",
+        " \t\"\"\",01 1\t,\r\n\r\n",
+        std::string(modETSI300230::SyncNoFec.substr(0, 13)) + "\r\n" +
+            std::string(modETSI300230::SyncNoFec.substr(13)),
+    };
+    for (const std::string& text : texts) {
+        const std::string expected = vantrel::RemoveLineFeeds(vantrel::JoinFields(text));
+        for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+            vantrel::FieldJoiner joiner;
+            std::string out;
+            joiner.Join(std::string_view(text).substr(0, cut), out);
+            joiner.Join(std::string_view(text).substr(cut), out);
+            EXPECT_EQ(out, expected) << testing::PrintToString(text) << " cut at " << cut;
+        }
+    }
+}
+
+struct PlaceCase {
+    const char* name;
+    std::string content;
+    std::uint64_t line;
+    std::uint64_t column;
+};
+
+class PlaceOfSync : public testing::TestWithParam<PlaceCase> {};
+
+// The line and column of a record's pattern point at the pattern in the file, a CR LF split
+// between pieces counting as one line end.
+TEST_P(PlaceOfSync, PointsAtThePatternInTheFile) {
+    const PlaceCase& c = GetParam();
+    for (const std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{1} << 16}) {
+        const vantrel::RawInput input = vantrel::RawInput::FromText(c.content);
+        vantrel::StreamOptions options;
+        options.pieceSize = piece;
+        std::vector<vantrel::FilePlace> places;
+        vantrel::StreamSink sink;
+        sink.recordStart = [&](const vantrel::StreamRecord& r) {
+            if (!r.noPattern)
+                places.push_back(r.place);
+        };
+        vantrel::DecodeInput(input, options, sink);
+        ASSERT_EQ(places.size(), 1U) << c.name;
+        EXPECT_EQ(places[0].line, c.line) << c.name << " piece " << piece;
+        EXPECT_EQ(places[0].column, c.column) << c.name << " piece " << piece;
+    }
+}
+
+const std::string Sync(modETSI300230::SyncNoFec);
+const std::string Header(64, '0');
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, PlaceOfSync,
+    testing::Values(PlaceCase{"LF", "0101\n11" + Sync + Header + "\n", 2, 3},
+                    PlaceCase{"CRLF", "0101\r\n\r\n11" + Sync + Header, 3, 3},
+                    PlaceCase{"CR", "01\r0\r" + Sync + Header, 3, 1},
+                    PlaceCase{"commas", "0101, 1 ," + Sync + "," + Header, 1, 10},
+                    PlaceCase{"quoted line end", "\"01\n0" + Sync + "\"" + Header, 2, 2},
+                    PlaceCase{"split by a line end",
+                              "00" + Sync.substr(0, 5) + "\r\n" + Sync.substr(5) + Header, 1, 3}),
+    [](const testing::TestParamInfo<PlaceCase>& info) {
+        std::string name = info.param.name;
+        for (char& ch : name)
+            if (!std::isalnum(static_cast<unsigned char>(ch)))
+                ch = '_';
+        return name;
+    });
+
+} // namespace
