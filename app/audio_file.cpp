@@ -232,6 +232,9 @@ struct AudioFile::State {
         const sf_count_t got = sf_readf_float(sound, frames.data(), wanted);
         if (got <= 0) {
             ended = true;
+            // A failing read of the file itself is the system's error, not a cut recording.
+            if (sf_error(sound) == SF_ERR_SYSTEM)
+                throw FileError(path, sf_strerror(sound));
             endedEarly = dataCut || sf_error(sound) != SF_ERR_NO_ERROR ||
                          (announcedFrames >= 0 && framesRead < announcedFrames);
             return {};

@@ -14,7 +14,7 @@
 
 #ifndef _WIN32
 #include <fcntl.h>  // AT_FDCWD
-#include <unistd.h> // fsync, faccessat
+#include <unistd.h> // fsync, faccessat, ftruncate
 #endif
 
 namespace vantrel {
@@ -121,6 +121,29 @@ int WriteAccess(const std::string& path) {
     return 0;
 }
 
+// Writes over an existing file from its start and cuts it to the new length: the bytes that
+// already hold the old text need no new room on the disk. Returns 0 or the system's error.
+int Overwrite(const std::string& target, std::string_view text, std::string_view ending) {
+    errno = 0;
+    std::FILE* file = std::fopen(target.c_str(), "r+b");
+    if (file == nullptr)
+        return errno != 0 ? errno : EIO;
+    errno = 0;
+    if (!WriteAll(file, text) || !WriteAll(file, ending) || std::fflush(file) != 0) {
+        const int error = errno != 0 ? errno : EIO;
+        std::fclose(file);
+        return error;
+    }
+#ifndef _WIN32
+    if (ftruncate(fileno(file), static_cast<off_t>(text.size() + ending.size())) != 0) {
+        const int error = errno;
+        std::fclose(file);
+        return error;
+    }
+#endif
+    return WriteAndClose(file, {}, {});
+}
+
 // The only way left to save into a folder where no new file can be made: rewrite the
 // report itself. Its old text is read first, so a write that fails half-way can put it back.
 void RewriteInPlace(const std::string& reportPath, const std::string& target,
@@ -143,14 +166,11 @@ void RewriteInPlace(const std::string& reportPath, const std::string& target,
         ThrowFileError(reportPath, readError);
     }
 
-    errno = 0;
-    std::FILE* out = std::fopen(target.c_str(), "wb");
-    if (out == nullptr) {
-        ThrowFileError(reportPath, errno);
-    }
-    if (const int error = WriteAndClose(out, reportText, ReportLineEnd); error != 0) {
-        if (std::FILE* back = std::fopen(target.c_str(), "wb")) {
-            WriteAndClose(back, previous, {});
+    if (const int error = Overwrite(target, reportText, ReportLineEnd); error != 0) {
+        if (const int restoreError = Overwrite(target, previous, {}); restoreError != 0) {
+            throw FileError(reportPath, std::string(std::strerror(error)) +
+                                            "; the earlier report could not be put back: " +
+                                            std::strerror(restoreError));
         }
         ThrowFileError(reportPath, error);
     }

@@ -223,8 +223,12 @@ public:
                 throw FileError(path, std::strerror(errno));
         }
         struct stat info {};
-        if (::fstat(fd_, &info) != 0)
-            throw FileError(path, std::strerror(errno));
+        if (::fstat(fd_, &info) != 0) {
+            const int error = errno;
+            if (fd_ != STDIN_FILENO)
+                ::close(fd_); // the destructor does not run for a constructor that throws
+            throw FileError(path, std::strerror(error));
+        }
         regular_ = S_ISREG(info.st_mode);
         device_ = info.st_dev;
         inode_ = info.st_ino;

@@ -244,8 +244,8 @@ void DecodeAll(std::string_view bits, std::vector<BlockInfo>& Blocks, std::int32
         BlockLog.clear();
         const SyncFinder::Hit sync = finder.Next(restStart);
         if (sync.position != NotFound) {
-            restStart = DecodeBlock(bits, sync, Blocks[i],
-                                    details != nullptr ? &(*details)[i] : nullptr);
+            restStart =
+                DecodeBlock(bits, sync, Blocks[i], details != nullptr ? &(*details)[i] : nullptr);
             Blocks[i].Log = FinishLog(bits.substr(restStart), restStart, finder);
             continue;
         }

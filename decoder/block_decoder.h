@@ -1,8 +1,8 @@
 // The block decoder: sync patterns, header codewords, extended addressing and the block log.
 #pragma once
 
-#include "block_detail.h"
 #include "bit_fields.h"
+#include "block_detail.h"
 #include "shared_text.h"
 #include "sync_search.h"
 

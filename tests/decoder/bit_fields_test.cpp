@@ -7,7 +7,9 @@ using namespace modETSI300230;
 
 namespace {
 
-std::string Zeros(std::size_t n) { return std::string(n, '0'); }
+std::string Zeros(std::size_t n) {
+    return std::string(n, '0');
+}
 
 std::string WithChar(std::string text, std::size_t position1, char c) {
     text[position1 - 1] = c;
@@ -54,14 +56,13 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(CheckCase{"AllZero", AllZeroInfo + Zeros(16), "1", '0', true},
                     CheckCase{"ZeroInfoValid", RowTwo, "0", '0', false},
                     CheckCase{"TopBitValid", OneThenZeros + "1110100000010110", "0", '0', false},
-                    CheckCase{"AllOnesValid", std::string(48, '1') + "1111111111111100", "0",
-                              '0', false},
+                    CheckCase{"AllOnesValid", std::string(48, '1') + "1111111111111100", "0", '0',
+                              false},
                     CheckCase{"FirstBitFlipped", WithChar(RowTwo, 1, '1'), "740A", '1', true},
                     CheckCase{"InvertedBitFlipped", WithChar(RowTwo, 63, '0'), "1", '1', true},
                     // A stray character acts as 0 for parity, and like a transmitted 1 for the
                     // remainder at position 63 (it enters the check input as "0").
-                    CheckCase{"StrayAtInvertedPosition", WithChar(RowTwo, 63, 'x'), "0", '1',
-                              true},
+                    CheckCase{"StrayAtInvertedPosition", WithChar(RowTwo, 63, 'x'), "0", '1', true},
                     CheckCase{"StrayInInfo", WithChar(RowTwo, 5, '#'), "0", '0', false}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -112,9 +113,12 @@ struct LongCase {
 
 TEST(BitsToLong, ReadsBase2WithForeignCharactersAsZero) {
     const LongCase cases[] = {
-        {"", 0},     {"1011", 11},     {"0001", 1},   {"1x1", 5},
-        {"111", 7},  {"111111", 63},   {"0000", 0},   {std::string(16, '1'), 65535},
-        {Zeros(30), 0}, {"1" + Zeros(29), 1 << 29}, {"abc", 0},
+        {"", 0},        {"1011", 11},
+        {"0001", 1},    {"1x1", 5},
+        {"111", 7},     {"111111", 63},
+        {"0000", 0},    {std::string(16, '1'), 65535},
+        {Zeros(30), 0}, {"1" + Zeros(29), 1 << 29},
+        {"abc", 0},
     };
     for (const LongCase& c : cases)
         EXPECT_EQ(BitsToLong(c.bits), c.value) << '"' << c.bits << '"';
@@ -133,9 +137,15 @@ struct DigitCase {
 
 TEST(TakeDigit, TakesFourBitsAsOneDigit) {
     const DigitCase cases[] = {
-        {"1010110", "A", "110"}, {"0000", "0", ""}, {"1111", "F", ""},
-        {"", "0", ""},           {"1", "1", ""},    {"10", "2", ""},
-        {"1001" "0111", "9", "0111"},
+        {"1010110", "A", "110"},
+        {"0000", "0", ""},
+        {"1111", "F", ""},
+        {"", "0", ""},
+        {"1", "1", ""},
+        {"10", "2", ""},
+        {"1001"
+         "0111",
+         "9", "0111"},
     };
     for (const DigitCase& c : cases) {
         std::string bits = c.bits;

@@ -28,9 +28,9 @@ void WriteBits(RecordWriter& writer, RecordStats& total, const std::string& path
     for (std::size_t i = 0; i < details.size(); ++i) {
         RecordSource source;
         source.file = path;
-        const DecodedRecord record = MakeRecord(static_cast<std::int64_t>(i + 1),
-                                                std::move(blocks[i]), std::move(details[i]),
-                                                std::move(source));
+        const DecodedRecord record =
+            MakeRecord(static_cast<std::int64_t>(i + 1), std::move(blocks[i]),
+                       std::move(details[i]), std::move(source));
         stats.Add(record);
         writer.Write(record);
     }
@@ -70,11 +70,11 @@ std::string GeneratedFixes() {
         const double lat = -80.0 + 13.7 * fix + 0.123456 * unit;
         const double lon = -170.0 + 29.3 * fix - 0.654321 * unit;
         const std::string where = Angle(lat, 2, 'N', 'S') + "," + Angle(lon, 3, 'E', 'W');
-        const std::string sentence =
-            fix % 2 == 0 ? Sentence("GPRMC,1200" + std::to_string(10 + fix) + ",A," + where +
-                                    ",0.0,0.0,071226,,")
-                         : Sentence("GPGGA,1200" + std::to_string(10 + fix) + "," + where +
-                                    ",1,08,1.0,10.0,M,0.0,M,,");
+        const std::string sentence = fix % 2 == 0
+                                         ? Sentence("GPRMC,1200" + std::to_string(10 + fix) +
+                                                    ",A," + where + ",0.0,0.0,071226,,")
+                                         : Sentence("GPGGA,1200" + std::to_string(10 + fix) + "," +
+                                                    where + ",1,08,1.0,10.0,M,0.0,M,,");
         const encoder::Header header{encoder::ShortData, 10, 4,
                                      static_cast<std::uint32_t>(0x11 + unit), 0x1};
         bits += encoder::ShortDataBlock(header, sentence,
@@ -91,7 +91,8 @@ DecodedRecord CraftedRecord(int number, double lat, double lon) {
     mod::BlockInfo info;
     info.Func1 = "Func " + Awkward;
     info.Func2 = info.Func1;
-    info.FromCountry = "Espa\xF1" "a";
+    info.FromCountry = "Espa\xF1"
+                       "a";
     info.ToCountry = info.FromCountry;
     info.FromAddr = "1" + Awkward; // the unit name of the map formats
     info.ToAddr = "1567";
@@ -103,7 +104,8 @@ DecodedRecord CraftedRecord(int number, double lat, double lon) {
     detail.headers.push_back({1, 25, 10, 1, 0x234, 0x567, "Call", "Short data", "Italy"});
     detail.codewords.push_back({});
     RecordSource source;
-    source.file = "dir/f\xE9" "\",<&>.txt";
+    source.file = "dir/f\xE9"
+                  "\",<&>.txt";
     source.line = 3;
     source.column = 7;
     source.finalAt = "2026-12-07T13:00:00Z";
@@ -113,7 +115,8 @@ DecodedRecord CraftedRecord(int number, double lat, double lon) {
     mod::NmeaReading nmea;
     nmea.sentenceType = "GP\xE9";
     nmea.checksumOk = true;
-    nmea.fixTime = "12\x01" "34";
+    nmea.fixTime = "12\x01"
+                   "34";
     nmea.hasPosition = true;
     nmea.latitude = lat;
     nmea.longitude = lon;
