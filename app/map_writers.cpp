@@ -69,7 +69,7 @@ std::optional<std::string> NmeaUtcTime(std::string_view date, std::string_view t
     const int second = TwoDigits(whole, 4);
     if (day < 1 || day > 31 || month < 1 || month > 12 || hour > 23 || minute > 59 || second > 60)
         return std::nullopt;
-    char text[32];
+    char text[64]; // room for any int the compiler cannot rule out
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d",
                   year < 80 ? 2000 + year : 1900 + year, month, day, hour, minute, second);
     std::string iso = text;
