@@ -1,15 +1,95 @@
 #include "decode_file.h"
 
+#include "audio_file.h"
 #include "bit_file.h"
-#include "json_report.h"
+#include "file_error.h"
+
+#include "baseband.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace vantrel {
 
-DecodedFile DecodeFile(const std::string& path) {
+namespace {
+
+// Enough of a file's start to tell sound from a bit text.
+constexpr std::size_t AudioMagicLength = 12;
+
+} // namespace
+
+bool IsAudioFile(const std::string& path) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                         &std::fclose);
+    if (!file)
+        return false;
+    char start[AudioMagicLength];
+    const std::size_t got = std::fread(start, 1, sizeof start, file.get());
+    return LooksLikeAudio(std::string_view(start, got));
+}
+
+DecodedFile DecodeFile(const std::string& path, demod::Polarity polarity) {
     DecodedFile decoded;
-    const std::string bits = RemoveLineFeeds(ReadBitFile(path));
+    std::string bits;
+    if (path != "-" && IsAudioFile(path)) {
+        AudioOptions audio;
+        audio.polarity = polarity;
+        bits = DemodulateFile(path, audio).Bits;
+    } else {
+        bits = RemoveLineFeeds(ReadBitFile(path));
+    }
     modETSI300230::DecodeStream(bits, decoded.Blocks, decoded.BlockCount);
     return decoded;
+}
+
+RunInput OpenRunInput(const std::string& path, demod::Polarity polarity, std::size_t spoolLimit) {
+    RunInput input;
+    if (path != "-" && IsAudioFile(path)) {
+        AudioOptions audio;
+        audio.polarity = polarity;
+        DemodulatedFile sound = DemodulateFile(path, audio);
+        input.raw.emplace(RawInput::FromText(std::move(sound.Bits)));
+        input.heard = std::move(sound.Transmissions);
+        return input;
+    }
+    RawInput raw = RawInput::Open(path, spoolLimit);
+    char start[AudioMagicLength];
+    const std::size_t got = raw.ReadAt(0, start, sizeof start);
+    if (path == "-" && LooksLikeAudio(std::string_view(start, got))) {
+        // Sound on standard input is read whole: the reader needs to seek in it.
+        std::string bytes(static_cast<std::size_t>(raw.Size()), '\0');
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const std::size_t n = raw.ReadAt(done, bytes.data() + done, bytes.size() - done);
+            if (n == 0)
+                break;
+            done += n;
+        }
+        bytes.resize(done);
+        DemodulatedFile sound =
+            DemodulateAll(AudioFile::FromMemory(std::move(bytes), path), polarity);
+        input.raw.emplace(RawInput::FromText(std::move(sound.Bits)));
+        input.heard = std::move(sound.Transmissions);
+        return input;
+    }
+    input.raw.emplace(std::move(raw));
+    return input;
+}
+
+std::optional<HeardInfo> HeardAt(const TransmissionMap& map, std::uint64_t bitIndex) {
+    const HeardTransmission* heard = map.Find(bitIndex);
+    if (heard == nullptr)
+        return std::nullopt;
+    HeardInfo info;
+    const double seconds =
+        heard->startSeconds + static_cast<double>(bitIndex - heard->firstBit) / demod::BitRate;
+    info.seconds = std::round(seconds * 1000.0) / 1000.0;
+    info.levelDbfs = heard->levelDbfs;
+    info.ebN0Db = heard->ebN0Db;
+    return info;
 }
 
 namespace {
@@ -22,82 +102,142 @@ std::string FinalTimeLine(std::string_view time) {
     return line;
 }
 
-// Turns the records of a streaming run into the chosen output. A record's log goes out as
+std::string PassedOverWarning(std::uint64_t passed) {
+    return std::to_string(passed) +
+           (passed == 1 ? " SYNC FEC pattern was" : " SYNC FEC patterns were") +
+           " passed over: a SYNC NO FEC pattern follows later, and the report takes those "
+           "first (--follow takes every pattern in order)";
+}
+
+// What every sink shares: the statistics and the warnings of the whole-file run.
+struct RunState {
+    RecordStats stats;
+    std::string log; // the current record's log (record formats)
+};
+
+void AddCountedWarnings(StreamSink& sink, RunState& state, const OutputTarget& target) {
+    sink.noBitCharacters = [target] {
+        if (target.warn)
+            target.warn("no \"0\" or \"1\" in the input: is it a bit text?");
+    };
+    sink.counted = [counted = sink.counted, &state, target](std::int64_t count,
+                                                            std::uint64_t passed) {
+        state.stats.patternsPassedOver = passed;
+        if (passed > 0 && target.warn)
+            target.warn(PassedOverWarning(passed));
+        if (counted)
+            counted(count, passed);
+    };
+}
+
+// The text report (or follow mode's sections), record by record. A record's log goes out as
 // its head, its trailer pieces and CR LF, so no record is ever held with its trailer.
-StreamSink MakeSink(std::string_view path, const OutputChoice& choice, const OutputTarget& target,
-                    bool document) {
+StreamSink TextSink(const OutputChoice& choice, const OutputTarget& target, bool document,
+                    RunState& state) {
     const auto write = target.write;
     const bool debug = choice.level == ReportLevel::Debug;
+    const bool stats = choice.stats;
     StreamSink sink;
-    sink.trailers = choice.format != OutputFormat::Text || debug;
-    sink.places = choice.format != OutputFormat::Text;
-    if (choice.format == OutputFormat::Text) {
-        sink.counted = [write, document, target](std::int64_t count, std::uint64_t passed) {
-            if (document)
-                write(ReportHeaderText(count));
-            if (target.fecPassedOver)
-                target.fecPassedOver(passed);
+    sink.trailers = debug;
+    sink.places = false;
+    sink.details = stats;
+    if (document)
+        sink.counted = [write](std::int64_t count, std::uint64_t) {
+            write(ReportHeaderText(count));
         };
-        sink.recordStart = [write, debug](const StreamRecord& record) {
-            if (debug) {
-                write(DebugSectionTitle(record.number));
-                write(record.logHead);
-            }
-        };
-        sink.trailer = write;
-        sink.recordEnd = [write, debug, target](const StreamRecord& record) {
-            write(debug ? std::string_view(modETSI300230::CrLf)
-                        : std::string_view(ShortSectionText(record.info, record.number)));
-            if (!record.finalTime.empty())
-                write(FinalTimeLine(record.finalTime));
-            if (target.recordDone)
-                target.recordDone();
-        };
-        return sink;
-    }
-    const bool lines = choice.format == OutputFormat::JsonLines;
-    const std::string name(path);
-    const std::string pathJson = JsonPathText(path);
-    sink.counted = [write, name, lines, target](std::int64_t count, std::uint64_t passed) {
-        if (!lines)
-            write(JsonDocumentHead(name, count));
-        if (target.fecPassedOver)
-            target.fecPassedOver(passed);
+    sink.recordStart = [write, debug](const StreamRecord& record) {
+        if (debug) {
+            write(DebugSectionTitle(record.number));
+            write(record.logHead);
+        }
     };
-    sink.recordStart = [write, pathJson, lines](const StreamRecord& record) {
-        if (!lines && record.number > 1)
-            write(JsonRecordSeparator);
-        write(JsonRecordHead(pathJson, record, lines));
-    };
-    sink.trailer = [write](std::string_view text) { write(JsonTextPiece(text)); };
-    sink.recordEnd = [write, lines, target](const StreamRecord& record) {
-        write(JsonRecordTail(record.finalTime));
-        if (lines)
-            write(modETSI300230::CrLf);
+    sink.trailer = write;
+    sink.recordEnd = [write, debug, stats, &state, target](const StreamRecord& record) {
+        write(debug ? std::string_view(modETSI300230::CrLf)
+                    : std::string_view(ShortSectionText(record.info, record.number)));
+        if (!record.finalTime.empty())
+            write(FinalTimeLine(record.finalTime));
+        if (stats)
+            state.stats.Add(MakeRecord(record.number, record.info, record.detail));
         if (target.recordDone)
             target.recordDone();
     };
     return sink;
 }
 
+// The records, each written through the run's writer once it is final.
+StreamSink RecordSink(const std::string& path, const RunInput* input, const OutputTarget& target,
+                      const RecordOutput& records, RunState& state) {
+    StreamSink sink;
+    sink.trailers = true; // the record carries its whole log
+    const bool heard = input != nullptr && input->heard.has_value();
+    sink.places = !heard; // the places of demodulated bits are not in any file
+    sink.details = true;
+    sink.recordStart = [&state](const StreamRecord& record) { state.log = record.logHead; };
+    sink.trailer = [&state](std::string_view text) { state.log.append(text); };
+    sink.recordEnd = [path, input, heard, target, &records, &state](const StreamRecord& record) {
+        modETSI300230::BlockInfo info = record.info;
+        state.log.append(modETSI300230::CrLf);
+        info.Log = modETSI300230::SharedText(std::move(state.log));
+        state.log.clear();
+        RecordSource source;
+        source.file = path;
+        if (!record.noPattern) {
+            if (heard) {
+                source.heard = HeardAt(*input->heard, record.syncBit);
+            } else {
+                source.line = record.place.line;
+                source.column = record.place.column;
+            }
+        }
+        source.finalAt = record.finalTime;
+        const DecodedRecord decoded =
+            MakeRecord(record.number, std::move(info), record.detail, std::move(source));
+        state.stats.Add(decoded);
+        records.writer.Write(decoded);
+        const std::string text = records.chunk.str();
+        records.chunk.str(std::string());
+        target.write(text);
+        if (target.recordDone)
+            target.recordDone();
+    };
+    return sink;
+}
+
+void Drain(const RecordOutput& records, const OutputTarget& target) {
+    const std::string text = records.chunk.str();
+    records.chunk.str(std::string());
+    if (!text.empty())
+        target.write(text);
+}
+
 } // namespace
 
-void StreamDecodeFile(const RawInput& input, std::string_view path, const OutputChoice& choice,
-                      const StreamOptions& options, const OutputTarget& target) {
-    const StreamSink sink = MakeSink(path, choice, target, true);
-    DecodeInput(input, options, sink);
-    if (choice.format == OutputFormat::Json) {
-        target.write(JsonDocumentTail);
-        target.write(modETSI300230::CrLf);
+RecordStats StreamDecodeFile(const RunInput& input, const std::string& path,
+                             const OutputChoice& choice, const StreamOptions& options,
+                             const OutputTarget& target, const RecordOutput* records) {
+    RunState state;
+    StreamSink sink = records != nullptr ? RecordSink(path, &input, target, *records, state)
+                                         : TextSink(choice, target, true, state);
+    AddCountedWarnings(sink, state, target);
+    if (records != nullptr) {
+        records->writer.BeginFile(path);
+        Drain(*records, target);
     }
+    DecodeInput(*input.raw, options, sink);
+    if (records != nullptr) {
+        records->writer.EndFile(state.stats);
+        Drain(*records, target);
+    }
+    return state.stats;
 }
 
 void FollowFile(const std::string& path, const OutputChoice& choice, const StreamOptions& options,
-                const OutputTarget& target) {
-    OutputChoice lines = choice;
-    if (lines.format == OutputFormat::Json)
-        lines.format = OutputFormat::JsonLines;
-    FollowInput(path, options, MakeSink(path, lines, target, false));
+                const OutputTarget& target, const RecordOutput* records) {
+    RunState state;
+    const StreamSink sink = records != nullptr ? RecordSink(path, nullptr, target, *records, state)
+                                               : TextSink(choice, target, false, state);
+    FollowInput(path, options, sink);
 }
 
 } // namespace vantrel

@@ -33,7 +33,8 @@ Streamed Decode(const std::string& bits, SyncRule rule, std::size_t piece) {
     std::string log;
     StreamEvents events;
     events.blockStart = [&](std::int64_t number, modETSI300230::SyncFinder::Hit,
-                            const BlockInfo& record, std::string_view head) {
+                            const BlockInfo& record, std::string_view head,
+                            const modETSI300230::BlockDetail*) {
         EXPECT_EQ(number, static_cast<std::int64_t>(out.blocks.size()) + 1);
         out.blocks.push_back(record);
         log = head;
