@@ -219,9 +219,14 @@ std::string SavePathFor(const std::string& path, const Options& options) {
     std::filesystem::path target(*reportPath);
     if (!options.outputDir.empty())
         target = std::filesystem::path(options.outputDir) / target.filename();
+    return target.string();
+}
+
+// The whole path of a saved report, as the status line shows it.
+std::string WholePath(const std::string& path) {
     std::error_code error;
-    const std::filesystem::path whole = std::filesystem::absolute(target, error);
-    return (error ? target : whole).string();
+    const std::filesystem::path whole = std::filesystem::absolute(path, error);
+    return error ? path : whole.lexically_normal().string();
 }
 
 // One file's share of a run: what it writes, where its lines for standard error go, and
@@ -246,7 +251,7 @@ void Decode(FileJob& job, const Options& options, const vantrel::OutputChoice& c
                                                 decoded.Blocks, decoded.BlockCount, choice.level));
             const std::string status = vantrel::SavedStatusText(reportPath);
             const std::string name = vantrel::FileNamePart(reportPath);
-            job.target.write(status.substr(0, status.size() - name.size()) + reportPath);
+            job.target.write(status.substr(0, status.size() - name.size()) + WholePath(reportPath));
             job.target.write(LineEnd);
             return;
         }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,10 @@ struct BufferCase {
     std::size_t memoryLimit;
     std::vector<std::string> pieces;
 };
+
+void PrintTo(const BufferCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class OutputBufferTest : public testing::TestWithParam<BufferCase> {};
 
