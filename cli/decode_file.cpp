@@ -165,39 +165,135 @@ StreamSink TextSink(const OutputChoice& choice, const OutputTarget& target, bool
     return sink;
 }
 
-// The records, each written through the run's writer once it is final.
-StreamSink RecordSink(const std::string& path, const RunInput* input, const OutputTarget& target,
-                      const RecordOutput& records, RunState& state) {
-    StreamSink sink;
-    sink.trailers = true; // the record carries its whole log
-    const bool heard = input != nullptr && input->heard.has_value();
-    sink.places = !heard; // the places of demodulated bits are not in any file
-    sink.details = true;
-    sink.recordStart = [&state](const StreamRecord& record) { state.log = record.logHead; };
-    sink.trailer = [&state](std::string_view text) { state.log.append(text); };
-    sink.recordEnd = [path, input, heard, target, &records, &state](const StreamRecord& record) {
-        modETSI300230::BlockInfo info = record.info;
-        state.log.append(modETSI300230::CrLf);
-        info.Log = modETSI300230::SharedText(std::move(state.log));
-        state.log.clear();
-        RecordSource source;
-        source.file = path;
-        if (!record.noPattern) {
-            if (heard) {
-                source.heard = HeardAt(*input->heard, record.syncBit);
-            } else {
-                source.line = record.place.line;
-                source.column = record.place.column;
-            }
+// Characters of a log as they stand inside a JSON string: Latin-1 to UTF-8, escaped as the
+// JSON library escapes the whole log in a record (the stream equality tests compare the two
+// byte for byte, every byte value included). Both work byte by byte, so a log converted in
+// pieces gives the bytes of the log converted whole. Written out here because a log is most
+// of a record's bytes: bits pass through as runs.
+std::string JsonStringPiece(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x80 && c != '"' && c != '\\')
+            continue;
+        out.append(text.substr(run, i - run));
+        run = i + 1;
+        if (c >= 0x80) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+            continue;
         }
-        source.finalAt = record.finalTime;
-        const DecodedRecord decoded =
-            MakeRecord(record.number, std::move(info), record.detail, std::move(source));
-        state.stats.Add(decoded);
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default: {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+            out += escaped;
+        }
+        }
+    }
+    out.append(text.substr(run));
+    return out;
+}
+
+// The member that the record JSON ends with; a record written with an empty log is cut here
+// so its log can follow in pieces.
+constexpr std::string_view EmptyLogMember = R"("Log":"")";
+
+RecordSource SourceOf(const std::string& path, const RunInput* input, const StreamRecord& record) {
+    RecordSource source;
+    source.file = path;
+    if (!record.noPattern) {
+        if (input != nullptr && input->heard) {
+            source.heard = HeardAt(*input->heard, record.syncBit);
+        } else {
+            source.line = record.place.line;
+            source.column = record.place.column;
+        }
+    }
+    source.finalAt = record.finalTime;
+    return source;
+}
+
+// The records, each written through the run's writer. JSON and JSON Lines carry the record's
+// log: in the whole-file run the record goes out at its start and its log in pieces as the
+// trailer arrives, so a long trailer is never held; in follow mode the record waits for its
+// end (and the time it became final), its log held. The other formats need no log.
+StreamSink RecordSink(const std::string& path, const RunInput* input, const OutputChoice& choice,
+                      const OutputTarget& target, const RecordOutput& records, RunState& state) {
+    StreamSink sink;
+    const RecordFormat format = *choice.records;
+    // Only the JSON document shows statistics of its own; the units seen grow with the input.
+    const bool stats = choice.stats || format == RecordFormat::Json;
+    const bool logs = format == RecordFormat::Json || format == RecordFormat::JsonLines;
+    const bool follow = input == nullptr;
+    sink.trailers = logs;
+    sink.places = follow || !input->heard; // demodulated bits have no place in any file
+    sink.details = true;
+    const auto write = [path, input, stats, &records, &state](const StreamRecord& record,
+                                                              std::string log) {
+        modETSI300230::BlockInfo info = record.info;
+        info.Log = modETSI300230::SharedText(std::move(log));
+        const DecodedRecord decoded = MakeRecord(record.number, std::move(info), record.detail,
+                                                 SourceOf(path, input, record));
+        if (stats)
+            state.stats.Add(decoded);
         records.writer.Write(decoded);
-        const std::string text = records.chunk.str();
+        std::string text = records.chunk.str();
         records.chunk.str(std::string());
-        target.write(text);
+        return text;
+    };
+    if (logs && !follow) {
+        sink.recordStart = [write, target, &state](const StreamRecord& record) {
+            std::string text = write(record, std::string());
+            const std::size_t cut = text.rfind(EmptyLogMember);
+            const std::size_t open = cut + EmptyLogMember.size() - 1; // inside the quotes
+            state.log = text.substr(open);
+            text.resize(open);
+            target.write(text);
+            target.write(JsonStringPiece(record.logHead));
+        };
+        sink.trailer = [target](std::string_view text) { target.write(JsonStringPiece(text)); };
+        sink.recordEnd = [target, &state](const StreamRecord&) {
+            target.write(JsonStringPiece(modETSI300230::CrLf));
+            target.write(state.log);
+            state.log.clear();
+            if (target.recordDone)
+                target.recordDone();
+        };
+        return sink;
+    }
+    if (logs) {
+        sink.recordStart = [&state](const StreamRecord& record) { state.log = record.logHead; };
+        sink.trailer = [&state](std::string_view text) { state.log.append(text); };
+    }
+    sink.recordEnd = [write, logs, target, &state](const StreamRecord& record) {
+        if (logs)
+            state.log.append(modETSI300230::CrLf);
+        target.write(write(record, logs ? std::move(state.log) : std::string()));
+        state.log.clear();
         if (target.recordDone)
             target.recordDone();
     };
@@ -217,7 +313,7 @@ RecordStats StreamDecodeFile(const RunInput& input, const std::string& path,
                              const OutputChoice& choice, const StreamOptions& options,
                              const OutputTarget& target, const RecordOutput* records) {
     RunState state;
-    StreamSink sink = records != nullptr ? RecordSink(path, &input, target, *records, state)
+    StreamSink sink = records != nullptr ? RecordSink(path, &input, choice, target, *records, state)
                                          : TextSink(choice, target, true, state);
     AddCountedWarnings(sink, state, target);
     if (records != nullptr) {
@@ -235,8 +331,9 @@ RecordStats StreamDecodeFile(const RunInput& input, const std::string& path,
 void FollowFile(const std::string& path, const OutputChoice& choice, const StreamOptions& options,
                 const OutputTarget& target, const RecordOutput* records) {
     RunState state;
-    const StreamSink sink = records != nullptr ? RecordSink(path, nullptr, target, *records, state)
-                                               : TextSink(choice, target, false, state);
+    const StreamSink sink = records != nullptr
+                                ? RecordSink(path, nullptr, choice, target, *records, state)
+                                : TextSink(choice, target, false, state);
     FollowInput(path, options, sink);
 }
 
