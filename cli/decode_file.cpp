@@ -53,6 +53,7 @@ RunInput OpenRunInput(const std::string& path, demod::Polarity polarity, std::si
         DemodulatedFile sound = DemodulateFile(path, audio);
         input.raw.emplace(RawInput::FromText(std::move(sound.Bits)));
         input.heard = std::move(sound.Transmissions);
+        input.endedEarly = sound.EndedEarly;
         return input;
     }
     RawInput raw = RawInput::Open(path, spoolLimit);
@@ -73,6 +74,7 @@ RunInput OpenRunInput(const std::string& path, demod::Polarity polarity, std::si
             DemodulateAll(AudioFile::FromMemory(std::move(bytes), path), polarity);
         input.raw.emplace(RawInput::FromText(std::move(sound.Bits)));
         input.heard = std::move(sound.Transmissions);
+        input.endedEarly = sound.EndedEarly;
         return input;
     }
     input.raw.emplace(std::move(raw));
@@ -115,10 +117,12 @@ struct RunState {
     std::string log; // the current record's log (record formats)
 };
 
-void AddCountedWarnings(StreamSink& sink, RunState& state, const OutputTarget& target) {
-    sink.noBitCharacters = [target] {
+void AddCountedWarnings(StreamSink& sink, RunState& state, const OutputTarget& target,
+                        bool sound) {
+    sink.noBitCharacters = [target, sound] {
         if (target.warn)
-            target.warn("no \"0\" or \"1\" in the input: is it a bit text?");
+            target.warn(sound ? "no transmission was heard in the sound"
+                              : "no \"0\" or \"1\" in the input: is it a bit text?");
     };
     sink.counted = [counted = sink.counted, &state, target](std::int64_t count,
                                                             std::uint64_t passed) {
@@ -315,7 +319,9 @@ RecordStats StreamDecodeFile(const RunInput& input, const std::string& path,
     RunState state;
     StreamSink sink = records != nullptr ? RecordSink(path, &input, choice, target, *records, state)
                                          : TextSink(choice, target, true, state);
-    AddCountedWarnings(sink, state, target);
+    AddCountedWarnings(sink, state, target, input.heard.has_value());
+    if (input.endedEarly && target.warn)
+        target.warn("the sound file ended early; what it held is decoded");
     if (records != nullptr) {
         records->writer.BeginFile(path);
         Drain(*records, target);

@@ -62,6 +62,7 @@ struct RecordOutput {
 struct RunInput {
     std::optional<RawInput> raw;
     std::optional<TransmissionMap> heard;
+    bool endedEarly = false; // the sound file held less than its header announced
 };
 
 // Opens `path` ("-": standard input, spooled beyond `spoolLimit`). Sound, recognised by its

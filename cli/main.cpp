@@ -616,7 +616,10 @@ int Main(int argc, char** argv) {
         "NO FEC block follows anywhere later, and holds FEC-only records to the end. "
         "No \"Blocks Found:\" header, and no records after the last decodable block. "
         "Ends at the end of a pipe, or on Ctrl-C or SIGTERM, after the last record");
-    app.add_option("FILE", options.files, "Recording to decode; - reads standard input");
+    app.add_option("FILE", options.files,
+                   "Recording to decode: a bit text, or sound (WAV, FLAC, Ogg, AIFF, by its "
+                   "content), demodulated first; - reads standard input (sound there is read "
+                   "whole before it is demodulated)");
     app.set_version_flag("--version,-V", std::string(ToolName) + " " + VANTREL_VERSION +
                                              "\r\nLicense GPL-3.0-or-later");
 
