@@ -31,7 +31,7 @@ bool IsAudioFile(const std::string& path) {
     return LooksLikeAudio(std::string_view(start, got));
 }
 
-DecodedFile DecodeFile(const std::string& path, demod::Polarity polarity) {
+DecodedFile DecodeFile(const std::string& path, demod::Polarity polarity, bool stats) {
     DecodedFile decoded;
     std::string bits;
     if (path != "-" && IsAudioFile(path)) {
@@ -41,7 +41,19 @@ DecodedFile DecodeFile(const std::string& path, demod::Polarity polarity) {
     } else {
         bits = RemoveLineFeeds(ReadBitFile(path));
     }
-    modETSI300230::DecodeStream(bits, decoded.Blocks, decoded.BlockCount);
+    decoded.NoBitCharacters = bits.find_first_of("01") == std::string::npos;
+    modETSI300230::SyncCounter counter(modETSI300230::SyncRule::WholeFile);
+    counter.Feed(bits);
+    decoded.Stats.patternsPassedOver = counter.FecPassedOver();
+    if (!stats) {
+        modETSI300230::DecodeStream(bits, decoded.Blocks, decoded.BlockCount);
+        return decoded;
+    }
+    std::vector<modETSI300230::BlockDetail> details;
+    modETSI300230::DecodeStream(bits, decoded.Blocks, decoded.BlockCount, details);
+    for (std::size_t i = 0; i < details.size(); ++i)
+        decoded.Stats.Add(
+            MakeRecord(static_cast<std::int64_t>(i + 1), decoded.Blocks[i], std::move(details[i])));
     return decoded;
 }
 
@@ -104,6 +116,8 @@ std::string FinalTimeLine(std::string_view time) {
     return line;
 }
 
+} // namespace
+
 std::string PassedOverWarning(std::uint64_t passed) {
     return std::to_string(passed) +
            (passed == 1 ? " SYNC FEC pattern was" : " SYNC FEC patterns were") +
@@ -111,18 +125,18 @@ std::string PassedOverWarning(std::uint64_t passed) {
            "first (--follow takes every pattern in order)";
 }
 
+namespace {
+
 // What every sink shares: the statistics and the warnings of the whole-file run.
 struct RunState {
     RecordStats stats;
     std::string log; // the current record's log (record formats)
 };
 
-void AddCountedWarnings(StreamSink& sink, RunState& state, const OutputTarget& target,
-                        bool sound) {
+void AddCountedWarnings(StreamSink& sink, RunState& state, const OutputTarget& target, bool sound) {
     sink.noBitCharacters = [target, sound] {
         if (target.warn)
-            target.warn(sound ? "no transmission was heard in the sound"
-                              : "no \"0\" or \"1\" in the input: is it a bit text?");
+            target.warn(sound ? "no transmission was heard in the sound" : NoBitsWarning);
     };
     sink.counted = [counted = sink.counted, &state, target](std::int64_t count,
                                                             std::uint64_t passed) {

@@ -23,14 +23,17 @@ namespace vantrel {
 struct DecodedFile {
     std::vector<modETSI300230::BlockInfo> Blocks;
     std::int32_t BlockCount = 0;
+    RecordStats Stats;            // with `stats` only
+    bool NoBitCharacters = false; // the input holds no "0" or "1" at all
 };
 
 // Whether the file at `path` starts as sound does (LooksLikeAudio). False when it cannot be
 // read: opening it for the decode then gives the error.
 bool IsAudioFile(const std::string& path);
 
-// The whole-file decode (for --save). Sound is demodulated first. Throws FileError.
-DecodedFile DecodeFile(const std::string& path, demod::Polarity polarity);
+// The whole-file decode (for --save). Sound is demodulated first. With `stats`, the file's
+// statistics too (the patterns passed over are counted always). Throws FileError.
+DecodedFile DecodeFile(const std::string& path, demod::Polarity polarity, bool stats = false);
 
 // What a run writes: the text report at a level, or one of the record formats; and whether
 // it counts statistics.
@@ -69,6 +72,13 @@ struct RunInput {
 // content, is demodulated whole here: a file as it is read, standard input after it has been
 // read whole. Throws FileError.
 RunInput OpenRunInput(const std::string& path, demod::Polarity polarity, std::size_t spoolLimit);
+
+// The warning for SyncFec patterns the whole-file decode passed over.
+std::string PassedOverWarning(std::uint64_t passed);
+
+// What the user is told about an input without any "0" or "1".
+inline constexpr std::string_view NoBitsWarning =
+    "no \"0\" or \"1\" in the input: is it a bit text?";
 
 // Where the bit at `bitIndex` of a demodulated input was heard; nothing past the last bit.
 std::optional<HeardInfo> HeardAt(const TransmissionMap& map, std::uint64_t bitIndex);

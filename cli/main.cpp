@@ -245,7 +245,15 @@ struct FileJob {
 void Decode(FileJob& job, const Options& options, const vantrel::OutputChoice& choice) {
     try {
         if (options.save) {
-            const vantrel::DecodedFile decoded = vantrel::DecodeFile(job.path, choice.polarity);
+            const vantrel::DecodedFile decoded =
+                vantrel::DecodeFile(job.path, choice.polarity, options.stats);
+            if (decoded.NoBitCharacters)
+                job.target.warn(vantrel::NoBitsWarning);
+            if (decoded.Stats.patternsPassedOver > 0)
+                job.target.warn(vantrel::PassedOverWarning(decoded.Stats.patternsPassedOver));
+            job.stats = decoded.Stats;
+            if (options.stats)
+                job.errors += WithCrLf(vantrel::StatsText(job.stats, job.path));
             const std::string reportPath = SavePathFor(job.path, options);
             vantrel::SaveReport(reportPath, vantrel::RenderReport(
                                                 decoded.Blocks, decoded.BlockCount, choice.level));

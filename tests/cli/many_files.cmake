@@ -98,3 +98,11 @@ run(binary binary.txt)
 expect_equal("${binary_OUT}" "Blocks Found:0${CRLF}" "report of a text without bits")
 expect_match("${binary_ERR}" "^vantrel-decode: binary.txt: no \"0\" or \"1\" in the input"
     "warning of a text without bits")
+
+# --save with --stats: the warnings and the counts as without --save.
+run(savedStats --save --stats all.txt)
+expect_equal("${savedStats_STATUS}" 0 "exit status of --save --stats")
+expect_match("${savedStats_ERR}" "^vantrel-decode: all.txt: 3 SYNC FEC patterns were passed over"
+    "warning with --save")
+expect_match("${savedStats_ERR}" "Statistics: all.txt\r\n  sync patterns counted +8\r\n"
+    "statistics with --save")
