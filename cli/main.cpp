@@ -143,9 +143,12 @@ class ProgressLine {
 public:
     explicit ProgressLine(std::string_view path)
         : path_(path), shown_(isatty(STDERR_FILENO) != 0), start_(Clock::now()) {}
-    ~ProgressLine() {
+    ~ProgressLine() { Clear(); }
+    // Takes the line away, so a line for standard error starts at its beginning.
+    void Clear() {
         if (written_)
             WriteErr("\r\033[K");
+        written_ = false;
     }
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
@@ -333,9 +336,12 @@ class RunProgress {
 public:
     explicit RunProgress(std::size_t files)
         : files_(files), shown_(isatty(STDERR_FILENO) != 0), start_(Clock::now()) {}
-    ~RunProgress() {
+    ~RunProgress() { Clear(); }
+    // Takes the line away, so a line for standard error starts at its beginning.
+    void Clear() {
         if (written_)
             WriteErr("\r\033[K");
+        written_ = false;
     }
     RunProgress(const RunProgress&) = delete;
     RunProgress& operator=(const RunProgress&) = delete;
@@ -382,12 +388,16 @@ int RunInOrder(const std::vector<std::string>& inputs, const Options& options,
             written = true;
             WriteOut(text);
         };
-        job.target.warn = [&](std::string_view line) { WriteErr(ProblemLine(path, line)); };
         ProgressLine progress(path);
+        job.target.warn = [&](std::string_view line) {
+            progress.Clear();
+            WriteErr(ProblemLine(path, line));
+        };
         job.stream.progress = [&](const vantrel::StreamProgress& p) { progress.Update(p); };
         job.target.recordDone = [&] { progress.Block(); };
         Decode(job, options, choice);
         FlushOut();
+        progress.Clear();
         WriteErr(job.errors);
         total.Add(job.stats);
         if (job.failed)
@@ -484,6 +494,8 @@ int RunInParallel(const std::vector<std::string>& inputs, const Options& options
             }
             slot.out.reset();
             FlushOut();
+            if (!slot.job.errors.empty())
+                progress.Clear();
             WriteErr(slot.job.errors);
             total.Add(slot.job.stats);
             if (slot.job.failed)
