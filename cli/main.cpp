@@ -118,10 +118,14 @@ void WriteErr(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
-void ReportProblem(std::string_view path, std::string_view description) {
+std::string ProblemLine(std::string_view path, std::string_view description) {
     std::string line(ToolName);
     line.append(": ").append(path).append(": ").append(description).append(LineEnd);
-    WriteErr(line);
+    return line;
+}
+
+void ReportProblem(std::string_view path, std::string_view description) {
+    WriteErr(ProblemLine(path, description));
 }
 
 // The argument parser writes LF alone; the tool's own texts end their lines in CR LF.
@@ -198,12 +202,6 @@ vantrel::OutputChoice ChoiceOf(const Options& options) {
     else if (options.invert == "no")
         choice.polarity = demod::Polarity::Normal;
     return choice;
-}
-
-std::string ProblemLine(std::string_view path, std::string_view description) {
-    std::string line(ToolName);
-    line.append(": ").append(path).append(": ").append(description).append(LineEnd);
-    return line;
 }
 
 // Formats whose document gathers the whole run (tracks per unit, one feature list) are
@@ -487,6 +485,8 @@ int RunInParallel(const std::vector<std::string>& inputs, const Options& options
             if (!slot.out->empty()) {
                 if (!slot.job.heading.empty() && written)
                     WriteOut(LineEnd);
+                // Each file's writer began its own document's file list: "\n" before its
+                // file where the run's one writer puts ",\n" after the first.
                 if (written && choice.records == vantrel::RecordFormat::Json)
                     WriteOut(",");
                 written = true;
