@@ -467,11 +467,11 @@ int RunInParallel(const std::vector<std::string>& inputs, const Options& options
         workers.emplace_back(work);
 
     int status = 0;
-    bool written = false;
-    std::uint64_t bytesDone = 0;
     RunProgress progress(slots.size());
     try {
-        for (; turn < slots.size();) {
+        bool written = false;
+        std::uint64_t bytesDone = 0;
+        while (turn < slots.size()) {
             Slot& slot = slots[turn];
             {
                 std::unique_lock lock(mutex);
