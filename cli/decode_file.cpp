@@ -348,13 +348,15 @@ RecordStats StreamDecodeFile(const RunInput& input, const std::string& path,
     return state.stats;
 }
 
-void FollowFile(const std::string& path, const OutputChoice& choice, const StreamOptions& options,
-                const OutputTarget& target, const RecordOutput* records) {
+RecordStats FollowFile(const std::string& path, const OutputChoice& choice,
+                       const StreamOptions& options, const OutputTarget& target,
+                       const RecordOutput* records) {
     RunState state;
     const StreamSink sink = records != nullptr
                                 ? RecordSink(path, nullptr, choice, target, *records, state)
                                 : TextSink(choice, target, false, state);
     FollowInput(path, options, sink);
+    return state.stats;
 }
 
 } // namespace vantrel

@@ -94,7 +94,9 @@ RecordStats StreamDecodeFile(const RunInput& input, const std::string& path,
 // Follow mode: the records in the order the patterns arrive, each written when final: as a
 // record (with finalAt), or the record's section of the report at the chosen level followed
 // by a line "Final (UTC)   : TIME" (no "Blocks Found:" header: the count is not known ahead).
-void FollowFile(const std::string& path, const OutputChoice& choice, const StreamOptions& options,
-                const OutputTarget& target, const RecordOutput* records);
+// Returns the statistics of what was followed (gathered only when asked for).
+RecordStats FollowFile(const std::string& path, const OutputChoice& choice,
+                       const StreamOptions& options, const OutputTarget& target,
+                       const RecordOutput* records);
 
 } // namespace vantrel

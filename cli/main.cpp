@@ -539,7 +539,11 @@ int Follow(const Options& options) {
         records.emplace(vantrel::RecordOutput{*writer, chunk});
     }
     try {
-        vantrel::FollowFile(path, choice, streamOptions, target, records ? &*records : nullptr);
+        const vantrel::RecordStats stats =
+            vantrel::FollowFile(path, choice, streamOptions, target, records ? &*records : nullptr);
+        FlushOut();
+        if (options.stats)
+            WriteErr(WithCrLf(vantrel::StatsText(stats, path)));
     } catch (const OutputError&) {
         throw;
     } catch (const FileError& error) {
@@ -606,7 +610,8 @@ int Main(int argc, char** argv) {
     app.add_flag("--stats", options.stats,
                  "Count sync patterns, blocks, corrupted blocks, codewords read and failed, "
                  "short data and GPS messages, and the units seen: per file and in total on "
-                 "standard error (with --format json: the \"stats\" objects of the document)");
+                 "standard error (with --format json: the \"stats\" objects of the document; with "
+                 "--follow: once it ends)");
     app.add_option("-j,--jobs", options.jobs,
                    "Decode up to N files at once (default: one per core); the output keeps "
                    "the order of the arguments. gpx, kml and geojson decode one file at a time")
