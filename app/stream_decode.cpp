@@ -73,6 +73,10 @@ void WriteNoPatternRecords(const RawInput& input, const StreamOptions& options,
     StreamRecord record;
     record.noPattern = true;
     record.logHead = logHead;
+    if (sink.details) {
+        record.detail.noPatternLeft = true;
+        record.detail.restPosition = tailFrom;
+    }
     for (std::int64_t number = first; number <= last; ++number) {
         record.number = number;
         if (sink.recordStart)
@@ -101,8 +105,10 @@ public:
 
     StreamEvents Events() {
         StreamEvents events;
+        events.details = sink_.details;
         events.blockStart = [this](std::int64_t number, SyncFinder::Hit sync, const BlockInfo& info,
-                                   std::string_view head) {
+                                   std::string_view head,
+                                   const modETSI300230::BlockDetail* detail) {
             record_.number = number;
             record_.info = info;
             record_.noPattern = false;
@@ -110,6 +116,7 @@ public:
             record_.syncBit = sync.position;
             record_.place = joiner_.PlaceOf(sync.position);
             record_.logHead = head;
+            record_.detail = detail != nullptr ? *detail : modETSI300230::BlockDetail{};
             record_.finalTime.clear();
             if (sink_.recordStart)
                 sink_.recordStart(record_);
@@ -181,13 +188,18 @@ void DecodeInput(const RawInput& input, const StreamOptions& options, const Stre
     // First pass: the count the report announces, and the last SyncNoFec, which settles
     // which pattern every search of the second pass takes.
     SyncCounter counter(SyncRule::WholeFile);
+    bool bitCharacters = false;
     {
         FieldJoiner joiner(false);
         JoinPieces(input, 0, joiner, options, "counting", [&](std::string_view bits) {
             counter.Feed(bits);
+            if (!bitCharacters)
+                bitCharacters = bits.find_first_of("01") != std::string_view::npos;
             return true;
         });
     }
+    if (!bitCharacters && sink.noBitCharacters)
+        sink.noBitCharacters();
     if (sink.counted)
         sink.counted(counter.Count(), counter.FecPassedOver());
 
@@ -205,8 +217,8 @@ void DecodeInput(const RawInput& input, const StreamOptions& options, const Stre
     decoder.Finish();
     const auto& tail = maker.noPattern();
     if (tail.last >= tail.first)
-        WriteNoPatternRecords(input, options, sink, tail.first, tail.last, tail.head,
-                              tail.tailMark, tail.tailFrom);
+        WriteNoPatternRecords(input, options, sink, tail.first, tail.last, tail.head, tail.tailMark,
+                              tail.tailFrom);
 }
 
 namespace {

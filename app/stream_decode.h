@@ -3,6 +3,7 @@
 // the patterns arrive (follow mode).
 #pragma once
 
+#include "block_detail.h"
 #include "field_joiner.h"
 #include "modETSI300230.h"
 #include "raw_input.h"
@@ -22,8 +23,9 @@ struct StreamRecord {
     modETSI300230::BlockInfo info; // Log stays empty: the log goes out in pieces
     bool noPattern = false;        // a record after the last decodable block
     bool fec = false;
-    std::uint64_t syncBit = 0; // where the sync pattern starts in the joined bit string
-    FilePlace place;           // and in the file
+    std::uint64_t syncBit = 0;         // where the sync pattern starts in the joined bit string
+    modETSI300230::BlockDetail detail; // when the sink asks for details; else empty
+    FilePlace place;                   // and in the file
     std::string logHead;
     std::string finalTime; // follow mode: when the record became final, ISO 8601 UTC
 };
@@ -31,9 +33,12 @@ struct StreamRecord {
 struct StreamSink {
     bool trailers = true; // false: no trailer is read or handed out (the short level)
     bool places = true;   // false: the records' file places are not needed
+    bool details = false; // true: every record carries its block's detail
     // The whole-file run only, before any record: the count ahead and the SyncFec patterns
     // the whole-file rule passes over.
     std::function<void(std::int64_t count, std::uint64_t fecPassedOver)> counted;
+    // The whole-file run only: the input holds no "0" or "1" at all.
+    std::function<void()> noBitCharacters;
     std::function<void(const StreamRecord&)> recordStart;
     std::function<void(std::string_view)> trailer;
     std::function<void(const StreamRecord&)> recordEnd;

@@ -8,22 +8,32 @@
 #include "bit_file.h"
 #include "decode_file.h"
 #include "file_error.h"
-#include "json_report.h"
+#include "output_buffer.h"
+#include "record_writer.h"
 #include "report.h"
 #include "report_file.h"
 #include "stream_decode.h"
 
+#include "demodulator.h"
+
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include <unistd.h>
@@ -40,7 +50,8 @@ using vantrel::FileError;
 constexpr std::string_view ToolName = "vantrel-decode";
 constexpr std::string_view LineEnd = "\r\n";
 constexpr std::string_view Usage =
-    "Usage: vantrel-decode [--level short|debug] [--format text|json|jsonl] [--save] FILE...\r\n"
+    "Usage: vantrel-decode [--level short|debug] [--format FORMAT] [--stats] [-j N] [-r]\r\n"
+    "                      [--save [--output-dir DIR]] [--invert auto|yes|no] FILE...\r\n"
     "       vantrel-decode --follow [--level short|debug] [--format text|jsonl] [FILE|-]\r\n"
     "Run with --help for more information.\r\n";
 
@@ -52,6 +63,11 @@ struct Options {
     std::string format = "text";
     bool save = false;
     bool follow = false;
+    bool stats = false;
+    bool recursive = false;
+    int jobs = 0; // 0: one per core
+    std::string outputDir;
+    std::string invert = "auto";
     std::vector<std::string> files;
 };
 
@@ -102,10 +118,14 @@ void WriteErr(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
-void ReportProblem(std::string_view path, std::string_view description) {
+std::string ProblemLine(std::string_view path, std::string_view description) {
     std::string line(ToolName);
     line.append(": ").append(path).append(": ").append(description).append(LineEnd);
-    WriteErr(line);
+    return line;
+}
+
+void ReportProblem(std::string_view path, std::string_view description) {
+    WriteErr(ProblemLine(path, description));
 }
 
 // The argument parser writes LF alone; the tool's own texts end their lines in CR LF.
@@ -127,9 +147,12 @@ class ProgressLine {
 public:
     explicit ProgressLine(std::string_view path)
         : path_(path), shown_(isatty(STDERR_FILENO) != 0), start_(Clock::now()) {}
-    ~ProgressLine() {
+    ~ProgressLine() { Clear(); }
+    // Takes the line away, so a line for standard error starts at its beginning.
+    void Clear() {
         if (written_)
             WriteErr("\r\033[K");
+        written_ = false;
     }
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
@@ -172,52 +195,355 @@ vantrel::OutputChoice ChoiceOf(const Options& options) {
     vantrel::OutputChoice choice;
     choice.level =
         options.level == "debug" ? vantrel::ReportLevel::Debug : vantrel::ReportLevel::Short;
-    if (options.format == "json")
-        choice.format = vantrel::OutputFormat::Json;
-    else if (options.format == "jsonl")
-        choice.format = vantrel::OutputFormat::JsonLines;
+    choice.records = vantrel::RecordFormatByName(options.format);
+    choice.stats = options.stats;
+    if (options.invert == "yes")
+        choice.polarity = demod::Polarity::Inverted;
+    else if (options.invert == "no")
+        choice.polarity = demod::Polarity::Normal;
     return choice;
 }
 
-void DecodeOne(const std::string& path, const Options& options) {
-    if (!options.save) {
-        // Straight to the output, record by record, in bounded memory.
-        const vantrel::RawInput input = vantrel::RawInput::Open(path, SpoolMemoryLimit);
-        ProgressLine progress(path);
-        vantrel::StreamOptions streamOptions;
-        streamOptions.progress = [&](const vantrel::StreamProgress& p) { progress.Update(p); };
-        vantrel::OutputTarget target;
-        target.write = WriteOut;
-        target.recordDone = [&] { progress.Block(); };
-        vantrel::StreamDecodeFile(input, path, ChoiceOf(options), streamOptions, target);
-        return;
-    }
-    const vantrel::DecodedFile decoded = vantrel::DecodeFile(path);
-    const vantrel::ReportLevel level = ChoiceOf(options).level;
-    // The window silently skips a save it has no name for; a batch run must not: the user
-    // asked for a file and gets none.
+// Formats whose document gathers the whole run (tracks per unit, one feature list) are
+// written by one writer, file after file; the others can be written per file and joined.
+bool SectionsJoin(const vantrel::OutputChoice& choice) {
+    using vantrel::RecordFormat;
+    return !choice.records || *choice.records == RecordFormat::Json ||
+           *choice.records == RecordFormat::JsonLines || *choice.records == RecordFormat::Csv;
+}
+
+// The name a saved report gets: next to its input, or in --output-dir.
+std::string SavePathFor(const std::string& path, const Options& options) {
     const std::optional<std::string> reportPath = vantrel::ReportFileName(path);
-    if (!reportPath) {
+    if (!reportPath)
         throw FileError(path, "no report file name: the file name has no \".\"");
+    std::filesystem::path target(*reportPath);
+    if (!options.outputDir.empty())
+        target = std::filesystem::path(options.outputDir) / target.filename();
+    return target.string();
+}
+
+// The whole path of a saved report, as the status line shows it.
+std::string WholePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path whole = std::filesystem::absolute(path, error);
+    return error ? path : whole.lexically_normal().string();
+}
+
+// One file's share of a run: what it writes, where its lines for standard error go, and
+// what it counted.
+struct FileJob {
+    std::string path;
+    std::string heading;          // "==> NAME <==" and CR LF when several reports follow
+    vantrel::OutputTarget target; // write / warn set by the caller
+    const vantrel::RecordOutput* records = nullptr;
+    vantrel::StreamOptions stream; // progress, when shown
+    std::string errors;            // problems and warnings, whole lines
+    vantrel::RecordStats stats;
+    bool failed = false;
+};
+
+void Decode(FileJob& job, const Options& options, const vantrel::OutputChoice& choice) {
+    try {
+        if (options.save) {
+            const vantrel::DecodedFile decoded =
+                vantrel::DecodeFile(job.path, choice.polarity, options.stats);
+            if (decoded.NoBitCharacters)
+                job.target.warn(vantrel::NoBitsWarning);
+            if (decoded.Stats.patternsPassedOver > 0)
+                job.target.warn(vantrel::PassedOverWarning(decoded.Stats.patternsPassedOver));
+            job.stats = decoded.Stats;
+            if (options.stats)
+                job.errors += WithCrLf(vantrel::StatsText(job.stats, job.path));
+            const std::string reportPath = SavePathFor(job.path, options);
+            vantrel::SaveReport(reportPath, vantrel::RenderReport(
+                                                decoded.Blocks, decoded.BlockCount, choice.level));
+            const std::string status = vantrel::SavedStatusText(reportPath);
+            const std::string name = vantrel::FileNamePart(reportPath);
+            job.target.write(status.substr(0, status.size() - name.size()) + WholePath(reportPath));
+            job.target.write(LineEnd);
+            return;
+        }
+        const vantrel::RunInput input =
+            vantrel::OpenRunInput(job.path, choice.polarity, SpoolMemoryLimit);
+        if (!job.heading.empty())
+            job.target.write(job.heading);
+        job.stats =
+            vantrel::StreamDecodeFile(input, job.path, choice, job.stream, job.target, job.records);
+        if (options.stats && choice.records != vantrel::RecordFormat::Json)
+            job.errors += WithCrLf(vantrel::StatsText(job.stats, job.path));
+    } catch (const OutputError&) {
+        throw;
+    } catch (const FileError& error) {
+        job.errors += ProblemLine(error.path(), error.description());
+        job.failed = true;
+    } catch (const std::exception& error) {
+        // Such as running out of memory on a huge file: the next file may still fit.
+        job.errors += ProblemLine(job.path, error.what());
+        job.failed = true;
     }
-    vantrel::SaveReport(*reportPath,
-                        vantrel::RenderReport(decoded.Blocks, decoded.BlockCount, level));
-    WriteOut(vantrel::SavedStatusText(*reportPath));
-    WriteOut(LineEnd);
+}
+
+std::string HeadingOf(const std::string& path, std::size_t files, const Options& options,
+                      const vantrel::OutputChoice& choice) {
+    if (files < 2 || options.save || choice.records)
+        return {};
+    return "==> " + path + " <==" + std::string(LineEnd);
+}
+
+// The inputs a run decodes, in the order given; with -r a folder stands for every bit text
+// beneath it (not the tool's own "-decoded.txt" reports) and every sound file, sorted.
+std::vector<std::string> ExpandInputs(const Options& options) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> inputs;
+    for (const std::string& argument : options.files) {
+        std::error_code error;
+        if (!options.recursive || argument == "-" || !fs::is_directory(argument, error)) {
+            inputs.push_back(argument);
+            continue;
+        }
+        std::vector<std::string> found;
+        for (fs::recursive_directory_iterator
+                 it(argument, fs::directory_options::skip_permission_denied, error),
+             end;
+             !error && it != end; it.increment(error)) {
+            if (!it->is_regular_file(error))
+                continue;
+            const std::string name = it->path().filename().string();
+            const bool text = name.ends_with(".txt") && !name.ends_with("-decoded.txt");
+            if (text || vantrel::IsAudioFile(it->path().string()))
+                found.push_back(it->path().string());
+        }
+        if (error)
+            WriteErr(ProblemLine(argument, error.message()));
+        std::sort(found.begin(), found.end());
+        inputs.insert(inputs.end(), found.begin(), found.end());
+    }
+    return inputs;
+}
+
+std::uint64_t FileSize(const std::string& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    return error ? 0 : size;
+}
+
+// The progress of a run of many files on standard error, when it is a terminal and the run
+// takes longer than a second.
+class RunProgress {
+public:
+    explicit RunProgress(std::size_t files)
+        : files_(files), shown_(isatty(STDERR_FILENO) != 0), start_(Clock::now()) {}
+    ~RunProgress() { Clear(); }
+    // Takes the line away, so a line for standard error starts at its beginning.
+    void Clear() {
+        if (written_)
+            WriteErr("\r\033[K");
+        written_ = false;
+    }
+    RunProgress(const RunProgress&) = delete;
+    RunProgress& operator=(const RunProgress&) = delete;
+
+    void Update(std::size_t filesDone, std::uint64_t bytesDone) {
+        if (!shown_)
+            return;
+        const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
+        if (seconds < 1.0)
+            return;
+        constexpr double Megabyte = 1024.0 * 1024.0;
+        char line[160];
+        std::snprintf(line, sizeof line, "\r%zu of %zu files, %.1f MB, %.0f MB/s\033[K", filesDone,
+                      files_, static_cast<double>(bytesDone) / Megabyte,
+                      static_cast<double>(bytesDone) / Megabyte / seconds);
+        WriteErr(line);
+        written_ = true;
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    std::size_t files_;
+    bool shown_;
+    bool written_ = false;
+    Clock::time_point start_;
+};
+
+// Files decoded one after the other, straight to standard output.
+int RunInOrder(const std::vector<std::string>& inputs, const Options& options,
+               const vantrel::OutputChoice& choice, const vantrel::RecordOutput* records,
+               vantrel::RecordStats& total) {
+    int status = 0;
+    bool written = false;
+    for (const std::string& path : inputs) {
+        FileJob job;
+        job.path = path;
+        job.heading = HeadingOf(path, inputs.size(), options, choice);
+        job.records = records;
+        bool headed = false;
+        job.target.write = [&](std::string_view text) {
+            if (!headed && !job.heading.empty() && written)
+                WriteOut(LineEnd); // a blank line between reports, as head does
+            headed = true;
+            written = true;
+            WriteOut(text);
+        };
+        ProgressLine progress(path);
+        job.target.warn = [&](std::string_view line) {
+            progress.Clear();
+            WriteErr(ProblemLine(path, line));
+        };
+        job.stream.progress = [&](const vantrel::StreamProgress& p) { progress.Update(p); };
+        job.target.recordDone = [&] { progress.Block(); };
+        Decode(job, options, choice);
+        FlushOut();
+        progress.Clear();
+        WriteErr(job.errors);
+        total.Add(job.stats);
+        if (job.failed)
+            status = ExitFileError;
+    }
+    return status;
+}
+
+// Files decoded in parallel; each file's output waits in its buffer for its turn, so the
+// output is the one RunInOrder gives.
+int RunInParallel(const std::vector<std::string>& inputs, const Options& options,
+                  const vantrel::OutputChoice& choice, unsigned jobs, vantrel::RecordStats& total) {
+    struct Slot {
+        FileJob job;
+        std::unique_ptr<vantrel::OutputBuffer> out;
+        bool done = false;
+    };
+    // Workers stay at most this many files ahead of the output, so held buffers stay few.
+    const std::size_t ahead = std::size_t{4} * jobs;
+    constexpr std::size_t BufferLimit = std::size_t{8} << 20;
+    std::vector<Slot> slots(inputs.size());
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t next = 0;
+    std::size_t turn = 0;
+    bool stopping = false;
+
+    auto work = [&] {
+        for (;;) {
+            std::size_t index = 0;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(
+                    lock, [&] { return stopping || next >= slots.size() || next < turn + ahead; });
+                if (stopping || next >= slots.size())
+                    return;
+                index = next++;
+            }
+            Slot& slot = slots[index];
+            slot.out = std::make_unique<vantrel::OutputBuffer>(BufferLimit);
+            std::ostringstream chunk;
+            std::unique_ptr<vantrel::RecordWriter> writer;
+            std::optional<vantrel::RecordOutput> records;
+            if (choice.records) {
+                writer = vantrel::MakeRecordWriter(*choice.records, chunk);
+                records.emplace(vantrel::RecordOutput{*writer, chunk});
+            }
+            FileJob& job = slot.job;
+            job.path = inputs[index];
+            job.heading = HeadingOf(job.path, inputs.size(), options, choice);
+            job.records = records ? &*records : nullptr;
+            job.target.write = [&slot](std::string_view text) { slot.out->Append(text); };
+            job.target.warn = [&job](std::string_view line) {
+                job.errors += ProblemLine(job.path, line);
+            };
+            try {
+                Decode(job, options, choice);
+            } catch (const std::exception& error) {
+                job.errors += ProblemLine(job.path, error.what());
+                job.failed = true;
+            }
+            std::lock_guard lock(mutex);
+            slot.done = true;
+            changed.notify_all();
+        }
+    };
+    std::vector<std::thread> workers;
+    for (unsigned i = 0; i < jobs && i < slots.size(); ++i)
+        workers.emplace_back(work);
+
+    int status = 0;
+    RunProgress progress(slots.size());
+    try {
+        bool written = false;
+        std::uint64_t bytesDone = 0;
+        while (turn < slots.size()) {
+            Slot& slot = slots[turn];
+            {
+                std::unique_lock lock(mutex);
+                while (!changed.wait_for(lock, std::chrono::milliseconds(200),
+                                         [&] { return slot.done; })) {
+                    lock.unlock();
+                    progress.Update(turn, bytesDone);
+                    lock.lock();
+                }
+            }
+            if (!slot.out->empty()) {
+                if (!slot.job.heading.empty() && written)
+                    WriteOut(LineEnd);
+                // Each file's writer began its own document's file list: "\n" before its
+                // file where the run's one writer puts ",\n" after the first.
+                if (written && choice.records == vantrel::RecordFormat::Json)
+                    WriteOut(",");
+                written = true;
+                slot.out->WriteTo(WriteOut);
+            }
+            slot.out.reset();
+            FlushOut();
+            if (!slot.job.errors.empty())
+                progress.Clear();
+            WriteErr(slot.job.errors);
+            total.Add(slot.job.stats);
+            if (slot.job.failed)
+                status = ExitFileError;
+            bytesDone += FileSize(slot.job.path);
+            std::lock_guard lock(mutex);
+            ++turn;
+            changed.notify_all();
+        }
+    } catch (...) {
+        {
+            std::lock_guard lock(mutex);
+            stopping = true;
+            changed.notify_all();
+        }
+        for (std::thread& worker : workers)
+            worker.join();
+        throw;
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+    return status;
 }
 
 // Follow mode: every record is flushed as soon as it is final.
 int Follow(const Options& options) {
     const std::string path = options.files.empty() ? "-" : options.files.front();
     CatchStopSignals();
+    const vantrel::OutputChoice choice = ChoiceOf(options);
     vantrel::StreamOptions streamOptions;
     streamOptions.stop = &stopRequested;
     streamOptions.notice = [](std::string_view line) { ReportProblem(ToolName, line); };
     vantrel::OutputTarget target;
     target.write = WriteOut;
     target.recordDone = FlushOut;
+    std::ostringstream chunk;
+    std::unique_ptr<vantrel::RecordWriter> writer;
+    std::optional<vantrel::RecordOutput> records;
+    if (choice.records) {
+        writer = vantrel::MakeRecordWriter(*choice.records, chunk);
+        records.emplace(vantrel::RecordOutput{*writer, chunk});
+    }
     try {
-        vantrel::FollowFile(path, ChoiceOf(options), streamOptions, target);
+        const vantrel::RecordStats stats =
+            vantrel::FollowFile(path, choice, streamOptions, target, records ? &*records : nullptr);
+        FlushOut();
+        if (options.stats)
+            WriteErr(WithCrLf(vantrel::StatsText(stats, path)));
     } catch (const OutputError&) {
         throw;
     } catch (const FileError& error) {
@@ -230,21 +556,33 @@ int Follow(const Options& options) {
 }
 
 int Run(const Options& options) {
-    int status = 0;
-    for (const std::string& path : options.files) {
-        try {
-            DecodeOne(path, options);
-        } catch (const OutputError&) {
-            throw;
-        } catch (const FileError& error) {
-            ReportProblem(error.path(), error.description());
-            status = ExitFileError;
-        } catch (const std::exception& error) {
-            // Such as running out of memory on a huge file: the next file may still fit.
-            ReportProblem(path, error.what());
-            status = ExitFileError;
-        }
+    const vantrel::OutputChoice choice = ChoiceOf(options);
+    const std::vector<std::string> inputs = ExpandInputs(options);
+    unsigned jobs = options.jobs > 0 ? static_cast<unsigned>(options.jobs)
+                                     : std::max(1U, std::thread::hardware_concurrency());
+    if (!SectionsJoin(choice) || inputs.size() < 2)
+        jobs = 1;
+
+    std::ostringstream chunk;
+    std::unique_ptr<vantrel::RecordWriter> writer;
+    std::optional<vantrel::RecordOutput> records;
+    if (choice.records) {
+        writer = vantrel::MakeRecordWriter(*choice.records, chunk);
+        records.emplace(vantrel::RecordOutput{*writer, chunk});
+        writer->BeginRun();
+        WriteOut(chunk.str());
+        chunk.str(std::string());
     }
+    vantrel::RecordStats total;
+    const int status =
+        jobs == 1 ? RunInOrder(inputs, options, choice, records ? &*records : nullptr, total)
+                  : RunInParallel(inputs, options, choice, jobs, total);
+    if (writer) {
+        writer->EndRun(total);
+        WriteOut(chunk.str());
+    }
+    if (options.stats && inputs.size() > 1 && choice.records != vantrel::RecordFormat::Json)
+        WriteErr(WithCrLf(vantrel::StatsText(total, "total")));
     FlushOut();
     return status;
 }
@@ -264,12 +602,35 @@ int Main(int argc, char** argv) {
     app.add_option("--level", options.level, "Report level: short (the default) or debug")
         ->check(CLI::IsMember({"short", "debug"}));
     app.add_option("--format", options.format,
-                   "Output: text (the report, the default), json (one object per file) or "
-                   "jsonl (one object per record, a line each)")
-        ->check(CLI::IsMember({"text", "json", "jsonl"}));
+                   "Output: text (the report, the default); or records (docs/records.md): json "
+                   "(one document per run: files, records, statistics), jsonl (one record a "
+                   "line, naming its file), csv (one row per block), gpx, kml or geojson "
+                   "(the positions of the GPS messages, for map programs)")
+        ->check(CLI::IsMember({"text", "json", "jsonl", "csv", "gpx", "kml", "geojson"}));
+    app.add_flag("--stats", options.stats,
+                 "Count sync patterns, blocks, corrupted blocks, codewords read and failed, "
+                 "short data and GPS messages, and the units seen: per file and in total on "
+                 "standard error (with --format json: the \"stats\" objects of the document; with "
+                 "--follow: once it ends)");
+    app.add_option("-j,--jobs", options.jobs,
+                   "Decode up to N files at once (default: one per core); the output keeps "
+                   "the order of the arguments. gpx, kml and geojson decode one file at a time")
+        ->check(CLI::PositiveNumber);
+    app.add_flag("-r,--recursive", options.recursive,
+                 "A folder argument stands for every *.txt beneath it (not *-decoded.txt) and "
+                 "every sound file, in sorted order");
     app.add_flag("--save", options.save,
-                 "Save each report next to its input as NAME-decoded.txt and print the file's "
-                 "name instead of the report");
+                 "Save each report next to its input as NAME-decoded.txt and print the saved "
+                 "file's whole path instead of the report");
+    app.add_option("--output-dir", options.outputDir,
+                   "With --save: save the reports in DIR instead of next to their inputs")
+        ->check(CLI::ExistingDirectory);
+    app.add_option("--invert", options.invert,
+                   "Sound input (WAV, FLAC, Ogg, AIFF, recognised by its content, also on "
+                   "standard input, which is then read whole before it is demodulated): "
+                   "which tone is \"1\": auto (from the sync patterns, the default), yes "
+                   "(1800 Hz), no (1200 Hz)")
+        ->check(CLI::IsMember({"auto", "yes", "no"}));
     app.add_flag(
         "--follow", options.follow,
         "Decode a live channel: read FILE on as it grows (as tail -f; from its new start "
@@ -280,7 +641,10 @@ int Main(int argc, char** argv) {
         "NO FEC block follows anywhere later, and holds FEC-only records to the end. "
         "No \"Blocks Found:\" header, and no records after the last decodable block. "
         "Ends at the end of a pipe, or on Ctrl-C or SIGTERM, after the last record");
-    app.add_option("FILE", options.files, "Recording to decode; - reads standard input");
+    app.add_option("FILE", options.files,
+                   "Recording to decode: a bit text, or sound (WAV, FLAC, Ogg, AIFF, by its "
+                   "content), demodulated first; - reads standard input (sound there is read "
+                   "whole before it is demodulated)");
     app.set_version_flag("--version,-V", std::string(ToolName) + " " + VANTREL_VERSION +
                                              "\r\nLicense GPL-3.0-or-later");
 
@@ -300,7 +664,8 @@ int Main(int argc, char** argv) {
             return UsageError(WithCrLf(error.what()));
         }
         if (options.follow) {
-            if (options.save || options.format == "json" || options.files.size() > 1) {
+            if (options.save || (options.format != "text" && options.format != "jsonl") ||
+                options.files.size() > 1 || options.recursive) {
                 return UsageError("--follow reads one input and writes one record a line: "
                                   "--format text or jsonl, no --save");
             }
@@ -308,6 +673,9 @@ int Main(int argc, char** argv) {
         }
         if (options.files.empty()) {
             return UsageError("FILE is required");
+        }
+        if (!options.outputDir.empty() && !options.save) {
+            return UsageError("--output-dir is where --save puts the reports: add --save");
         }
         if (options.save && options.format != "text") {
             return UsageError("--save writes text reports; it cannot be combined with "

@@ -8,7 +8,7 @@
 
 namespace modETSI300230 {
 
-std::string BlockLog;
+thread_local std::string BlockLog;
 
 namespace {
 

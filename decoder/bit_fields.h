@@ -9,7 +9,8 @@ namespace modETSI300230 {
 
 // The log of the block being decoded. Emptied at the start of every block; each routine
 // appends its lines as CR LF followed by the line, verdicts go onto the current line.
-extern std::string BlockLog;
+// One per thread: vantrel-decode decodes several files at once, each on its own thread.
+extern thread_local std::string BlockLog;
 
 inline constexpr std::string_view CrLf = "\r\n";
 

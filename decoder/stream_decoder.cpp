@@ -53,7 +53,9 @@ void StreamDecoder::Run(bool atEnd) {
             const std::string_view block =
                 std::string_view(buffer_).substr(sync_->position - base_);
             BlockInfo record;
-            const std::size_t used = DecodeBlock(block, {0, sync_->fec}, record);
+            BlockDetail detail;
+            const std::size_t used =
+                DecodeBlock(block, {0, sync_->fec}, record, events_.details ? &detail : nullptr);
             if (!atEnd && used == block.size()) {
                 tryAt_ = std::min(End() + CodewordLength, sync_->position + BlockReach);
                 break;
@@ -65,8 +67,15 @@ void StreamDecoder::Run(bool atEnd) {
             recordOpen_ = true;
             const SyncFinder::Hit hit = *sync_;
             sync_.reset();
-            if (events_.blockStart)
-                events_.blockStart(decoded_, hit, record, LogHead());
+            if (events_.blockStart) {
+                // The detail counts from the window the block was decoded in.
+                if (events_.details) {
+                    detail.syncPosition = hit.position;
+                    detail.restPosition = rest_;
+                }
+                events_.blockStart(decoded_, hit, record, LogHead(),
+                                   events_.details ? &detail : nullptr);
+            }
             continue;
         }
         std::optional<SyncFinder::Hit> found;

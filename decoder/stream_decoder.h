@@ -4,6 +4,7 @@
 #pragma once
 
 #include "block_decoder.h"
+#include "block_detail.h"
 #include "sync_count.h"
 
 #include <cstdint>
@@ -19,10 +20,12 @@ namespace modETSI300230 {
 // is known, or at the end of the input.
 struct StreamEvents {
     // A decoded block: its number (from 1), where its sync pattern starts in the joined bit
-    // string, the record (its Log empty) and the head of its log (LogHead()).
+    // string, the record (its Log empty), the head of its log (LogHead()) and, when `details`
+    // is set, the block's detail with positions in the joined bit string (null otherwise).
     std::function<void(std::int64_t number, SyncFinder::Hit sync, const BlockInfo& record,
-                       std::string_view logHead)>
+                       std::string_view logHead, const BlockDetail* detail)>
         blockStart;
+    bool details = false; // gather each block's detail (the record formats need it)
     // Characters of the current record's trailer; null when no trailer is wanted.
     std::function<void(std::string_view characters)> trailer;
     std::function<void()> recordEnd;

@@ -34,19 +34,24 @@ void CheckReport(const std::string& report, std::int32_t count, vantrel::ReportL
                 report.ends_with("\r\nRedundancy chk: ERROR\r\n"));
 }
 
-// The debug report of the streaming run, put together from its records.
-std::string StreamedDebugReport(std::string_view content, std::size_t piece) {
+// The debug report of the streaming run, put together from its records, and the records'
+// details.
+std::string StreamedDebugReport(std::string_view content, std::size_t piece,
+                                std::vector<modETSI300230::BlockDetail>* details = nullptr) {
     const vantrel::RawInput input = vantrel::RawInput::FromText(std::string(content));
     vantrel::StreamOptions options;
     options.pieceSize = piece;
     std::string report;
     vantrel::StreamSink sink;
+    sink.details = details != nullptr;
     sink.counted = [&](std::int64_t count, std::uint64_t) {
         report += vantrel::ReportHeaderText(count);
     };
     sink.recordStart = [&](const vantrel::StreamRecord& record) {
         report += vantrel::DebugSectionTitle(record.number);
         report += record.logHead;
+        if (details != nullptr)
+            details->push_back(record.detail);
     };
     sink.trailer = [&](std::string_view text) { report += text; };
     sink.recordEnd = [&](const vantrel::StreamRecord&) { report += "\r\n"; };
@@ -56,13 +61,17 @@ std::string StreamedDebugReport(std::string_view content, std::size_t piece) {
 
 void CheckStreamingEqualsWholeFile(std::string_view content) {
     std::vector<modETSI300230::BlockInfo> blocks;
+    std::vector<modETSI300230::BlockDetail> expectedDetails;
     std::int32_t count = -1;
     modETSI300230::DecodeStream(vantrel::RemoveLineFeeds(vantrel::JoinFields(content)), blocks,
-                                count);
+                                count, expectedDetails);
     const std::string expected = vantrel::RenderReport(blocks, count, vantrel::ReportLevel::Debug);
     // Piece sizes from the input itself, so the fuzzer explores the cuts too.
     const std::size_t piece = content.empty() ? 1 : 1 + static_cast<unsigned char>(content[0]) % 97;
-    Require(StreamedDebugReport(content, piece) == expected);
+    std::vector<modETSI300230::BlockDetail> details;
+    Require(StreamedDebugReport(content, piece, &details) == expected);
+    // The records' details, positions in the whole bit string, are the whole-file decode's.
+    Require(details == expectedDetails);
     Require(StreamedDebugReport(content, 1) == expected);
 }
 

@@ -1,6 +1,7 @@
 // Drives the record writers for the format checks: decodes bit files, or writes a set of
 // made-up records full of characters that could break a format, in one record format.
 // Usage: write-records FORMAT OUTPUT (--crafted | --generated | INPUT...)
+//        write-records bits OUTPUT --generated (the generated fixes as a bit text)
 #include "bit_file.h"
 #include "encoder.h"
 #include "file_error.h"
@@ -144,6 +145,13 @@ int main(int argc, char** argv) {
     if (argc < 4) {
         std::cerr << "usage: write-records FORMAT OUTPUT (--crafted | INPUT...)\n";
         return 2;
+    }
+    if (std::string(argv[1]) == "bits") {
+        // The generated fixes as a bit text, for the checks of the command line.
+        std::ofstream bits(argv[2], std::ios::binary | std::ios::trunc);
+        bits << GeneratedFixes() << "\r\n";
+        bits.close();
+        return bits ? 0 : 1;
     }
     const std::optional<RecordFormat> format = RecordFormatByName(argv[1]);
     if (!format) {

@@ -35,7 +35,7 @@ wait_lines "$work/out.jsonl" 2 || fail "records did not appear while the file wa
 [ "$(wc -l <"$work/out.jsonl")" -eq 2 ] || fail "a record came out before its trailer ended"
 cat "$samples/status-messages.txt" >>"$work/live.txt"
 wait_lines "$work/out.jsonl" 5 || fail "records of the last step did not appear"
-grep -q '"FinalTime":"[0-9]\{4\}-[0-9][0-9]-[0-9][0-9]T[0-9:.]*Z"' "$work/out.jsonl" ||
+grep -q '"finalAt":"[0-9]\{4\}-[0-9][0-9]-[0-9][0-9]T[0-9:.]*Z"' "$work/out.jsonl" ||
     fail "no ISO 8601 time: $(head -c 400 "$work/out.jsonl")"
 kill -TERM "$pid"
 wait "$pid"

@@ -18,7 +18,8 @@ using modETSI300230::SyncCounter;
 using modETSI300230::SyncRule;
 
 struct Streamed {
-    std::vector<BlockInfo> blocks; // each with its whole log put together
+    std::vector<BlockInfo> blocks;                   // each with its whole log put together
+    std::vector<modETSI300230::BlockDetail> details; // positions in the whole bit string
     std::int64_t count = 0;
 };
 
@@ -32,10 +33,14 @@ Streamed Decode(const std::string& bits, SyncRule rule, std::size_t piece) {
     out.count = counter.Count();
     std::string log;
     StreamEvents events;
+    events.details = true;
     events.blockStart = [&](std::int64_t number, modETSI300230::SyncFinder::Hit,
-                            const BlockInfo& record, std::string_view head) {
+                            const BlockInfo& record, std::string_view head,
+                            const modETSI300230::BlockDetail* detail) {
         EXPECT_EQ(number, static_cast<std::int64_t>(out.blocks.size()) + 1);
         out.blocks.push_back(record);
+        EXPECT_NE(detail, nullptr);
+        out.details.push_back(detail != nullptr ? *detail : modETSI300230::BlockDetail{});
         log = head;
     };
     events.trailer = [&](std::string_view text) { log += text; };
@@ -46,6 +51,10 @@ Streamed Decode(const std::string& bits, SyncRule rule, std::size_t piece) {
             BlockInfo record;
             record.Log = SharedText(std::string(head) + bits.substr(tailFrom) + "\r\n");
             out.blocks.push_back(record);
+            modETSI300230::BlockDetail detail;
+            detail.noPatternLeft = true;
+            detail.restPosition = tailFrom;
+            out.details.push_back(detail);
         }
     };
     StreamDecoder decoder(rule, counter.LastNoFec(),
@@ -86,13 +95,16 @@ TEST(StreamDecoder, WholeFileRuleGivesDecodeStreamsRecordsInEveryPieceSize) {
     std::string bits = encoder::CallBlock(Unit(1), Sync::Fec) + Noise(random, 400) +
                        encoder::CallBlock(Unit(2), Sync::Fec) + NoFecThenFec(random);
     std::vector<BlockInfo> expected;
+    std::vector<modETSI300230::BlockDetail> expectedDetails;
     std::int32_t count = 0;
-    modETSI300230::DecodeStream(bits, expected, count);
+    modETSI300230::DecodeStream(bits, expected, count, expectedDetails);
     for (const std::size_t piece :
          {std::size_t{1}, std::size_t{7}, std::size_t{1000}, bits.size()}) {
         const Streamed got = Decode(bits, SyncRule::WholeFile, piece);
         EXPECT_EQ(got.count, count);
         EXPECT_EQ(got.blocks, expected) << "pieces of " << piece;
+        // The details count from the start of the whole bit string, not the decoder's window.
+        EXPECT_EQ(got.details, expectedDetails) << "pieces of " << piece;
     }
 }
 
@@ -134,12 +146,14 @@ TEST(StreamDecoder, RecordsAfterTheLastDecodableBlockShareTheTail) {
     std::string bits = first.substr(0, 40) + std::string(modETSI300230::SyncNoFec) +
                        first.substr(40) + std::string(3000, '0');
     std::vector<BlockInfo> expected;
+    std::vector<modETSI300230::BlockDetail> expectedDetails;
     std::int32_t count = 0;
-    modETSI300230::DecodeStream(bits, expected, count);
+    modETSI300230::DecodeStream(bits, expected, count, expectedDetails);
     ASSERT_EQ(count, 2);
     for (const std::size_t piece : {std::size_t{1}, std::size_t{500}}) {
         const Streamed got = Decode(bits, SyncRule::WholeFile, piece);
         EXPECT_EQ(got.blocks, expected);
+        EXPECT_EQ(got.details, expectedDetails);
         ASSERT_EQ(got.blocks.size(), 2U);
         EXPECT_TRUE(got.blocks[1].Log.str().ends_with(std::string(3000, '0') + "\r\n"));
     }
