@@ -13,6 +13,7 @@
 #include "report.h"
 #include "report_file.h"
 #include "stream_decode.h"
+#include "tool_output.h"
 
 #include "demodulator.h"
 
@@ -46,17 +47,22 @@
 namespace {
 
 using vantrel::FileError;
+using vantrel::tool::ExitFileError;
+using vantrel::tool::ExitUsage;
+using vantrel::tool::FlushOut;
+using vantrel::tool::LineEnd;
+using vantrel::tool::OutputError;
+using vantrel::tool::WithCrLf;
+using vantrel::tool::WriteErr;
+using vantrel::tool::WriteOut;
+namespace tool = vantrel::tool;
 
 constexpr std::string_view ToolName = "vantrel-decode";
-constexpr std::string_view LineEnd = "\r\n";
 constexpr std::string_view Usage =
     "Usage: vantrel-decode [--level short|debug] [--format FORMAT] [--stats] [-j N] [-r]\r\n"
     "                      [--save [--output-dir DIR]] [--invert auto|yes|no] FILE...\r\n"
     "       vantrel-decode --follow [--level short|debug] [--format text|jsonl] [FILE|-]\r\n"
     "Run with --help for more information.\r\n";
-
-constexpr int ExitFileError = 1;
-constexpr int ExitUsage = 2;
 
 struct Options {
     std::string level = "short"; // the window starts at the short level
@@ -93,52 +99,12 @@ void CatchStopSignals() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-// Standard output itself failed (a full disk, a closed pipe): nothing further can be
-// delivered, so the run stops instead of going on to the next file.
-class OutputError : public FileError {
-public:
-    using FileError::FileError;
-};
-
-void WriteOut(std::string_view text) {
-    errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
-        throw OutputError("standard output", std::strerror(errno != 0 ? errno : EIO));
-    }
-}
-
-void FlushOut() {
-    errno = 0;
-    if (std::fflush(stdout) != 0) {
-        throw OutputError("standard output", std::strerror(errno != 0 ? errno : EIO));
-    }
-}
-
-void WriteErr(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stderr);
-}
-
 std::string ProblemLine(std::string_view path, std::string_view description) {
-    std::string line(ToolName);
-    line.append(": ").append(path).append(": ").append(description).append(LineEnd);
-    return line;
+    return tool::ProblemLine(ToolName, path, description);
 }
 
 void ReportProblem(std::string_view path, std::string_view description) {
     WriteErr(ProblemLine(path, description));
-}
-
-// The argument parser writes LF alone; the tool's own texts end their lines in CR LF.
-std::string WithCrLf(std::string_view text) {
-    std::string converted;
-    converted.reserve(text.size() + text.size() / 16);
-    for (const char c : text) {
-        if (c == '\n' && (converted.empty() || converted.back() != '\r')) {
-            converted.push_back('\r');
-        }
-        converted.push_back(c);
-    }
-    return converted;
 }
 
 // A line on standard error, rewritten in place, while a decode takes longer than a second
@@ -588,10 +554,7 @@ int Run(const Options& options) {
 }
 
 int UsageError(std::string_view message) {
-    std::string text(ToolName);
-    text.append(": ").append(message).append(LineEnd).append(Usage);
-    WriteErr(text);
-    return ExitUsage;
+    return tool::UsageError(ToolName, message, Usage);
 }
 
 int Main(int argc, char** argv) {

@@ -9,6 +9,7 @@
 #include "bit_lines.h"
 #include "demodulate_file.h"
 #include "file_error.h"
+#include "tool_output.h"
 
 #include <CLI/CLI.hpp>
 
@@ -23,15 +24,18 @@
 namespace {
 
 using vantrel::FileError;
+using vantrel::tool::ExitFileError;
+using vantrel::tool::ExitUsage;
+using vantrel::tool::LineEnd;
+using vantrel::tool::OutputError;
+using vantrel::tool::WithCrLf;
+using vantrel::tool::WriteErr;
+namespace tool = vantrel::tool;
 
 constexpr std::string_view ToolName = "vantrel-demod";
-constexpr std::string_view LineEnd = "\r\n";
 constexpr std::string_view Usage =
     "Usage: vantrel-demod [--raw --rate R] [--channel N] [--invert auto|yes|no] [AUDIO|-]\r\n"
     "Run with --help for more information.\r\n";
-
-constexpr int ExitFileError = 1;
-constexpr int ExitUsage = 2;
 
 struct Options {
     std::string input = "-";
@@ -41,51 +45,18 @@ struct Options {
     std::string invert = "auto";
 };
 
-// Standard output failed: nothing further can be delivered.
-class OutputError : public FileError {
-public:
-    using FileError::FileError;
-    int error = 0;
-};
-
+// Each piece goes out at once: a live pipe shows every line as soon as it is complete.
 void WriteOut(std::string_view text) {
-    errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
-        std::fflush(stdout) != 0) {
-        const int error = errno != 0 ? errno : EIO;
-        OutputError failure("standard output", std::strerror(error));
-        failure.error = error;
-        throw failure;
-    }
-}
-
-void WriteErr(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stderr);
+    tool::WriteOut(text);
+    tool::FlushOut();
 }
 
 void ReportProblem(std::string_view path, std::string_view description) {
-    std::string line(ToolName);
-    line.append(": ").append(path).append(": ").append(description).append(LineEnd);
-    WriteErr(line);
-}
-
-// The argument parser writes LF alone; the tool's own texts end their lines in CR LF.
-std::string WithCrLf(std::string_view text) {
-    std::string converted;
-    converted.reserve(text.size() + text.size() / 16);
-    for (const char c : text) {
-        if (c == '\n' && (converted.empty() || converted.back() != '\r'))
-            converted.push_back('\r');
-        converted.push_back(c);
-    }
-    return converted;
+    WriteErr(tool::ProblemLine(ToolName, path, description));
 }
 
 int UsageError(std::string_view message) {
-    std::string text(ToolName);
-    text.append(": ").append(message).append(LineEnd).append(Usage);
-    WriteErr(text);
-    return ExitUsage;
+    return tool::UsageError(ToolName, message, Usage);
 }
 
 demod::Polarity PolarityOf(const std::string& invert) {
