@@ -13,9 +13,11 @@ fi
 
 vantrel="$build/app/vantrel"
 docs="$root/docs"
-scratch="${TMPDIR:-/tmp}/recordings"
+# The pictures show the folders they were taken in: a neutral one, not the build machine's.
+scratch="/home/user/recordings"
 rm -rf "$scratch"
-mkdir -p "$scratch"
+mkdir -p "$scratch/site-07"
+cp "$root"/samples/*.txt "$scratch/site-07/"
 long="site-07-north-ridge-repeater-channel-3-recording-2026-12-07-0815.txt"
 cp "$root/samples/text-message.txt" "$scratch/$long"
 cp "$root/samples/two-calls.txt" "$scratch/"
@@ -41,7 +43,7 @@ grab() {
         +repage "$docs/window-$1.png"
 }
 
-cd "$root/samples"
+cd "$scratch/site-07"
 start gps-positions.txt # from the command line: opened in its folder and decoded
 grab short
 xdotool mousemove $((X + 40)) $((Y + 77)) click 1 # "Debug (long info)"
