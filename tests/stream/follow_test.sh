@@ -22,6 +22,16 @@ wait_lines() {
     return 1
 }
 
+# Waits (up to 30 s) until `file` holds a line matching `pattern`.
+wait_grep() {
+    local file="$1" pattern="$2"
+    for _ in $(seq 300); do
+        grep -q "$pattern" "$file" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # two-calls has two blocks, text-message one, status-messages three (SyncFec ones, after all
 # SyncNoFec blocks: follow mode gives the whole-file records). A block becomes final when the
 # next one's pattern arrives, so records 1 and 2 must come out before the last step is written.
@@ -50,13 +60,14 @@ pid=""
 cat "$samples/two-calls.txt" >"$work/moved.txt"
 "$tool" --follow --format jsonl "$work/moved.txt" >"$work/moved.jsonl" 2>"$work/moved.err" &
 pid=$!
-sleep 0.5
+# The first call is final once the second one's pattern is read: the file is open by then.
+wait_lines "$work/moved.jsonl" 1 || fail "no record from the first file: $(cat "$work/moved.err")"
 cat "$samples/text-message.txt" "$samples/two-calls.txt" >"$work/new.txt"
 mv "$work/new.txt" "$work/moved.txt"
 wait_lines "$work/moved.jsonl" 3 || fail "no records from the replaced file: $(cat "$work/moved.err")"
-grep -q 'moved.txt: has been replaced' "$work/moved.err" || fail "replacement not said: $(cat "$work/moved.err")"
+wait_grep "$work/moved.err" 'moved.txt: has been replaced' || fail "replacement not said: $(cat "$work/moved.err")"
 : >"$work/moved.txt"
-sleep 0.5
+wait_grep "$work/moved.err" 'moved.txt: has shrunk' || fail "shrinking not said: $(cat "$work/moved.err")"
 cat "$samples/status-messages.txt" >>"$work/moved.txt"
 wait_lines "$work/moved.jsonl" 6 || fail "no records after the file shrank: $(cat "$work/moved.err")"
 grep -q 'moved.txt: has shrunk' "$work/moved.err" || fail "shrinking not said: $(cat "$work/moved.err")"
