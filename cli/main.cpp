@@ -28,6 +28,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -521,9 +522,40 @@ int Follow(const Options& options) {
     return 0;
 }
 
+// With --output-dir, inputs from different folders may share a file name and so a report
+// name: the first keeps it, and a later one is refused with a problem line instead of
+// replacing that report unseen.
+std::vector<std::string> WithoutReportClashes(std::vector<std::string> inputs,
+                                              const Options& options, int& status) {
+    if (!options.save || options.outputDir.empty())
+        return inputs;
+    std::map<std::string, std::string> savedFor; // report path -> the input it is saved for
+    std::vector<std::string> kept;
+    for (std::string& input : inputs) {
+        std::optional<std::string> report;
+        try {
+            report = SavePathFor(input, options);
+        } catch (const FileError&) {
+            kept.push_back(std::move(input)); // its own problem line comes when it is decoded
+            continue;
+        }
+        const auto [earlier, fresh] = savedFor.emplace(WholePath(*report), input);
+        if (fresh) {
+            kept.push_back(std::move(input));
+            continue;
+        }
+        WriteErr(ProblemLine(input, "not saved: its report " + *report + " is the one of " +
+                                        earlier->second));
+        status = ExitFileError;
+    }
+    return kept;
+}
+
 int Run(const Options& options) {
     const vantrel::OutputChoice choice = ChoiceOf(options);
-    const std::vector<std::string> inputs = ExpandInputs(options);
+    int clashStatus = 0;
+    const std::vector<std::string> inputs =
+        WithoutReportClashes(ExpandInputs(options), options, clashStatus);
     unsigned jobs = options.jobs > 0 ? static_cast<unsigned>(options.jobs)
                                      : std::max(1U, std::thread::hardware_concurrency());
     if (!SectionsJoin(choice) || inputs.size() < 2)
@@ -550,7 +582,7 @@ int Run(const Options& options) {
     if (options.stats && inputs.size() > 1 && choice.records != vantrel::RecordFormat::Json)
         WriteErr(WithCrLf(vantrel::StatsText(total, "total")));
     FlushOut();
-    return status;
+    return std::max(status, clashStatus);
 }
 
 int UsageError(std::string_view message) {

@@ -60,6 +60,16 @@ expect_equal("${saved_OUT}"
     "status lines of --output-dir")
 expect_file_bytes("${WORK}/out/c-decoded.txt" "${CRLF}" "${DATA}/expected-short.txt")
 
+# Two inputs with one file name: the first keeps its report, the second is refused.
+file(MAKE_DIRECTORY "${WORK}/other" "${WORK}/clash")
+file(COPY_FILE "${DATA}/no-sync.txt" "${WORK}/other/a.txt")
+run(clash --save --output-dir clash a.txt other/a.txt)
+expect_equal("${clash_STATUS}" 1 "exit status of a report name used twice")
+expect_equal("${clash_ERR}"
+    "vantrel-decode: other/a.txt: not saved: its report clash/a-decoded.txt is the one of a.txt${CRLF}"
+    "the refused second report")
+expect_file_bytes("${WORK}/clash/a-decoded.txt" "${CRLF}" "${DATA}/expected-short.txt")
+
 # Sound is known by its content, not its name: a .txt holding WAV data is demodulated, a
 # .wav holding bits is read as bits; the sound gives the report of its bit text.
 file(COPY_FILE "${SAMPLES}/two-calls.wav" "${WORK}/sound.txt")
