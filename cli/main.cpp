@@ -9,6 +9,7 @@
 #include "decode_file.h"
 #include "file_error.h"
 #include "output_buffer.h"
+#include "progress_line.h"
 #include "record_writer.h"
 #include "report.h"
 #include "report_file.h"
@@ -108,54 +109,34 @@ void ReportProblem(std::string_view path, std::string_view description) {
     WriteErr(ProblemLine(path, description));
 }
 
-// A line on standard error, rewritten in place, while a decode takes longer than a second
-// and standard error is a terminal.
-class ProgressLine {
+// The progress of one file's decode: bytes of the total, rate and blocks so far.
+class FileProgress {
 public:
-    explicit ProgressLine(std::string_view path)
-        : path_(path), shown_(isatty(STDERR_FILENO) != 0), start_(Clock::now()) {}
-    ~ProgressLine() { Clear(); }
-    // Takes the line away, so a line for standard error starts at its beginning.
-    void Clear() {
-        if (written_)
-            WriteErr("\r\033[K");
-        written_ = false;
-    }
-    ProgressLine(const ProgressLine&) = delete;
-    ProgressLine& operator=(const ProgressLine&) = delete;
-
+    explicit FileProgress(std::string_view path) : path_(path) {}
+    void Clear() { line_.Clear(); }
     void Block() { ++blocks_; }
 
     void Update(const vantrel::StreamProgress& progress) {
-        if (!shown_)
+        const std::optional<double> seconds = line_.Due();
+        if (!seconds)
             return;
-        const auto now = Clock::now();
-        const double seconds = std::chrono::duration<double>(now - start_).count();
-        if (seconds < 1.0 || now - last_ < std::chrono::milliseconds(200))
-            return;
-        last_ = now;
         constexpr double Megabyte = 1024.0 * 1024.0;
         // Both passes read the whole input: the rate is over what was read in all.
         const double read = static_cast<double>(progress.bytesDone) +
                             (progress.stage == "decoding" ? progress.bytesTotal : 0.0);
-        char line[256];
-        std::snprintf(line, sizeof line, "\r%s: %s %.1f of %.1f MB, %.0f MB/s, %lld blocks\033[K",
+        char text[256];
+        std::snprintf(text, sizeof text, "%s: %s %.1f of %.1f MB, %.0f MB/s, %lld blocks",
                       path_.c_str(), std::string(progress.stage).c_str(),
                       static_cast<double>(progress.bytesDone) / Megabyte,
                       static_cast<double>(progress.bytesTotal) / Megabyte,
-                      read / Megabyte / seconds, static_cast<long long>(blocks_));
-        WriteErr(line);
-        written_ = true;
+                      read / Megabyte / *seconds, blocks_);
+        line_.Show(text);
     }
 
 private:
-    using Clock = std::chrono::steady_clock;
     std::string path_;
-    bool shown_;
-    bool written_ = false;
     long long blocks_ = 0;
-    Clock::time_point start_;
-    Clock::time_point last_;
+    tool::ProgressLine line_;
 };
 
 vantrel::OutputChoice ChoiceOf(const Options& options) {
@@ -295,43 +276,27 @@ std::uint64_t FileSize(const std::string& path) {
     return error ? 0 : size;
 }
 
-// The progress of a run of many files on standard error, when it is a terminal and the run
-// takes longer than a second.
+// The progress of a run of many files: files and bytes done, rate.
 class RunProgress {
 public:
-    explicit RunProgress(std::size_t files)
-        : files_(files), shown_(isatty(STDERR_FILENO) != 0), start_(Clock::now()) {}
-    ~RunProgress() { Clear(); }
-    // Takes the line away, so a line for standard error starts at its beginning.
-    void Clear() {
-        if (written_)
-            WriteErr("\r\033[K");
-        written_ = false;
-    }
-    RunProgress(const RunProgress&) = delete;
-    RunProgress& operator=(const RunProgress&) = delete;
+    explicit RunProgress(std::size_t files) : files_(files) {}
+    void Clear() { line_.Clear(); }
 
     void Update(std::size_t filesDone, std::uint64_t bytesDone) {
-        if (!shown_)
-            return;
-        const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
-        if (seconds < 1.0)
+        const std::optional<double> seconds = line_.Due();
+        if (!seconds)
             return;
         constexpr double Megabyte = 1024.0 * 1024.0;
-        char line[160];
-        std::snprintf(line, sizeof line, "\r%zu of %zu files, %.1f MB, %.0f MB/s\033[K", filesDone,
-                      files_, static_cast<double>(bytesDone) / Megabyte,
-                      static_cast<double>(bytesDone) / Megabyte / seconds);
-        WriteErr(line);
-        written_ = true;
+        char text[160];
+        std::snprintf(text, sizeof text, "%zu of %zu files, %.1f MB, %.0f MB/s", filesDone, files_,
+                      static_cast<double>(bytesDone) / Megabyte,
+                      static_cast<double>(bytesDone) / Megabyte / *seconds);
+        line_.Show(text);
     }
 
 private:
-    using Clock = std::chrono::steady_clock;
     std::size_t files_;
-    bool shown_;
-    bool written_ = false;
-    Clock::time_point start_;
+    tool::ProgressLine line_;
 };
 
 // Files decoded one after the other, straight to standard output.
@@ -353,7 +318,7 @@ int RunInOrder(const std::vector<std::string>& inputs, const Options& options,
             written = true;
             WriteOut(text);
         };
-        ProgressLine progress(path);
+        FileProgress progress(path);
         job.target.warn = [&](std::string_view line) {
             progress.Clear();
             WriteErr(ProblemLine(path, line));
@@ -468,6 +433,7 @@ int RunInParallel(const std::vector<std::string>& inputs, const Options& options
             if (slot.job.failed)
                 status = ExitFileError;
             bytesDone += FileSize(slot.job.path);
+            progress.Update(turn + 1, bytesDone);
             std::lock_guard lock(mutex);
             ++turn;
             changed.notify_all();

@@ -35,17 +35,7 @@ function(run_clean prefix)
     endif()
 endfunction()
 
-function(expect_equal actual expected what)
-    if(NOT "${actual}" STREQUAL "${expected}")
-        message(FATAL_ERROR "${what}\n  got:      [${actual}]\n  expected: [${expected}]")
-    endif()
-endfunction()
-
-function(expect_match actual regex what)
-    if(NOT "${actual}" MATCHES "${regex}")
-        message(FATAL_ERROR "${what}\n  got: [${actual}]\n  expected to match: [${regex}]")
-    endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../expect.cmake)
 
 function(expect_same_bytes path other what)
     file(READ "${path}" a HEX)

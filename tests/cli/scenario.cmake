@@ -29,17 +29,7 @@ function(run prefix)
     set(${prefix}_ERR "${err}" PARENT_SCOPE)
 endfunction()
 
-function(expect_equal actual expected what)
-    if(NOT "${actual}" STREQUAL "${expected}")
-        message(FATAL_ERROR "${what}\n  got:      [${actual}]\n  expected: [${expected}]")
-    endif()
-endfunction()
-
-function(expect_match actual regex what)
-    if(NOT "${actual}" MATCHES "${regex}")
-        message(FATAL_ERROR "${what}\n  got: [${actual}]\n  expected to match: [${regex}]")
-    endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../expect.cmake)
 
 # The file at `path` holds exactly the bytes of the files listed after it, then `tail`.
 function(expect_file_bytes path tail)
