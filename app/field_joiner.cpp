@@ -88,6 +88,15 @@ void FieldJoiner::Step(char c) {
     }
 }
 
+// Joins a run of ordinary characters of one line, from `begin` up to `end`.
+void FieldJoiner::EmitRun(const char* begin, const char* end, std::string& out) {
+    const auto size = static_cast<std::size_t>(end - begin);
+    Emit(begin, size, offset_, place_.column, out);
+    offset_ += size;
+    place_.column += size;
+    afterCr_ = false;
+}
+
 void FieldJoiner::Emit(const char* data, std::size_t size, std::uint64_t offset,
                        std::uint64_t column, std::string& out) {
     if (keepMarks_ && !runOpen_)
@@ -129,11 +138,7 @@ void FieldJoiner::Join(std::string_view raw, std::string& out) {
             const char* const stop = OrdinaryEnd(p, end);
             if (stop != p) {
                 FlushBlanks(out);
-                const auto size = static_cast<std::size_t>(stop - p);
-                Emit(p, size, offset_, place_.column, out);
-                offset_ += size;
-                place_.column += size;
-                afterCr_ = false;
+                EmitRun(p, stop, out);
                 p = stop;
                 if (p == end)
                     break;
@@ -175,11 +180,7 @@ void FieldJoiner::Join(std::string_view raw, std::string& out) {
         case State::InQuote: {
             const char* const stop = QuotedEnd(p, end);
             if (stop != p) {
-                const auto size = static_cast<std::size_t>(stop - p);
-                Emit(p, size, offset_, place_.column, out);
-                offset_ += size;
-                place_.column += size;
-                afterCr_ = false;
+                EmitRun(p, stop, out);
                 p = stop;
                 break;
             }

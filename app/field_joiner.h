@@ -58,6 +58,7 @@ private:
     void Step(char c);
     void Emit(const char* data, std::size_t size, std::uint64_t offset, std::uint64_t column,
               std::string& out);
+    void EmitRun(const char* begin, const char* end, std::string& out);
     void FlushBlanks(std::string& out);
 
     bool keepMarks_;

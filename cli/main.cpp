@@ -160,6 +160,25 @@ bool SectionsJoin(const vantrel::OutputChoice& choice) {
            *choice.records == RecordFormat::JsonLines || *choice.records == RecordFormat::Csv;
 }
 
+// The record writer of a run or of one file's share of it, with the text it writes into;
+// nothing when the output is a text report.
+struct RecordSink {
+    explicit RecordSink(const vantrel::OutputChoice& choice) {
+        if (choice.records) {
+            writer = vantrel::MakeRecordWriter(*choice.records, chunk);
+            output.emplace(vantrel::RecordOutput{*writer, chunk});
+        }
+    }
+    RecordSink(const RecordSink&) = delete;
+    RecordSink& operator=(const RecordSink&) = delete;
+
+    vantrel::RecordOutput* get() { return output ? &*output : nullptr; }
+
+    std::ostringstream chunk;
+    std::unique_ptr<vantrel::RecordWriter> writer;
+    std::optional<vantrel::RecordOutput> output;
+};
+
 // The name a saved report gets: next to its input, or in --output-dir.
 std::string SavePathFor(const std::string& path, const Options& options) {
     const std::optional<std::string> reportPath = vantrel::ReportFileName(path);
@@ -368,17 +387,11 @@ int RunInParallel(const std::vector<std::string>& inputs, const Options& options
             }
             Slot& slot = slots[index];
             slot.out = std::make_unique<vantrel::OutputBuffer>(BufferLimit);
-            std::ostringstream chunk;
-            std::unique_ptr<vantrel::RecordWriter> writer;
-            std::optional<vantrel::RecordOutput> records;
-            if (choice.records) {
-                writer = vantrel::MakeRecordWriter(*choice.records, chunk);
-                records.emplace(vantrel::RecordOutput{*writer, chunk});
-            }
+            RecordSink records(choice);
             FileJob& job = slot.job;
             job.path = inputs[index];
             job.heading = HeadingOf(job.path, inputs.size(), options, choice);
-            job.records = records ? &*records : nullptr;
+            job.records = records.get();
             job.target.write = [&slot](std::string_view text) { slot.out->Append(text); };
             job.target.warn = [&job](std::string_view line) {
                 job.errors += ProblemLine(job.path, line);
@@ -464,16 +477,10 @@ int Follow(const Options& options) {
     vantrel::OutputTarget target;
     target.write = WriteOut;
     target.recordDone = FlushOut;
-    std::ostringstream chunk;
-    std::unique_ptr<vantrel::RecordWriter> writer;
-    std::optional<vantrel::RecordOutput> records;
-    if (choice.records) {
-        writer = vantrel::MakeRecordWriter(*choice.records, chunk);
-        records.emplace(vantrel::RecordOutput{*writer, chunk});
-    }
+    RecordSink records(choice);
     try {
         const vantrel::RecordStats stats =
-            vantrel::FollowFile(path, choice, streamOptions, target, records ? &*records : nullptr);
+            vantrel::FollowFile(path, choice, streamOptions, target, records.get());
         FlushOut();
         if (options.stats)
             WriteErr(WithCrLf(vantrel::StatsText(stats, path)));
@@ -527,23 +534,18 @@ int Run(const Options& options) {
     if (!SectionsJoin(choice) || inputs.size() < 2)
         jobs = 1;
 
-    std::ostringstream chunk;
-    std::unique_ptr<vantrel::RecordWriter> writer;
-    std::optional<vantrel::RecordOutput> records;
-    if (choice.records) {
-        writer = vantrel::MakeRecordWriter(*choice.records, chunk);
-        records.emplace(vantrel::RecordOutput{*writer, chunk});
-        writer->BeginRun();
-        WriteOut(chunk.str());
-        chunk.str(std::string());
+    RecordSink records(choice);
+    if (records.writer) {
+        records.writer->BeginRun();
+        WriteOut(records.chunk.str());
+        records.chunk.str(std::string());
     }
     vantrel::RecordStats total;
-    const int status =
-        jobs == 1 ? RunInOrder(inputs, options, choice, records ? &*records : nullptr, total)
-                  : RunInParallel(inputs, options, choice, jobs, total);
-    if (writer) {
-        writer->EndRun(total);
-        WriteOut(chunk.str());
+    const int status = jobs == 1 ? RunInOrder(inputs, options, choice, records.get(), total)
+                                 : RunInParallel(inputs, options, choice, jobs, total);
+    if (records.writer) {
+        records.writer->EndRun(total);
+        WriteOut(records.chunk.str());
     }
     if (options.stats && inputs.size() > 1 && choice.records != vantrel::RecordFormat::Json)
         WriteErr(WithCrLf(vantrel::StatsText(total, "total")));
