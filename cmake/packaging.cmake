@@ -62,7 +62,7 @@ if(TARGET vantrel)
     install(FILES ${VANTREL_PACKAGING_DIR}/io.github.vantrel.Vantrel.metainfo.xml
             DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
     foreach(size 64 128)
-        install(FILES ${PROJECT_SOURCE_DIR}/app/resources/vantrel-${size}.png
+        install(FILES ${PROJECT_SOURCE_DIR}/window/resources/vantrel-${size}.png
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
                 RENAME vantrel.png)
     endforeach()

@@ -4,7 +4,7 @@
 #include "bit_file.h"
 #include "modETSI300230.h"
 #include "report.h"
-#include "stream_decode.h"
+#include "record_stream.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -42,7 +42,7 @@ std::string StreamedDebugReport(std::string_view content, std::size_t piece,
     vantrel::StreamOptions options;
     options.pieceSize = piece;
     std::string report;
-    vantrel::StreamSink sink;
+    vantrel::RecordEvents sink;
     sink.details = details != nullptr;
     sink.counted = [&](std::int64_t count, std::uint64_t) {
         report += vantrel::ReportHeaderText(count);
@@ -55,7 +55,7 @@ std::string StreamedDebugReport(std::string_view content, std::size_t piece,
     };
     sink.trailer = [&](std::string_view text) { report += text; };
     sink.recordEnd = [&](const vantrel::StreamRecord&) { report += "\r\n"; };
-    vantrel::DecodeInput(input, options, sink);
+    vantrel::StreamWhole(input, options, sink);
     return report;
 }
 

@@ -1,5 +1,5 @@
 // Sound files to bits and to the map of where each bit was heard.
-#include "demodulate_file.h"
+#include "demodulate_sound.h"
 
 #include "../app/scratch_folder.h"
 #include "encoder.h"
@@ -40,7 +40,7 @@ void WriteWav(const std::string& path, const std::vector<float>& audio) {
     sf_close(file);
 }
 
-class DemodulateFileTest : public ScratchFolder {
+class DemodulateWholeTest : public ScratchFolder {
 protected:
     // Three calls with silence and speech between them, each at its own level, all under the
     // same noise.
@@ -79,7 +79,7 @@ protected:
 };
 
 // The transmissions lie end to end over the joined bits, and every bit finds its own.
-void ExpectMapCoversTheBits(const vantrel::DemodulatedFile& file) {
+void ExpectMapCoversTheBits(const vantrel::DemodulatedSound& file) {
     std::uint64_t next = 0;
     for (const vantrel::HeardTransmission& t : file.Transmissions.transmissions()) {
         EXPECT_EQ(t.firstBit, next);
@@ -93,8 +93,8 @@ void ExpectMapCoversTheBits(const vantrel::DemodulatedFile& file) {
     EXPECT_EQ(file.Transmissions.Find(next), nullptr);
 }
 
-TEST_F(DemodulateFileTest, TheMapTellsWhereEachBlockWasHeard) {
-    const vantrel::DemodulatedFile file = vantrel::DemodulateFile(path_);
+TEST_F(DemodulateWholeTest, TheMapTellsWhereEachBlockWasHeard) {
+    const vantrel::DemodulatedSound file = vantrel::DemodulateWhole(path_);
     EXPECT_FALSE(file.EndedEarly);
     ExpectMapCoversTheBits(file);
     std::vector<const vantrel::HeardTransmission*> found;
@@ -120,15 +120,15 @@ TEST_F(DemodulateFileTest, TheMapTellsWhereEachBlockWasHeard) {
     EXPECT_GT(found[1]->ebN0Db, found[2]->ebN0Db + 2);
 }
 
-TEST_F(DemodulateFileTest, ACutFileKeepsWhatCameBefore) {
-    const vantrel::DemodulatedFile whole = vantrel::DemodulateFile(path_);
+TEST_F(DemodulateWholeTest, ACutFileKeepsWhatCameBefore) {
+    const vantrel::DemodulatedSound whole = vantrel::DemodulateWhole(path_);
     const std::string bytes = ReadFile(path_);
     // Cut in the middle of the second call, 72 bits into it, before its block is complete
     // (float samples behind a header of 80 bytes at most).
     const double cutSeconds = placed_[1].startSeconds + 0.06;
     const auto keep = static_cast<std::size_t>(cutSeconds * Rate) * sizeof(float) + 80;
-    const vantrel::DemodulatedFile cut =
-        vantrel::DemodulateAll(vantrel::AudioFile::FromMemory(bytes.substr(0, keep), "cut"));
+    const vantrel::DemodulatedSound cut =
+        vantrel::DemodulateWhole(vantrel::AudioFile::FromMemory(bytes.substr(0, keep), "cut"));
     EXPECT_TRUE(cut.EndedEarly);
     ExpectMapCoversTheBits(cut);
     // All up to the second call is as in the whole file; of the second call, its start.

@@ -1,5 +1,5 @@
 // Which transmission a bit of the joined bit string was heard in.
-#include "demodulate_file.h"
+#include "demodulate_sound.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@ set -euo pipefail
 root="$1"
 version="$2"
 metainfo="$root/packaging/io.github.vantrel.Vantrel.metainfo.xml"
-desktop="$root/app/resources/vantrel.desktop"
+desktop="$root/window/resources/vantrel.desktop"
 fail() { echo "$*"; exit 1; }
 
 desktop-file-validate "$desktop" || fail "desktop-file-validate rejects $desktop"

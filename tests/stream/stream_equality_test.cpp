@@ -2,10 +2,11 @@
 // JSON, for every sample, every bench stream kind, hostile inputs and files in every shape,
 // whatever the sizes of the pieces.
 #include "bit_file.h"
-#include "decode_file.h"
 #include "record_writer.h"
 #include "report.h"
+#include "run.h"
 #include "stream_maker.h"
+#include "whole_decode.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -39,7 +40,7 @@ std::string WithoutPlaces(const std::string& lines) {
 }
 
 std::string WholeFile(const std::string& content, const OutputChoice& choice) {
-    vantrel::DecodedFile decoded;
+    vantrel::WholeDecode decoded;
     const std::string bits = vantrel::RemoveLineFeeds(vantrel::JoinFields(content));
     if (!choice.records) {
         modETSI300230::DecodeStream(bits, decoded.Blocks, decoded.BlockCount);
@@ -60,21 +61,19 @@ std::string WholeFile(const std::string& content, const OutputChoice& choice) {
 
 std::string Streamed(const std::string& content, const OutputChoice& choice,
                      std::function<std::size_t()> pieces) {
-    vantrel::RunInput input;
-    input.raw.emplace(vantrel::RawInput::FromText(content));
+    vantrel::Recording input;
+    input.bits.emplace(vantrel::RawInput::FromText(content));
     vantrel::StreamOptions options;
     options.pieceSizes = std::move(pieces);
     std::string out;
     vantrel::OutputTarget target;
     target.write = [&](std::string_view text) { out.append(text); };
     if (!choice.records) {
-        vantrel::StreamDecodeFile(input, Path, choice, options, target, nullptr);
+        vantrel::RunWhole(input, Path, choice, options, target, nullptr);
         return out;
     }
-    std::ostringstream chunk;
-    const auto writer = vantrel::MakeRecordWriter(*choice.records, chunk);
-    const vantrel::RecordOutput records{*writer, chunk};
-    vantrel::StreamDecodeFile(input, Path, choice, options, target, &records);
+    vantrel::RecordOutput records(*choice.records);
+    vantrel::RunWhole(input, Path, choice, options, target, &records);
     return WithoutPlaces(out);
 }
 
@@ -235,12 +234,12 @@ TEST_P(PlaceOfSync, PointsAtThePatternInTheFile) {
         vantrel::StreamOptions options;
         options.pieceSize = piece;
         std::vector<vantrel::FilePlace> places;
-        vantrel::StreamSink sink;
+        vantrel::RecordEvents sink;
         sink.recordStart = [&](const vantrel::StreamRecord& r) {
             if (!r.noPattern)
                 places.push_back(r.place);
         };
-        vantrel::DecodeInput(input, options, sink);
+        vantrel::StreamWhole(input, options, sink);
         ASSERT_EQ(places.size(), 1U) << c.name;
         EXPECT_EQ(places[0].line, c.line) << c.name << " piece " << piece;
         EXPECT_EQ(places[0].column, c.column) << c.name << " piece " << piece;

@@ -11,7 +11,7 @@ if [ -z "${INSIDE_XVFB:-}" ]; then
     INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build"
 fi
 
-vantrel="$build/app/vantrel"
+vantrel="$build/window/vantrel"
 docs="$root/docs"
 # The pictures show the folders they were taken in: a neutral one, not the build machine's.
 scratch="/home/user/recordings"

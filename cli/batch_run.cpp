@@ -1,0 +1,149 @@
+#include "batch_run.h"
+
+#include "file_error.h"
+#include "input_list.h"
+#include "progress.h"
+#include "recording.h"
+#include "report_file.h"
+#include "tool_output.h"
+#include "whole_decode.h"
+
+#include <algorithm>
+#include <exception>
+#include <optional>
+#include <thread>
+
+namespace vantrel::decode {
+
+using tool::ExitFileError;
+using tool::FileProgress;
+using tool::FlushOut;
+using tool::LineEnd;
+using tool::OutputError;
+using tool::WithCrLf;
+using tool::WriteErr;
+using tool::WriteOut;
+
+namespace {
+
+// An input that is not a regular file is kept in memory up to this size, then in a temporary
+// file: the count comes before the first record, so the input is read twice.
+constexpr std::size_t SpoolMemoryLimit = std::size_t{32} << 20;
+
+// With --stats, the statistics go to standard error unless the document shows its own.
+bool StatsShownInDocument(const OutputChoice& choice) {
+    return choice.records && StatsInDocument(*choice.records);
+}
+
+// Files decoded one after the other, straight to standard output.
+int RunInOrder(const std::vector<std::string>& inputs, const Options& options,
+               const OutputChoice& choice, RecordOutput* records, RecordStats& total) {
+    int status = 0;
+    bool written = false;
+    for (const std::string& path : inputs) {
+        FileJob job;
+        job.path = path;
+        job.heading = HeadingOf(path, inputs.size(), options, choice);
+        job.records = records;
+        bool headed = false;
+        job.target.write = [&](std::string_view text) {
+            if (!headed && !job.heading.empty() && written)
+                WriteOut(LineEnd); // a blank line between reports, as head does
+            headed = true;
+            written = true;
+            WriteOut(text);
+        };
+        FileProgress progress(path);
+        job.target.warn = [&](std::string_view line) {
+            progress.Clear();
+            WriteErr(ProblemLine(path, line));
+        };
+        job.stream.progress = [&](const StreamProgress& p) { progress.Update(p); };
+        job.target.recordDone = [&] { progress.Block(); };
+        Decode(job, options, choice);
+        FlushOut();
+        progress.Clear();
+        WriteErr(job.errors);
+        total.Add(job.stats);
+        if (job.failed)
+            status = ExitFileError;
+    }
+    return status;
+}
+
+} // namespace
+
+void Decode(FileJob& job, const Options& options, const OutputChoice& choice) {
+    try {
+        if (options.save) {
+            const WholeDecode decoded = DecodeWhole(job.path, choice.polarity, options.stats);
+            if (decoded.NoBitCharacters)
+                job.target.warn(NoBitsWarning);
+            if (decoded.Stats.patternsPassedOver > 0)
+                job.target.warn(PassedOverWarning(decoded.Stats.patternsPassedOver));
+            job.stats = decoded.Stats;
+            if (options.stats)
+                job.errors += WithCrLf(StatsText(job.stats, job.path));
+            const std::string reportPath = SavePathFor(job.path, options);
+            SaveReport(reportPath, RenderReport(decoded.Blocks, decoded.BlockCount, choice.level));
+            const std::string status = SavedStatusText(reportPath);
+            const std::string name = FileNamePart(reportPath);
+            job.target.write(status.substr(0, status.size() - name.size()) + WholePath(reportPath));
+            job.target.write(LineEnd);
+            return;
+        }
+        const Recording input = OpenRecording(job.path, choice.polarity, SpoolMemoryLimit);
+        if (!job.heading.empty())
+            job.target.write(job.heading);
+        job.stats = RunWhole(input, job.path, choice, job.stream, job.target, job.records);
+        if (options.stats && !StatsShownInDocument(choice))
+            job.errors += WithCrLf(StatsText(job.stats, job.path));
+    } catch (const OutputError&) {
+        throw;
+    } catch (const FileError& error) {
+        job.errors += ProblemLine(error.path(), error.description());
+        job.failed = true;
+    } catch (const std::exception& error) {
+        // Such as running out of memory on a huge file: the next file may still fit.
+        job.errors += ProblemLine(job.path, error.what());
+        job.failed = true;
+    }
+}
+
+std::string HeadingOf(const std::string& path, std::size_t files, const Options& options,
+                      const vantrel::OutputChoice& choice) {
+    if (files < 2 || options.save || choice.records)
+        return {};
+    return "==> " + path + " <==" + std::string(LineEnd);
+}
+
+int RunBatch(const Options& options) {
+    const OutputChoice choice = ChoiceOf(options);
+    int clashStatus = 0;
+    const std::vector<std::string> inputs =
+        WithoutReportClashes(ExpandInputs(options), options, clashStatus);
+    unsigned jobs = options.jobs > 0 ? static_cast<unsigned>(options.jobs)
+                                     : std::max(1U, std::thread::hardware_concurrency());
+    if ((choice.records && !JoinsPerFile(*choice.records)) || inputs.size() < 2)
+        jobs = 1;
+
+    std::optional<RecordOutput> records = RecordOutputFor(choice);
+    if (records) {
+        records->writer().BeginRun();
+        WriteOut(records->Take());
+    }
+    RecordStats total;
+    const int status =
+        jobs == 1 ? RunInOrder(inputs, options, choice, records ? &*records : nullptr, total)
+                  : RunInParallel(inputs, options, choice, jobs, total);
+    if (records) {
+        records->writer().EndRun(total);
+        WriteOut(records->Take());
+    }
+    if (options.stats && inputs.size() > 1 && !StatsShownInDocument(choice))
+        WriteErr(WithCrLf(StatsText(total, "total")));
+    FlushOut();
+    return std::max(status, clashStatus);
+}
+
+} // namespace vantrel::decode

@@ -1,0 +1,63 @@
+// vantrel-decode: decodes recordings in batch and prints the very report the window shows.
+//
+// Standard output carries only what was asked for, byte for byte: the reports (CR LF line
+// ends, nothing added), or one JSON object per file, or with --save one status line per saved
+// report. Every line the tool writes itself ends in CR LF, like the reports. Problems go to
+// standard error, one line each, and decide the exit status: 0 all done, 1 some file could
+// not be read or written (the others are still processed), 2 the command line was wrong.
+#include "batch_run.h"
+#include "decode_options.h"
+#include "follow_mode.h"
+#include "program_options.h"
+#include "tool_output.h"
+
+#include <CLI/CLI.hpp>
+
+#include <exception>
+#include <optional>
+#include <string>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace {
+
+namespace decode = vantrel::decode;
+namespace tool = vantrel::tool;
+
+int Main(int argc, char** argv) {
+    decode::Options options;
+    CLI::App app{"Decodes recordings of ETSI EN 300 230 signalling (text files of \"0\" and "
+                 "\"1\" characters) and prints the report the Vantrel window shows.",
+                 std::string(decode::ToolName)};
+    decode::AddOptions(app, options);
+    try {
+        if (const std::optional<int> answered =
+                tool::ParseArguments(app, argc, argv, decode::ToolName, decode::Usage))
+            return *answered;
+        if (const std::optional<std::string> problem = decode::CombinationProblem(options))
+            return tool::UsageError(decode::ToolName, *problem, decode::Usage);
+        return options.follow ? decode::RunFollowMode(options) : decode::RunBatch(options);
+    } catch (const tool::OutputError& error) {
+        tool::WriteErr(decode::ProblemLine(error.path(), error.description()));
+        return tool::ExitFileError;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The reports carry their own CR LF; text mode would double the CR.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    try {
+        return Main(argc, argv);
+    } catch (const std::exception& error) {
+        // Nothing expected ends up here; still a message rather than an abort.
+        tool::WriteErr(decode::ProblemLine(decode::ToolName, error.what()));
+        return tool::ExitFileError;
+    }
+}

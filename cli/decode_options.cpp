@@ -1,0 +1,90 @@
+#include "decode_options.h"
+
+#include "program_options.h"
+#include "tool_output.h"
+
+namespace vantrel::decode {
+
+void AddOptions(CLI::App& app, Options& options) {
+    app.add_option("--level", options.level, "Report level: short (the default) or debug")
+        ->check(CLI::IsMember({"short", "debug"}));
+    app.add_option("--format", options.format,
+                   "Output: text (the report, the default); or records (docs/records.md): json "
+                   "(one document per run: files, records, statistics), jsonl (one record a "
+                   "line, naming its file), csv (one row per block), gpx, kml or geojson "
+                   "(the positions of the GPS messages, for map programs)")
+        ->check(CLI::IsMember({"text", "json", "jsonl", "csv", "gpx", "kml", "geojson"}));
+    app.add_flag("--stats", options.stats,
+                 "Count sync patterns, blocks, corrupted blocks, codewords read and failed, "
+                 "short data and GPS messages, and the units seen: per file and in total on "
+                 "standard error (with --format json: the \"stats\" objects of the document; with "
+                 "--follow: once it ends)");
+    app.add_option("-j,--jobs", options.jobs,
+                   "Decode up to N files at once (default: one per core); the output keeps "
+                   "the order of the arguments. gpx, kml and geojson decode one file at a time")
+        ->check(CLI::PositiveNumber);
+    app.add_flag("-r,--recursive", options.recursive,
+                 "A folder argument stands for every *.txt beneath it (not *-decoded.txt) and "
+                 "every sound file, in sorted order");
+    app.add_flag("--save", options.save,
+                 "Save each report next to its input as NAME-decoded.txt and print the saved "
+                 "file's whole path instead of the report");
+    app.add_option("--output-dir", options.outputDir,
+                   "With --save: save the reports in DIR instead of next to their inputs")
+        ->check(CLI::ExistingDirectory);
+    app.add_option("--invert", options.invert,
+                   "Sound input (WAV, FLAC, Ogg, AIFF, recognised by its content, also on "
+                   "standard input, which is then read whole before it is demodulated): "
+                   "which tone is \"1\": auto (from the sync patterns, the default), yes "
+                   "(1800 Hz), no (1200 Hz)")
+        ->check(tool::InvertChoices());
+    app.add_flag(
+        "--follow", options.follow,
+        "Decode a live channel: read FILE on as it grows (as tail -f; from its new start "
+        "when it shrinks or is replaced) or a pipe until it closes, and write each "
+        "record as soon as the next pattern ends it, flushed, with the time it became "
+        "final (ISO 8601, UTC). Unlike the report, blocks are taken in the order their patterns "
+        "arrive, SYNC NO FEC or SYNC FEC alike: the report skips a FEC block that a "
+        "NO FEC block follows anywhere later, and holds FEC-only records to the end. "
+        "No \"Blocks Found:\" header, and no records after the last decodable block. "
+        "Ends at the end of a pipe, or on Ctrl-C or SIGTERM, after the last record");
+    app.add_option("FILE", options.files,
+                   "Recording to decode: a bit text, or sound (WAV, FLAC, Ogg, AIFF, by its "
+                   "content), demodulated first; - reads standard input (sound there is read "
+                   "whole before it is demodulated)");
+    app.set_version_flag("--version,-V", std::string(ToolName) + " " + VANTREL_VERSION +
+                                             "\r\nLicense GPL-3.0-or-later");
+}
+
+std::optional<std::string> CombinationProblem(const Options& options) {
+    if (options.follow) {
+        if (options.save || (options.format != "text" && options.format != "jsonl") ||
+            options.files.size() > 1 || options.recursive) {
+            return "--follow reads one input and writes one record a line: "
+                   "--format text or jsonl, no --save";
+        }
+        return std::nullopt;
+    }
+    if (options.files.empty())
+        return "FILE is required";
+    if (!options.outputDir.empty() && !options.save)
+        return "--output-dir is where --save puts the reports: add --save";
+    if (options.save && options.format != "text")
+        return "--save writes text reports; it cannot be combined with --format " + options.format;
+    return std::nullopt;
+}
+
+OutputChoice ChoiceOf(const Options& options) {
+    OutputChoice choice;
+    choice.level = options.level == "debug" ? ReportLevel::Debug : ReportLevel::Short;
+    choice.records = RecordFormatByName(options.format);
+    choice.stats = options.stats;
+    choice.polarity = tool::PolarityByName(options.invert);
+    return choice;
+}
+
+std::string ProblemLine(std::string_view path, std::string_view description) {
+    return tool::ProblemLine(ToolName, path, description);
+}
+
+} // namespace vantrel::decode

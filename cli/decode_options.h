@@ -1,0 +1,47 @@
+// vantrel-decode's command line: its options, its usage, and what they ask the run for.
+#pragma once
+
+#include "run.h"
+
+#include <CLI/CLI.hpp>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel::decode {
+
+inline constexpr std::string_view ToolName = "vantrel-decode";
+
+inline constexpr std::string_view Usage =
+    "Usage: vantrel-decode [--level short|debug] [--format FORMAT] [--stats] [-j N] [-r]\r\n"
+    "                      [--save [--output-dir DIR]] [--invert auto|yes|no] FILE...\r\n"
+    "       vantrel-decode --follow [--level short|debug] [--format text|jsonl] [FILE|-]\r\n"
+    "Run with --help for more information.\r\n";
+
+struct Options {
+    std::string level = "short"; // the window starts at the short level
+    std::string format = "text";
+    bool save = false;
+    bool follow = false;
+    bool stats = false;
+    bool recursive = false;
+    int jobs = 0; // 0: one per core
+    std::string outputDir;
+    std::string invert = "auto";
+    std::vector<std::string> files;
+};
+
+// The program's description and every option, bound to `options`.
+void AddOptions(CLI::App& app, Options& options);
+
+// What is wrong with options that each parse but do not go together; nothing when they do.
+std::optional<std::string> CombinationProblem(const Options& options);
+
+OutputChoice ChoiceOf(const Options& options);
+
+// "vantrel-decode: PATH: DESCRIPTION" and CR LF.
+std::string ProblemLine(std::string_view path, std::string_view description);
+
+} // namespace vantrel::decode

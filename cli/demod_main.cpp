@@ -1,0 +1,140 @@
+// vantrel-demod: turns a radio recording (a sound file, or raw PCM live from a sound card)
+// into the bit text that vantrel-decode and the window read.
+//
+// Standard output carries only the bit text: lines of "0"/"1" ended by CR LF, each written
+// and flushed as soon as it is complete, the last line of a transmission completed when the
+// transmission ends, nothing between transmissions. Problems go to standard error, one line
+// each, in the words and with the exit status of vantrel-decode: 0 done, 1 the input could not
+// be read or ended early (what was there is still written), 2 the command line was wrong.
+#include "bit_lines.h"
+#include "demodulate_sound.h"
+#include "file_error.h"
+#include "program_options.h"
+#include "tool_output.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using vantrel::FileError;
+using vantrel::tool::ExitFileError;
+using vantrel::tool::OutputError;
+using vantrel::tool::WriteErr;
+namespace tool = vantrel::tool;
+
+constexpr std::string_view ToolName = "vantrel-demod";
+constexpr std::string_view Usage =
+    "Usage: vantrel-demod [--raw --rate R] [--channel N] [--invert auto|yes|no] [AUDIO|-]\r\n"
+    "Run with --help for more information.\r\n";
+
+struct Options {
+    std::string input = "-";
+    bool raw = false;
+    int rate = 0;
+    int channel = 1;
+    std::string invert = "auto";
+};
+
+// Each piece goes out at once: a live pipe shows every line as soon as it is complete.
+void WriteOut(std::string_view text) {
+    tool::WriteOut(text);
+    tool::FlushOut();
+}
+
+void ReportProblem(std::string_view path, std::string_view description) {
+    WriteErr(tool::ProblemLine(ToolName, path, description));
+}
+
+int UsageError(std::string_view message) {
+    return tool::UsageError(ToolName, message, Usage);
+}
+
+int Run(const Options& options) {
+    vantrel::AudioOptions audioOptions;
+    audioOptions.channel = options.channel;
+    audioOptions.rawSampleRate = options.raw ? options.rate : 0;
+    audioOptions.polarity = tool::PolarityByName(options.invert);
+    try {
+        vantrel::AudioFile audio = vantrel::OpenAudio(options.input, audioOptions);
+        vantrel::BitLines lines(WriteOut);
+        vantrel::Demodulate(audio, audioOptions.polarity,
+                            {[&](std::string_view bits) { lines.Add(bits); },
+                             [&](const vantrel::HeardTransmission&) { lines.EndTransmission(); }});
+        if (audio.endedEarly()) {
+            ReportProblem(audio.path(), "the file ended early; what it held was demodulated");
+            return ExitFileError;
+        }
+        return 0;
+    } catch (const OutputError& error) {
+        // A reader that went away (the end of a pipe closed) wants nothing more, not even a
+        // message; any other failure to write is reported.
+        if (error.error != EPIPE)
+            ReportProblem(error.path(), error.description());
+        return ExitFileError;
+    } catch (const FileError& error) {
+        ReportProblem(error.path(), error.description());
+        return ExitFileError;
+    }
+}
+
+int Main(int argc, char** argv) {
+    Options options;
+    CLI::App app{"Demodulates FFSK 1200 bit/s radio signalling (1200/1800 Hz tones) from a "
+                 "recording and writes the bit text that vantrel-decode and the Vantrel window "
+                 "read: lines of \"0\" and \"1\", one transmission after the other.",
+                 std::string(ToolName)};
+    app.add_flag("--raw", options.raw,
+                 "Read raw signed 16-bit little-endian mono PCM (needs --rate), as "
+                 "\"arecord -f S16_LE -t raw\" writes it");
+    auto* rate = app.add_option("--rate", options.rate, "Sample rate of raw input in Hz")
+                     ->check(CLI::Range(vantrel::MinAudioSampleRate, vantrel::MaxAudioSampleRate));
+    app.add_option("--channel", options.channel,
+                   "Channel of a sound file to demodulate, 1 for the first (the default)")
+        ->check(CLI::PositiveNumber);
+    app.add_option("--invert", options.invert,
+                   "Tone polarity: auto (decided from the sync patterns found, the default), no "
+                   "(1200 Hz is \"1\") or yes (1800 Hz is \"1\")")
+        ->check(tool::InvertChoices());
+    app.add_option("AUDIO", options.input,
+                   "Recording: WAV, FLAC, Ogg or AIFF, recognised by content; - (the default) "
+                   "reads standard input");
+    app.set_version_flag("-V,--version", std::string(ToolName) + " " + VANTREL_VERSION);
+
+    try {
+        if (const std::optional<int> answered =
+                tool::ParseArguments(app, argc, argv, ToolName, Usage))
+            return *answered;
+    } catch (const OutputError&) {
+        return ExitFileError;
+    }
+    if (options.raw && rate->count() == 0)
+        return UsageError("--raw needs --rate: raw PCM does not say its sample rate");
+    if (!options.raw && rate->count() != 0)
+        return UsageError("--rate is for --raw input: a sound file says its own sample rate");
+    if (options.raw && options.channel != 1)
+        return UsageError("--channel is for sound files: raw input is read as one channel");
+    return Run(options);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // A closed pipe shows up as a failed write, so that the tool can stop in order.
+    std::signal(SIGPIPE, SIG_IGN);
+    try {
+        return Main(argc, argv);
+    } catch (const std::exception& error) {
+        // Nothing expected ends up here; still a message rather than an abort.
+        ReportProblem(ToolName, error.what());
+        return ExitFileError;
+    }
+}

@@ -1,0 +1,69 @@
+#include "follow_mode.h"
+
+#include "file_error.h"
+#include "record_output.h"
+#include "tool_output.h"
+
+#include <csignal>
+#include <optional>
+
+namespace vantrel::decode {
+
+using tool::ExitFileError;
+using tool::FlushOut;
+using tool::OutputError;
+using tool::WithCrLf;
+using tool::WriteErr;
+using tool::WriteOut;
+
+namespace {
+
+// Set by SIGINT and SIGTERM in follow mode: the run finishes its last record and ends.
+volatile std::sig_atomic_t stopRequested = 0;
+
+extern "C" void RequestStop(int /*signal*/) {
+    stopRequested = 1;
+}
+
+void CatchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    // The waits of follow mode (poll, a sleep) end at a signal whatever this says; writes to
+    // standard output go on after it.
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+} // namespace
+
+int RunFollowMode(const Options& options) {
+    const std::string path = options.files.empty() ? "-" : options.files.front();
+    CatchStopSignals();
+    const OutputChoice choice = ChoiceOf(options);
+    StreamOptions streamOptions;
+    streamOptions.stop = &stopRequested;
+    streamOptions.notice = [](std::string_view line) { WriteErr(ProblemLine(ToolName, line)); };
+    OutputTarget target;
+    target.write = WriteOut;
+    target.recordDone = FlushOut;
+    std::optional<RecordOutput> records = RecordOutputFor(choice);
+    try {
+        const RecordStats stats =
+            RunFollow(path, choice, streamOptions, target, records ? &*records : nullptr);
+        FlushOut();
+        if (options.stats)
+            WriteErr(WithCrLf(StatsText(stats, path)));
+    } catch (const OutputError&) {
+        throw;
+    } catch (const FileError& error) {
+        WriteErr(ProblemLine(error.path(), error.description()));
+        FlushOut();
+        return ExitFileError;
+    }
+    FlushOut();
+    return 0;
+}
+
+} // namespace vantrel::decode

@@ -1,0 +1,89 @@
+#include "input_list.h"
+
+#include "file_error.h"
+#include "recording.h"
+#include "report_file.h"
+#include "tool_output.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <optional>
+
+namespace vantrel::decode {
+
+using tool::ExitFileError;
+using tool::WriteErr;
+
+std::vector<std::string> ExpandInputs(const Options& options) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> inputs;
+    for (const std::string& argument : options.files) {
+        std::error_code error;
+        if (!options.recursive || argument == "-" || !fs::is_directory(argument, error)) {
+            inputs.push_back(argument);
+            continue;
+        }
+        std::vector<std::string> found;
+        for (fs::recursive_directory_iterator
+                 it(argument, fs::directory_options::skip_permission_denied, error),
+             end;
+             !error && it != end; it.increment(error)) {
+            if (!it->is_regular_file(error))
+                continue;
+            const std::string name = it->path().filename().string();
+            const bool text = name.ends_with(".txt") && !name.ends_with("-decoded.txt");
+            if (text || vantrel::IsSoundFile(it->path().string()))
+                found.push_back(it->path().string());
+        }
+        if (error)
+            WriteErr(ProblemLine(argument, error.message()));
+        std::sort(found.begin(), found.end());
+        inputs.insert(inputs.end(), found.begin(), found.end());
+    }
+    return inputs;
+}
+
+std::string SavePathFor(const std::string& path, const Options& options) {
+    const std::optional<std::string> reportPath = vantrel::ReportFileName(path);
+    if (!reportPath)
+        throw FileError(path, "no report file name: the file name has no \".\"");
+    std::filesystem::path target(*reportPath);
+    if (!options.outputDir.empty())
+        target = std::filesystem::path(options.outputDir) / target.filename();
+    return target.string();
+}
+
+std::string WholePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path whole = std::filesystem::absolute(path, error);
+    return error ? path : whole.lexically_normal().string();
+}
+
+std::vector<std::string> WithoutReportClashes(std::vector<std::string> inputs,
+                                              const Options& options, int& status) {
+    if (!options.save || options.outputDir.empty())
+        return inputs;
+    std::map<std::string, std::string> savedFor; // report path -> the input it is saved for
+    std::vector<std::string> kept;
+    for (std::string& input : inputs) {
+        std::optional<std::string> report;
+        try {
+            report = SavePathFor(input, options);
+        } catch (const FileError&) {
+            kept.push_back(std::move(input)); // its own problem line comes when it is decoded
+            continue;
+        }
+        const auto [earlier, fresh] = savedFor.emplace(WholePath(*report), input);
+        if (fresh) {
+            kept.push_back(std::move(input));
+            continue;
+        }
+        WriteErr(ProblemLine(input, "not saved: its report " + *report + " is the one of " +
+                                        earlier->second));
+        status = ExitFileError;
+    }
+    return kept;
+}
+
+} // namespace vantrel::decode

@@ -1,0 +1,77 @@
+// Writers of the record formats. Each renders the one record structure as the records
+// become final, so a run's memory does not grow with its input: call BeginRun once, then
+// for every file BeginFile, Write for each of its records and EndFile, then EndRun once.
+// The writers only write; the caller checks the stream (and flushes it, in follow mode).
+#pragma once
+
+#include "decoded_record.h"
+#include "record_stats.h"
+
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+enum class RecordFormat { Json, JsonLines, Csv, Gpx, Kml, GeoJson };
+
+// "json", "jsonl", "csv", "gpx", "kml", "geojson".
+std::optional<RecordFormat> RecordFormatByName(std::string_view name);
+
+class RecordWriter {
+public:
+    explicit RecordWriter(std::ostream& out) : out_(out) {}
+    virtual ~RecordWriter() = default;
+    RecordWriter(const RecordWriter&) = delete;
+    RecordWriter& operator=(const RecordWriter&) = delete;
+
+    virtual void BeginRun() {}
+    virtual void BeginFile(std::string_view /*file*/) {}
+    virtual void Write(const DecodedRecord& record) = 0;
+    virtual void EndFile(const RecordStats& /*stats*/) {}
+    virtual void EndRun(const RecordStats& /*total*/) {}
+
+protected:
+    std::ostream& out_;
+};
+
+// json: one document per run, {"format", "version", "files": [{"file", "records",
+// "stats"}], "stats"}, written piece by piece.
+std::unique_ptr<RecordWriter> MakeJsonWriter(std::ostream& out);
+// jsonl: one record object a line.
+std::unique_ptr<RecordWriter> MakeJsonLinesWriter(std::ostream& out);
+// csv: a header row, then one row per record; CR LF line ends.
+std::unique_ptr<RecordWriter> MakeCsvWriter(std::ostream& out);
+// geojson: a FeatureCollection with a Point for every record that has a position.
+std::unique_ptr<RecordWriter> MakeGeoJsonWriter(std::ostream& out);
+// gpx: a waypoint per position, then a track per unit (the sender's address).
+std::unique_ptr<RecordWriter> MakeGpxWriter(std::ostream& out);
+// kml: a placemark per position, then a path per unit with two positions or more.
+std::unique_ptr<RecordWriter> MakeKmlWriter(std::ostream& out);
+
+std::unique_ptr<RecordWriter> MakeRecordWriter(RecordFormat format, std::ostream& out);
+
+// Whether files of a run can be written by writers of their own and their pieces joined in
+// order (as a parallel run does): json, jsonl and csv. gpx, kml and geojson gather the whole
+// run into one document (tracks per unit, one feature list): one writer, file after file.
+bool JoinsPerFile(RecordFormat format);
+
+// What goes between the pieces of two files written by writers of their own, so that the
+// joined text is the one writer's: the json writer puts "," before every file of its list
+// but the first, and each file's own writer saw that file as its first.
+std::string_view PerFileJoint(RecordFormat format);
+
+// Whether a record carries its log (json, jsonl): the other formats never show it.
+bool CarriesLog(RecordFormat format);
+
+// Whether the document shows statistics of its own (json), so --stats adds no lines.
+bool StatsInDocument(RecordFormat format);
+
+// An NMEA date (ddmmyy) and time (hhmmss, optionally with a fraction, of which the first
+// three digits are kept) as ISO 8601 UTC, "1994-03-23T12:35:19Z"; nothing when either is not
+// a plain date or time. The GPX waypoints carry it when a $GPRMC sentence gives both.
+std::optional<std::string> NmeaUtcTime(std::string_view date, std::string_view time);
+
+} // namespace vantrel

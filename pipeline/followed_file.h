@@ -1,0 +1,37 @@
+// The file a follow run reads: standard input, a pipe or a regular file that may grow,
+// shrink or be replaced under its name.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include <sys/types.h>
+
+namespace vantrel {
+
+// The file a follow run reads, opened again when it is replaced.
+class FollowedFile {
+public:
+    // Throws FileError when `path` cannot be opened.
+    explicit FollowedFile(const std::string& path);
+    ~FollowedFile();
+    FollowedFile(const FollowedFile&) = delete;
+    FollowedFile& operator=(const FollowedFile&) = delete;
+
+    bool regular() const { return regular_; }
+    int fd() const { return fd_; }
+
+    // At the end of a regular file: whether it shrank below `offset` or another file now has
+    // its name. Either way reading starts again at the new file's beginning.
+    std::string_view Changed(std::uint64_t offset);
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    bool regular_ = false;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+};
+
+} // namespace vantrel

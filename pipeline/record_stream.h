@@ -1,0 +1,76 @@
+// The decode of one recording as a stream of records, in bounded memory: the whole-file
+// result for a file or a pipe (two passes: count, then decode), or live records in the order
+// the patterns arrive (follow mode).
+#pragma once
+
+#include "block_detail.h"
+#include "field_joiner.h"
+#include "modETSI300230.h"
+#include "raw_input.h"
+
+#include <csignal>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// One record of the decode. Its log is `logHead`, the trailer pieces handed out between the
+// record's start and end, then CR LF.
+struct StreamRecord {
+    std::int64_t number = 0;
+    modETSI300230::BlockInfo info; // Log stays empty: the log goes out in pieces
+    bool noPattern = false;        // a record after the last decodable block
+    bool fec = false;
+    std::uint64_t syncBit = 0;         // where the sync pattern starts in the joined bit string
+    modETSI300230::BlockDetail detail; // when the sink asks for details; else empty
+    FilePlace place;                   // and in the file
+    std::string logHead;
+    std::string finalTime; // follow mode: when the record became final, ISO 8601 UTC
+};
+
+struct RecordEvents {
+    bool trailers = true; // false: no trailer is read or handed out (the short level)
+    bool places = true;   // false: the records' file places are not needed
+    bool details = false; // true: every record carries its block's detail
+    // The whole-file run only, before any record: the count ahead and the SyncFec patterns
+    // the whole-file rule passes over.
+    std::function<void(std::int64_t count, std::uint64_t fecPassedOver)> counted;
+    // The whole-file run only: the input holds no "0" or "1" at all.
+    std::function<void()> noBitCharacters;
+    std::function<void(const StreamRecord&)> recordStart;
+    std::function<void(std::string_view)> trailer;
+    std::function<void(const StreamRecord&)> recordEnd;
+};
+
+struct StreamProgress {
+    std::string_view stage; // "counting" or "decoding"
+    std::uint64_t bytesDone = 0;
+    std::uint64_t bytesTotal = 0;
+};
+
+struct StreamOptions {
+    std::size_t pieceSize = std::size_t{1} << 18;
+    // When set, the size of every next piece read (the tests cut inputs in odd ways).
+    std::function<std::size_t()> pieceSizes;
+    std::function<void(const StreamProgress&)> progress;
+    // Follow mode: lines about a followed file that shrank or was replaced.
+    std::function<void(std::string_view)> notice;
+    // Follow mode: set by a signal handler; the run finishes its last record and returns.
+    const volatile std::sig_atomic_t* stop = nullptr;
+};
+
+// The whole-file result, record by record: byte for byte what DecodeStream gives the input.
+void StreamWhole(const RawInput& input, const StreamOptions& options, const RecordEvents& sink);
+
+// Follow mode: patterns of either kind in the order they arrive; a regular file is read on as
+// it grows (and from its new start when it shrinks or is replaced), a pipe until it closes.
+// Records after the last decodable block are not written: the count they come from is not
+// known until the input ends. Throws FileError when the input cannot be read.
+void StreamFollow(const std::string& path, const StreamOptions& options, const RecordEvents& sink);
+
+// The wall-clock time now, as ISO 8601 UTC to the millisecond.
+std::string UtcNow();
+
+} // namespace vantrel

@@ -1,0 +1,66 @@
+// One recording through the decoder into what the user asked for: the text report at a level,
+// or records in one of their formats, written as the records become final, with the
+// recording's statistics.
+#pragma once
+
+#include "record_output.h"
+#include "record_stats.h"
+#include "record_stream.h"
+#include "record_writer.h"
+#include "recording.h"
+#include "report.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// What a run writes: the text report at a level, or one of the record formats; and whether
+// it counts statistics.
+struct OutputChoice {
+    std::optional<RecordFormat> records; // nothing: the text report
+    ReportLevel level = ReportLevel::Short;
+    bool stats = false;
+    demod::Polarity polarity = demod::Polarity::Auto;
+};
+
+// Where a run's output goes: `write` takes the text piece by piece, `recordDone` is told
+// after every record (follow mode flushes there), `warn` takes one line for standard error
+// (without its line end).
+struct OutputTarget {
+    std::function<void(std::string_view)> write;
+    std::function<void()> recordDone;
+    std::function<void(std::string_view)> warn;
+};
+
+// The record output a run writes into; nothing for the text report.
+std::optional<RecordOutput> RecordOutputFor(const OutputChoice& choice);
+
+// The warning for SyncFec patterns the whole-file decode passed over.
+std::string PassedOverWarning(std::uint64_t passed);
+
+// What the user is told about an input without any "0" or "1".
+inline constexpr std::string_view NoBitsWarning =
+    "no \"0\" or \"1\" in the input: is it a bit text?";
+
+// The whole-file output of `recording` as the records become final: the text report, byte
+// for byte what the report of DecodeWhole gives, or with `records` one BeginFile, a Write for
+// each record and EndFile. `path` is the name the records carry. Returns the recording's
+// statistics (gathered only when asked for, or for records), with the patterns the decode
+// passed over.
+RecordStats RunWhole(const Recording& recording, const std::string& path,
+                     const OutputChoice& choice, const StreamOptions& options,
+                     const OutputTarget& target, RecordOutput* records);
+
+// Follow mode: the records in the order the patterns arrive, each written when final: as a
+// record (with finalAt), or the record's section of the report at the chosen level followed
+// by a line "Final (UTC)   : TIME" (no "Blocks Found:" header: the count is not known ahead).
+// Returns the statistics of what was followed (gathered only when asked for).
+RecordStats RunFollow(const std::string& path, const OutputChoice& choice,
+                      const StreamOptions& options, const OutputTarget& target,
+                      RecordOutput* records);
+
+} // namespace vantrel

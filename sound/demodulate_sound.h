@@ -1,0 +1,49 @@
+// From sound to bit text: an audio file or stream demodulated piece by piece, with the
+// transmissions the bits were heard in.
+#pragma once
+
+#include "audio_file.h"
+#include "demodulator.h"
+#include "transmission_map.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel {
+
+struct AudioOptions {
+    int channel = 1;       // 1-based, for sound files with several channels
+    int rawSampleRate = 0; // 0: a sound file; otherwise raw S16LE mono PCM at this rate
+    demod::Polarity polarity = demod::Polarity::Auto;
+};
+
+// Opens `path` ("-": standard input) as the options say. Throws FileError.
+AudioFile OpenAudio(const std::string& path, const AudioOptions& options);
+
+struct DemodulationEvents {
+    std::function<void(std::string_view bits)> bits; // of the current transmission
+    std::function<void(const HeardTransmission&)> transmissionEnd;
+};
+
+// Demodulates all that `audio` holds, handing on bits and transmissions as they are found;
+// at the end of the input a transmission still on the air is flushed. Throws FileError when
+// reading fails.
+void Demodulate(AudioFile& audio, demod::Polarity polarity, const DemodulationEvents& events);
+
+struct DemodulatedSound {
+    std::string Bits; // every transmission's bits, joined: what the bit text joins to
+    TransmissionMap Transmissions;
+    bool EndedEarly = false; // the file held less sound than its header announced
+};
+
+// All of `audio` demodulated for the decoder, such as a file's content read whole and found
+// to be sound (LooksLikeAudio, AudioFile::FromMemory). Throws FileError.
+DemodulatedSound DemodulateWhole(AudioFile audio, demod::Polarity polarity = demod::Polarity::Auto);
+
+// A whole audio file demodulated for the decoder. Throws FileError.
+DemodulatedSound DemodulateWhole(const std::string& path, const AudioOptions& options = {});
+
+} // namespace vantrel
