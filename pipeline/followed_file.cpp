@@ -40,10 +40,10 @@ std::string_view FollowedFile::Changed(std::uint64_t offset) {
         return {};
     struct stat named {};
     if (::stat(path_.c_str(), &named) == 0 && (named.st_dev != device_ || named.st_ino != inode_)) {
-        const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
+        const int reopened = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+        if (reopened >= 0) {
             ::close(fd_);
-            fd_ = fd;
+            fd_ = reopened;
             device_ = named.st_dev;
             inode_ = named.st_ino;
             return "has been replaced; following the new file from its start";
