@@ -33,22 +33,22 @@ RecordEvents ReportEvents(const OutputChoice& choice, const OutputTarget& target
     const auto write = target.write;
     const bool debug = choice.level == ReportLevel::Debug;
     const bool stats = choice.stats;
-    RecordEvents sink;
-    sink.trailers = debug;
-    sink.places = false;
-    sink.details = stats;
+    RecordEvents events;
+    events.trailers = debug;
+    events.places = false;
+    events.details = stats;
     if (document)
-        sink.counted = [write](std::int64_t count, std::uint64_t) {
+        events.counted = [write](std::int64_t count, std::uint64_t) {
             write(ReportHeaderText(count));
         };
-    sink.recordStart = [write, debug](const StreamRecord& record) {
+    events.recordStart = [write, debug](const StreamRecord& record) {
         if (debug) {
             write(DebugSectionTitle(record.number));
             write(record.logHead);
         }
     };
-    sink.trailer = write;
-    sink.recordEnd = [write, debug, stats, &state, target](const StreamRecord& record) {
+    events.trailer = write;
+    events.recordEnd = [write, debug, stats, &state, target](const StreamRecord& record) {
         write(debug ? std::string_view(modETSI300230::CrLf)
                     : std::string_view(ShortSectionText(record.info, record.number)));
         if (!record.finalTime.empty())
@@ -58,7 +58,7 @@ RecordEvents ReportEvents(const OutputChoice& choice, const OutputTarget& target
         if (target.recordDone)
             target.recordDone();
     };
-    return sink;
+    return events;
 }
 
 // The records, each written through the run's writer. JSON and JSON Lines carry the record's
@@ -68,15 +68,15 @@ RecordEvents ReportEvents(const OutputChoice& choice, const OutputTarget& target
 RecordEvents RecordWriterEvents(const std::string& path, const Recording* recording,
                                 const OutputChoice& choice, const OutputTarget& target,
                                 RecordOutput& records, RunState& state) {
-    RecordEvents sink;
+    RecordEvents events;
     const RecordFormat format = *choice.records;
     // Counted only where shown: the units seen grow with the input.
     const bool stats = choice.stats || StatsInDocument(format);
     const bool logs = CarriesLog(format);
     const bool follow = recording == nullptr;
-    sink.trailers = logs;
-    sink.places = follow || !recording->heard; // demodulated bits have no place in any file
-    sink.details = true;
+    events.trailers = logs;
+    events.places = follow || !recording->heard; // demodulated bits have no place in any file
+    events.details = true;
     const auto write = [path, recording, stats, &records, &state](const StreamRecord& record,
                                                                   std::string log) {
         modETSI300230::BlockInfo info = record.info;
@@ -89,27 +89,27 @@ RecordEvents RecordWriterEvents(const std::string& path, const Recording* record
         return records.Take();
     };
     if (logs && !follow) {
-        sink.recordStart = [write, target, &state](const StreamRecord& record) {
+        events.recordStart = [write, target, &state](const StreamRecord& record) {
             LogCut cut = CutAtEmptyLog(write(record, std::string()));
             state.log = std::move(cut.tail);
             target.write(cut.head);
             target.write(JsonStringPiece(record.logHead));
         };
-        sink.trailer = [target](std::string_view text) { target.write(JsonStringPiece(text)); };
-        sink.recordEnd = [target, &state](const StreamRecord&) {
+        events.trailer = [target](std::string_view text) { target.write(JsonStringPiece(text)); };
+        events.recordEnd = [target, &state](const StreamRecord&) {
             target.write(JsonStringPiece(modETSI300230::CrLf));
             target.write(state.log);
             state.log.clear();
             if (target.recordDone)
                 target.recordDone();
         };
-        return sink;
+        return events;
     }
     if (logs) {
-        sink.recordStart = [&state](const StreamRecord& record) { state.log = record.logHead; };
-        sink.trailer = [&state](std::string_view text) { state.log.append(text); };
+        events.recordStart = [&state](const StreamRecord& record) { state.log = record.logHead; };
+        events.trailer = [&state](std::string_view text) { state.log.append(text); };
     }
-    sink.recordEnd = [write, logs, target, &state](const StreamRecord& record) {
+    events.recordEnd = [write, logs, target, &state](const StreamRecord& record) {
         if (logs)
             state.log.append(modETSI300230::CrLf);
         target.write(write(record, logs ? std::move(state.log) : std::string()));
@@ -117,7 +117,7 @@ RecordEvents RecordWriterEvents(const std::string& path, const Recording* record
         if (target.recordDone)
             target.recordDone();
     };
-    return sink;
+    return events;
 }
 
 } // namespace vantrel

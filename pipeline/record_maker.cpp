@@ -13,7 +13,7 @@ using modETSI300230::SyncFinder;
 
 StreamEvents RecordMaker::Events() {
     StreamEvents events;
-    events.details = sink_.details;
+    events.details = recordEvents_.details;
     events.blockStart = [this](std::int64_t number, SyncFinder::Hit sync, const BlockInfo& info,
                                std::string_view head, const modETSI300230::BlockDetail* detail) {
         record_.number = number;
@@ -25,16 +25,16 @@ StreamEvents RecordMaker::Events() {
         record_.logHead = head;
         record_.detail = detail != nullptr ? *detail : modETSI300230::BlockDetail{};
         record_.finalTime.clear();
-        if (sink_.recordStart)
-            sink_.recordStart(record_);
+        if (recordEvents_.recordStart)
+            recordEvents_.recordStart(record_);
     };
-    if (sink_.trailers && sink_.trailer)
-        events.trailer = sink_.trailer;
+    if (recordEvents_.trailers && recordEvents_.trailer)
+        events.trailer = recordEvents_.trailer;
     events.recordEnd = [this] {
         if (stampTime_)
             record_.finalTime = UtcNow();
-        if (sink_.recordEnd)
-            sink_.recordEnd(record_);
+        if (recordEvents_.recordEnd)
+            recordEvents_.recordEnd(record_);
     };
     events.noPatternLeft = [this](std::int64_t first, std::int64_t last, std::string_view head,
                                   std::uint64_t tailFrom) {

@@ -20,8 +20,8 @@ inline std::size_t NextPieceSize(const StreamOptions& options) {
 // dropped as soon as no record can ask for them.
 class RecordMaker {
 public:
-    RecordMaker(const RecordEvents& sink, FieldJoiner& joiner, bool stampTime)
-        : sink_(sink), joiner_(joiner), stampTime_(stampTime) {}
+    RecordMaker(const RecordEvents& recordEvents, FieldJoiner& joiner, bool stampTime)
+        : recordEvents_(recordEvents), joiner_(joiner), stampTime_(stampTime) {}
 
     modETSI300230::StreamEvents Events();
 
@@ -39,7 +39,7 @@ public:
     const NoPattern& noPattern() const { return noPattern_; }
 
 private:
-    const RecordEvents& sink_;
+    const RecordEvents& recordEvents_;
     FieldJoiner& joiner_;
     bool stampTime_;
     StreamRecord record_;

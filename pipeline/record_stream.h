@@ -24,7 +24,7 @@ struct StreamRecord {
     bool noPattern = false;        // a record after the last decodable block
     bool fec = false;
     std::uint64_t syncBit = 0;         // where the sync pattern starts in the joined bit string
-    modETSI300230::BlockDetail detail; // when the sink asks for details; else empty
+    modETSI300230::BlockDetail detail; // when the events ask for details; else empty
     FilePlace place;                   // and in the file
     std::string logHead;
     std::string finalTime; // follow mode: when the record became final, ISO 8601 UTC
@@ -62,13 +62,14 @@ struct StreamOptions {
 };
 
 // The whole-file result, record by record: byte for byte what DecodeStream gives the input.
-void StreamWhole(const RawInput& input, const StreamOptions& options, const RecordEvents& sink);
+void StreamWhole(const RawInput& input, const StreamOptions& options, const RecordEvents& events);
 
 // Follow mode: patterns of either kind in the order they arrive; a regular file is read on as
 // it grows (and from its new start when it shrinks or is replaced), a pipe until it closes.
 // Records after the last decodable block are not written: the count they come from is not
 // known until the input ends. Throws FileError when the input cannot be read.
-void StreamFollow(const std::string& path, const StreamOptions& options, const RecordEvents& sink);
+void StreamFollow(const std::string& path, const StreamOptions& options,
+                  const RecordEvents& events);
 
 // The wall-clock time now, as ISO 8601 UTC to the millisecond.
 std::string UtcNow();

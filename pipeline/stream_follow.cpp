@@ -22,10 +22,11 @@ bool Stopped(const StreamOptions& options) {
 
 } // namespace
 
-void StreamFollow(const std::string& path, const StreamOptions& options, const RecordEvents& sink) {
+void StreamFollow(const std::string& path, const StreamOptions& options,
+                  const RecordEvents& recordEvents) {
     FollowedFile file(path);
     FieldJoiner joiner(true);
-    RecordMaker maker(sink, joiner, true);
+    RecordMaker maker(recordEvents, joiner, true);
     StreamEvents events = maker.Events();
     events.noPatternLeft = nullptr;
     StreamDecoder decoder(SyncRule::Arrival, std::nullopt, -1, std::move(events));

@@ -49,38 +49,38 @@ void JoinPieces(const RawInput& input, std::uint64_t offset, FieldJoiner& joiner
 
 // Hands the no-pattern records out, each with the tail read again from the input.
 void WriteNoPatternRecords(const RawInput& input, const StreamOptions& options,
-                           const RecordEvents& sink, std::int64_t first, std::int64_t last,
+                           const RecordEvents& events, std::int64_t first, std::int64_t last,
                            std::string_view logHead, const FieldJoiner::Mark& tailMark,
                            std::uint64_t tailFrom) {
     StreamRecord record;
     record.noPattern = true;
     record.logHead = logHead;
-    if (sink.details) {
+    if (events.details) {
         record.detail.noPatternLeft = true;
         record.detail.restPosition = tailFrom;
     }
     for (std::int64_t number = first; number <= last; ++number) {
         record.number = number;
-        if (sink.recordStart)
-            sink.recordStart(record);
-        if (sink.trailers && sink.trailer) {
+        if (events.recordStart)
+            events.recordStart(record);
+        if (events.trailers && events.trailer) {
             FieldJoiner joiner = FieldJoiner::ResumeAt(tailMark, tailFrom);
             StreamOptions quiet = options;
             quiet.progress = nullptr;
             JoinPieces(input, joiner.InputOffset(), joiner, quiet, "", [&](std::string_view bits) {
                 if (!bits.empty())
-                    sink.trailer(bits);
+                    events.trailer(bits);
                 return true;
             });
         }
-        if (sink.recordEnd)
-            sink.recordEnd(record);
+        if (events.recordEnd)
+            events.recordEnd(record);
     }
 }
 
 } // namespace
 
-void StreamWhole(const RawInput& input, const StreamOptions& options, const RecordEvents& sink) {
+void StreamWhole(const RawInput& input, const StreamOptions& options, const RecordEvents& events) {
     // First pass: the count the report announces, and the last SyncNoFec, which settles
     // which pattern every search of the second pass takes.
     SyncCounter counter(SyncRule::WholeFile);
@@ -94,15 +94,15 @@ void StreamWhole(const RawInput& input, const StreamOptions& options, const Reco
             return true;
         });
     }
-    if (!bitCharacters && sink.noBitCharacters)
-        sink.noBitCharacters();
-    if (sink.counted)
-        sink.counted(counter.Count(), counter.FecPassedOver());
+    if (!bitCharacters && events.noBitCharacters)
+        events.noBitCharacters();
+    if (events.counted)
+        events.counted(counter.Count(), counter.FecPassedOver());
 
     // Marks serve the records' places and the shared tail, which is read again only for
     // its trailer.
-    FieldJoiner joiner(sink.places || sink.trailers);
-    RecordMaker maker(sink, joiner, false);
+    FieldJoiner joiner(events.places || events.trailers);
+    RecordMaker maker(events, joiner, false);
     StreamDecoder decoder(SyncRule::WholeFile, counter.LastNoFec(), counter.Count(),
                           maker.Events());
     ReadPieces(input, 0, options, "decoding", [&](std::string_view raw) {
@@ -113,8 +113,8 @@ void StreamWhole(const RawInput& input, const StreamOptions& options, const Reco
     decoder.Finish();
     const auto& tail = maker.noPattern();
     if (tail.last >= tail.first)
-        WriteNoPatternRecords(input, options, sink, tail.first, tail.last, tail.head, tail.tailMark,
-                              tail.tailFrom);
+        WriteNoPatternRecords(input, options, events, tail.first, tail.last, tail.head,
+                              tail.tailMark, tail.tailFrom);
 }
 
 } // namespace vantrel
