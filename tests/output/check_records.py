@@ -100,9 +100,17 @@ def check_csv_round_trip():
     inputs = [*SAMPLES, *made_up("--generated", "--crafted")]
     records = jsonl_records(*inputs)
     with open(write("csv", *inputs), encoding="utf-8", newline="") as f:
-        rows = list(csv.DictReader(f, strict=True))
+        header, *cells = list(csv.reader(f, strict=True))
+    # A short or long row would still read as a record, its cells under the wrong names.
+    for number, row in enumerate(cells, 1):
+        if len(row) != len(header):
+            fail(f"row {number}: {len(row)} cells under a header of {len(header)}")
+    rows = [dict(zip(header, row)) for row in cells]
     if len(rows) != len(records):
         fail(f"{len(rows)} rows for {len(records)} records")
+    heard = sum(bool(row["heardSeconds"]) for row in rows)
+    if heard != sum("heard" in r for r in records):
+        fail(f"{heard} rows say where they were heard, not every record of sound")
     texts = ["file", "Func1", "Func2", "FromCountry", "FromAddr", "ToCountry", "ToAddr",
              "Message", "mapLink"]
     for row, r in zip(rows, records):

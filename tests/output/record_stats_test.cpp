@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <utility>
+
 namespace vantrel {
 // Found by the test framework for its messages.
 void PrintTo(const UnitCount& u, std::ostream* out) {
@@ -97,17 +100,38 @@ TEST(RecordStats, CountsTheKnownDamage) {
     EXPECT_EQ(s.units, ExpectedUnits);
 }
 
-TEST(RecordStats, TotalsAddFilesAndMergeUnits) {
+// Every counter of RecordStats, for checks that must not leave one out.
+const std::pair<const char*, std::uint64_t vantrel::RecordStats::*> Counters[] = {
+    {"syncPatterns", &vantrel::RecordStats::syncPatterns},
+    {"blocksDecoded", &vantrel::RecordStats::blocksDecoded},
+    {"noPatternLeft", &vantrel::RecordStats::noPatternLeft},
+    {"corruptedBlocks", &vantrel::RecordStats::corruptedBlocks},
+    {"codewordsRead", &vantrel::RecordStats::codewordsRead},
+    {"codewordsFailed", &vantrel::RecordStats::codewordsFailed},
+    {"shortDataMessages", &vantrel::RecordStats::shortDataMessages},
+    {"nmeaChecksumGood", &vantrel::RecordStats::nmeaChecksumGood},
+    {"nmeaChecksumBad", &vantrel::RecordStats::nmeaChecksumBad},
+    {"positions", &vantrel::RecordStats::positions},
+    {"patternsPassedOver", &vantrel::RecordStats::patternsPassedOver},
+};
+
+// Both files count something in every counter, and each counter its own number in the
+// second, so a counter left out, taken from one file only or summed into another shows.
+TEST(RecordStats, TotalsAddEveryCounterAndMergeUnits) {
     vantrel::RecordStats first = StatsOf(MakeDamaged().bits);
     first.patternsPassedOver = 2;
     vantrel::RecordStats second = StatsOf(encoder::CallBlock({10, 10, 1, 0x999, 0x234}));
-    second.patternsPassedOver = 1;
+    std::uint64_t own = 100;
+    for (const auto& [name, counter] : Counters) {
+        ASSERT_NE(first.*counter, 0U) << name;
+        second.*counter = own;
+        own += 100;
+    }
     vantrel::RecordStats total;
     total.Add(first);
     total.Add(second);
-    EXPECT_EQ(total.syncPatterns, first.syncPatterns + 1);
-    EXPECT_EQ(total.codewordsRead, first.codewordsRead + 1);
-    EXPECT_EQ(total.patternsPassedOver, 3U);
+    for (const auto& [name, counter] : Counters)
+        EXPECT_EQ(total.*counter, first.*counter + second.*counter) << name;
     std::vector<vantrel::UnitCount> units = ExpectedUnits;
     units[0].received = 1; // "1234" also received the second file's call
     units.push_back({"1999", 1, 0});

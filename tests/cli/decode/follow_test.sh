@@ -36,6 +36,7 @@ wait_grep() {
 # SyncNoFec blocks: follow mode gives the whole-file records). A block becomes final when the
 # next one's pattern arrives, so records 1 and 2 must come out before the last step is written.
 : >"$work/live.txt"
+started=$(date -u +%s)
 "$tool" --follow --format jsonl "$work/live.txt" >"$work/out.jsonl" 2>"$work/err" &
 pid=$!
 cat "$samples/two-calls.txt" >>"$work/live.txt"
@@ -47,6 +48,14 @@ cat "$samples/status-messages.txt" >>"$work/live.txt"
 wait_lines "$work/out.jsonl" 5 || fail "records of the last step did not appear"
 grep -q '"finalAt":"[0-9]\{4\}-[0-9][0-9]-[0-9][0-9]T[0-9:.]*Z"' "$work/out.jsonl" ||
     fail "no ISO 8601 time: $(head -c 400 "$work/out.jsonl")"
+# And the clock's time, give or take a minute for a busy machine: a wrong year, month, day or
+# hour shows, not how long a record took.
+ended=$(date -u +%s)
+for final in $(grep -o '"finalAt":"[^"]*"' "$work/out.jsonl" | cut -d'"' -f4); do
+    at=$(date -u -d "$final" +%s) || fail "finalAt $final is no date"
+    [ "$at" -ge $((started - 60)) ] && [ "$at" -le $((ended + 60)) ] ||
+        fail "finalAt $final is not now ($(date -u +%FT%TZ))"
+done
 kill -TERM "$pid"
 wait "$pid"
 status=$?
@@ -58,11 +67,12 @@ pid=""
 # A followed file that is replaced, then shrinks: said on standard error, and the records go
 # on from the new file's start (as tail -F).
 cat "$samples/two-calls.txt" >"$work/moved.txt"
+cat "$samples/text-message.txt" "$samples/two-calls.txt" >"$work/replacement.txt"
 "$tool" --follow --format jsonl "$work/moved.txt" >"$work/moved.jsonl" 2>"$work/moved.err" &
 pid=$!
 # The first call is final once the second one's pattern is read: the file is open by then.
 wait_lines "$work/moved.jsonl" 1 || fail "no record from the first file: $(cat "$work/moved.err")"
-cat "$samples/text-message.txt" "$samples/two-calls.txt" >"$work/new.txt"
+cp "$work/replacement.txt" "$work/new.txt"
 mv "$work/new.txt" "$work/moved.txt"
 wait_lines "$work/moved.jsonl" 3 || fail "no records from the replaced file: $(cat "$work/moved.err")"
 wait_grep "$work/moved.err" 'moved.txt: has been replaced' || fail "replacement not said: $(cat "$work/moved.err")"
@@ -76,6 +86,14 @@ wait "$pid"
 status=$?
 pid=""
 [ "$status" -eq 0 ] || fail "exit status $status after SIGINT"
+# Each file's records at the lines and columns of that file read whole: the replaced file and
+# the shrunk one counted from their own start.
+places() { grep -o '"line":[0-9]*,"column":[0-9]*' "$@"; }
+for file in "$samples/two-calls.txt" "$work/replacement.txt" "$samples/status-messages.txt"; do
+    "$tool" --format jsonl "$file" | places
+done >"$work/moved.places"
+places "$work/moved.jsonl" | diff - "$work/moved.places" >"$work/moved.diff" ||
+    fail "records placed where their file does not have them: $(cat "$work/moved.diff")"
 
 # The short level from a pipe: the very sections of the whole-file report.
 cat "$samples/two-calls.txt" "$samples/text-message.txt" "$samples/status-messages.txt" >"$work/both.txt"

@@ -49,10 +49,22 @@ string(REGEX MATCHALL "\"file\":\"[^\"]*\",\"number\":1," firsts "${tree_OUT}")
 expect_equal("${firsts}"
     "\"file\":\"tree/m.txt\",\"number\":1,;\"file\":\"tree/sound.bin\",\"number\":1,;\"file\":\"tree/sub/z.txt\",\"number\":1,"
     "files found by -r, in order")
+# Nor in a text run, nor with --save, which writes its reports beside the inputs: a report
+# already there is not decoded into a report of its own.
+run(treeText COMMAND "${TOOL}" -r tree)
+string(REGEX MATCHALL "==> [^<]* <==" heads "${treeText_OUT}")
+expect_equal("${heads}" "==> tree/m.txt <==;==> tree/sound.bin <==;==> tree/sub/z.txt <=="
+    "reports headed by -r")
+file(REAL_PATH "${WORK}" W)
+run(treeSaved COMMAND "${TOOL}" -r --save tree)
+expect_equal("${treeSaved_STATUS}" 0 "exit status of -r --save")
+set(saved "Decoded file saved as ${W}/tree")
+expect_equal("${treeSaved_OUT}"
+    "${saved}/m-decoded.txt${CRLF}${saved}/sound-decoded.txt${CRLF}${saved}/sub/z-decoded.txt${CRLF}"
+    "reports saved by -r --save")
 
 # --output-dir: the reports go there; the status lines give their whole paths.
 file(MAKE_DIRECTORY "${WORK}/out")
-file(REAL_PATH "${WORK}" W)
 run(saved COMMAND "${TOOL}" -j 2 --save --output-dir out a.txt c.txt)
 expect_equal("${saved_STATUS}" 0 "exit status of --output-dir")
 expect_equal("${saved_OUT}"

@@ -10,8 +10,9 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-# 40 MB: more than the 32 MB kept in memory; the block at the very end.
-{ head -c 40000000 /dev/zero | tr '\0' '0'; printf '\r\n'; cat "$sample"; } >"$work/big.txt"
+# 40 MB: more than the 32 MB kept in memory; the blocks at the very start, kept in memory
+# until the spill, and at the very end.
+{ cat "$sample"; head -c 40000000 /dev/zero | tr '\0' '0'; printf '\r\n'; cat "$sample"; } >"$work/big.txt"
 
 cat "$work/big.txt" | (
     ulimit -f 2048 # KB: the temporary file cannot grow past 2 MB
@@ -29,4 +30,8 @@ cat "$work/big.txt" | TMPDIR="$work" "$tool" --level debug - >"$work/pipe.txt" |
     fail "decoding the pipe failed"
 "$tool" --level debug "$work/big.txt" >"$work/file.txt" || fail "decoding the file failed"
 cmp -s "$work/pipe.txt" "$work/file.txt" || fail "the pipe's report differs from the file's"
+# The sample twice: its blocks at the start are reported as well as those at the end.
+blocks=$("$tool" "$sample" | head -1 | tr -dc 0-9)
+head -1 "$work/pipe.txt" | grep -qx "Blocks Found:$((2 * blocks))"$'\r' ||
+    fail "not every block of the pipe reported: $(head -1 "$work/pipe.txt")"
 echo "spool: all passed"
