@@ -3,21 +3,18 @@
 // give the whole-file report byte for byte.
 #include "bit_file.h"
 #include "modETSI300230.h"
-#include "report.h"
+#include "plain_decode.h"
 #include "record_stream.h"
+#include "report.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace {
 
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
+using fuzz::Require;
 
 void CheckReport(const std::string& report, std::int32_t count, vantrel::ReportLevel level) {
     const std::string header = "Blocks Found:" + std::to_string(count) + "\r\n";
@@ -78,26 +75,21 @@ void CheckStreamingEqualsWholeFile(std::string_view content) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view bits(reinterpret_cast<const char*>(data), size);
+    const std::string_view bits = fuzz::AsBits(data, size);
 
-    std::vector<modETSI300230::BlockInfo> blocks;
-    std::int32_t count = -1;
-    modETSI300230::DecodeStream(bits, blocks, count);
+    const fuzz::PlainDecode plain = fuzz::DecodePlain(bits);
+    const std::int32_t count = plain.count;
     Require(count >= 0 && count <= static_cast<std::int32_t>(size / 28));
-    Require(count == 0 || blocks.size() == static_cast<std::size_t>(count));
+    Require(count == 0 || plain.blocks.size() == static_cast<std::size_t>(count));
 
     for (const auto level : {vantrel::ReportLevel::Short, vantrel::ReportLevel::Debug}) {
-        const std::string report = vantrel::RenderReport(blocks, count, level);
+        const std::string report = vantrel::RenderReport(plain.blocks, count, level);
         CheckReport(report, count, level);
     }
 
     // The same input decodes to the same records.
-    std::vector<modETSI300230::BlockInfo> again;
-    std::int32_t againCount = -1;
-    modETSI300230::DecodeStream(bits, again, againCount);
-    Require(againCount == count);
-    if (count > 0)
-        Require(again == blocks);
+    const fuzz::PlainDecode again = fuzz::DecodePlain(bits);
+    Require(fuzz::SameRecords(again.blocks, again.count, plain));
 
     CheckStreamingEqualsWholeFile(bits);
     return 0;

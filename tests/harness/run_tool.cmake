@@ -3,6 +3,25 @@
 # tool_test.cmake).
 cmake_policy(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/read_raw.cmake)
+
+# check_stream(<what> <file> <text> <regex> <expectedHex> <expected>): the stream `what`, written
+# to `file`, must match `regex` when there is one, and else hold exactly the bytes
+# `expectedHex` (byte for byte, through hexadecimal so that no line end is translated), which
+# `expected` names. Sets <text> to its bytes; a miss adds a line to `problems`.
+function(check_stream what file text regex expectedHex expected)
+    read_raw("${file}" bytes)
+    file(READ "${file}" hex HEX)
+    if(regex)
+        if(NOT bytes MATCHES "${regex}")
+            list(APPEND problems "${what} does not match ${regex}")
+        endif()
+    elseif(NOT "${hex}" STREQUAL "${expectedHex}")
+        list(APPEND problems "${what} differs from ${expected}\n  got:      ${hex}\n  expected: ${expectedHex}")
+    endif()
+    set(${text} "${bytes}" PARENT_SCOPE)
+    set(problems "${problems}" PARENT_SCOPE)
+endfunction()
+
 string(REPLACE "|" ";" args "${ARGS}")
 string(REPLACE "|" ";" expectedFiles "${STDOUT}")
 string(ASCII 13 CR)
@@ -23,35 +42,19 @@ execute_process(
     ERROR_FILE "${WORK}/stderr"
     RESULT_VARIABLE status)
 
-read_raw("${WORK}/stdout" out)
-read_raw("${WORK}/stderr" err)
 set(problems)
 if(NOT "${status}" STREQUAL "${EXIT}")
     list(APPEND problems "exit status ${status}, expected ${EXIT}")
 endif()
 
-# Byte for byte, through hexadecimal so that no line end is translated.
-file(READ "${WORK}/stdout" outHex HEX)
 set(expectedHex)
 foreach(expectedFile IN LISTS expectedFiles)
     file(READ "${expectedFile}" hex HEX)
     string(APPEND expectedHex "${hex}")
 endforeach()
-if(STDOUT_MATCH)
-    if(NOT out MATCHES "${STDOUT_MATCH}")
-        list(APPEND problems "standard output does not match ${STDOUT_MATCH}")
-    endif()
-elseif(NOT "${outHex}" STREQUAL "${expectedHex}")
-    list(APPEND problems "standard output differs from ${expectedFiles}\n  got:      ${outHex}\n  expected: ${expectedHex}")
-endif()
-
-if(STDERR)
-    if(NOT err MATCHES "${STDERR}")
-        list(APPEND problems "standard error does not match ${STDERR}")
-    endif()
-elseif(NOT "${err}" STREQUAL "")
-    list(APPEND problems "standard error not empty")
-endif()
+check_stream("standard output" "${WORK}/stdout" out "${STDOUT_MATCH}" "${expectedHex}"
+             "${expectedFiles}")
+check_stream("standard error" "${WORK}/stderr" err "${STDERR}" "" "no text")
 
 if(problems)
     string(REPLACE ";" "\n" problems "${problems}")

@@ -1,14 +1,13 @@
 // Saving where a plain write and an atomic replace differ: symbolic links, read-only reports
 // and read-only folders. The permission cases need an unprivileged user (the superuser may
 // write anything); run as root they skip, and CTest runs them again as "nobody".
+#include "../harness/file_size_limit.h"
 #include "../harness/scratch_folder.h"
 #include "file_error.h"
 #include "report_file.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -128,15 +127,9 @@ TEST_F(SaveReportAsUser, ANewReportInAReadOnlyFolderIsRefused) {
 TEST_F(SaveReportAsUser, AFailedRewriteInPlacePutsTheOldTextBack) {
     WriteFile(report_, "previous");
     MakeFolderReadOnly();
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit small = old;
-    small.rlim_cur = 1000;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const std::string description = SaveError(std::string(100000, 'x'));
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    std::string description;
+    testing_files::WithFileSizeLimit(1000,
+                                     [&] { description = SaveError(std::string(100000, 'x')); });
     EXPECT_EQ(description, "File too large");
     EXPECT_EQ(ReadFile(report_), "previous");
 }

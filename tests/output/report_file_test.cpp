@@ -1,12 +1,10 @@
 #include "../harness/case_name.h"
+#include "../harness/file_size_limit.h"
 #include "../harness/scratch_folder.h"
 #include "file_error.h"
 #include "report_file.h"
 
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -177,22 +175,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SaveReport, SaveFailingHalfWayKeepsThePreviousReport) {
     const std::string report = PathOf("rx-decoded.txt");
     vantrel::SaveReport(report, "previous");
-
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit small = old;
-    small.rlim_cur = 1000;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     std::string description;
-    try {
-        vantrel::SaveReport(report, std::string(100000, 'x'));
-    } catch (const vantrel::FileError& error) {
-        description = error.description();
-    }
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-
+    testing_files::WithFileSizeLimit(1000, [&] {
+        try {
+            vantrel::SaveReport(report, std::string(100000, 'x'));
+        } catch (const vantrel::FileError& error) {
+            description = error.description();
+        }
+    });
     EXPECT_EQ(description, "File too large");
     EXPECT_EQ(ReadFile(report), "previous\r\n");
     EXPECT_EQ(Entries(), std::vector<std::string>{"rx-decoded.txt"}) << "temporary file left";

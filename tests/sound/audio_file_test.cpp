@@ -65,7 +65,24 @@ struct Container {
     float tolerance; // lossy formats only come near
 };
 
-class AudioFileTest : public ScratchFolder {};
+class AudioFileTest : public ScratchFolder {
+protected:
+    // What a second of mono sound in `format` gives when cut to its first keep(whole size)
+    // bytes: the samples read and whether the reader said the file ended early.
+    struct CutRead {
+        std::size_t samples;
+        bool endedEarly;
+    };
+    template <typename Keep> CutRead ReadCut(const char* name, int format, Keep keep) {
+        const std::string path = PathOf(name);
+        WriteSound(path, format, 8000, 1, 8000);
+        const std::string whole = ReadFile(path);
+        WriteFile(path, whole.substr(0, keep(whole.size())));
+        AudioFile audio = AudioFile::Open(path);
+        const std::size_t samples = ReadAll(audio).size();
+        return {samples, audio.endedEarly()};
+    }
+};
 
 TEST_F(AudioFileTest, ReadsEveryContainerAndChannel) {
     const Container containers[] = {
@@ -125,24 +142,18 @@ TEST_F(AudioFileTest, RawStreamCutInsideASample) {
 }
 
 TEST_F(AudioFileTest, TruncatedWavGivesWhatItHoldsAndSaysSo) {
-    const std::string path = PathOf("cut.wav");
-    WriteSound(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 1, 8000);
-    const std::string whole = ReadFile(path);
-    const std::size_t keep = 44 + 2 * 3000 + 1; // the header, 3000 samples and a half
-    WriteFile(path, whole.substr(0, keep));
-    AudioFile audio = AudioFile::Open(path);
-    EXPECT_EQ(ReadAll(audio).size(), 3000U);
-    EXPECT_TRUE(audio.endedEarly());
+    // The header, 3000 samples and a half.
+    const CutRead cut = ReadCut("cut.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16,
+                                [](std::size_t) { return std::size_t{44 + 2 * 3000 + 1}; });
+    EXPECT_EQ(cut.samples, 3000U);
+    EXPECT_TRUE(cut.endedEarly);
 }
 
 TEST_F(AudioFileTest, TruncatedAiffSaysSo) {
-    const std::string path = PathOf("cut.aiff");
-    WriteSound(path, SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 8000, 1, 8000);
-    const std::string whole = ReadFile(path);
-    WriteFile(path, whole.substr(0, whole.size() / 2));
-    AudioFile audio = AudioFile::Open(path);
-    EXPECT_GT(ReadAll(audio).size(), 3000U);
-    EXPECT_TRUE(audio.endedEarly());
+    const CutRead cut = ReadCut("cut.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16,
+                                [](std::size_t whole) { return whole / 2; });
+    EXPECT_GT(cut.samples, 3000U);
+    EXPECT_TRUE(cut.endedEarly);
 }
 
 TEST_F(AudioFileTest, StreamedWavOfUnknownLengthIsNotCut) {

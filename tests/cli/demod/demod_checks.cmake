@@ -27,3 +27,17 @@ function(expect_same_report bits reference what)
         message(FATAL_ERROR "${what}: the reference holds no block, the check proves nothing")
     endif()
 endfunction()
+
+# The bit text at `path` came from a recording cut short, whose whole gave the bit text in
+# hexadecimal `wholeHex`: all but its last line (which may end where the cut fell) is the start
+# of the whole text, and the cut gave some bits but not all of them.
+function(expect_start_of_whole path wholeHex what)
+    expect_bit_text("${path}" cutHex)
+    string(REGEX REPLACE "((3[01])+0d0a)$" "" cutFullLines "${cutHex}")
+    string(LENGTH "${cutFullLines}" cutLength)
+    string(SUBSTRING "${wholeHex}" 0 ${cutLength} wholeStart)
+    expect_equal("${cutFullLines}" "${wholeStart}" "the lines of ${what}")
+    if("${cutHex}" STREQUAL "" OR "${cutHex}" STREQUAL "${wholeHex}")
+        message(FATAL_ERROR "${what} gave no bits, or all of them")
+    endif()
+endfunction()
