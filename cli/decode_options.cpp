@@ -1,5 +1,7 @@
 #include "decode_options.h"
 
+#include <CLI/CLI.hpp>
+
 #include "program_options.h"
 #include "tool_output.h"
 
@@ -32,12 +34,11 @@ void AddOptions(CLI::App& app, Options& options) {
     app.add_option("--output-dir", options.outputDir,
                    "With --save: save the reports in DIR instead of next to their inputs")
         ->check(CLI::ExistingDirectory);
-    app.add_option("--invert", options.invert,
-                   "Sound input (WAV, FLAC, Ogg, AIFF, recognised by its content, also on "
-                   "standard input, which is then read whole before it is demodulated): "
-                   "which tone is \"1\": auto (from the sync patterns, the default), yes "
-                   "(1800 Hz), no (1200 Hz)")
-        ->check(tool::InvertChoices());
+    tool::AddInvertOption(app, options.invert,
+                          "Sound input (WAV, FLAC, Ogg, AIFF, recognised by its content, also on "
+                          "standard input, which is then read whole before it is demodulated): "
+                          "which tone is \"1\": auto (from the sync patterns, the default), yes "
+                          "(1800 Hz), no (1200 Hz)");
     app.add_flag(
         "--follow", options.follow,
         "Decode a live channel: read FILE on as it grows (as tail -f; from its new start "

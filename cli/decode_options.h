@@ -3,12 +3,14 @@
 
 #include "run.h"
 
-#include <CLI/CLI.hpp>
-
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace CLI {
+class App;
+}
 
 namespace vantrel::decode {
 

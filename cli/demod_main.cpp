@@ -100,10 +100,9 @@ int Main(int argc, char** argv) {
     app.add_option("--channel", options.channel,
                    "Channel of a sound file to demodulate, 1 for the first (the default)")
         ->check(CLI::PositiveNumber);
-    app.add_option("--invert", options.invert,
-                   "Tone polarity: auto (decided from the sync patterns found, the default), no "
-                   "(1200 Hz is \"1\") or yes (1800 Hz is \"1\")")
-        ->check(tool::InvertChoices());
+    tool::AddInvertOption(app, options.invert,
+                          "Tone polarity: auto (decided from the sync patterns found, the "
+                          "default), no (1200 Hz is \"1\") or yes (1800 Hz is \"1\")");
     app.add_option("AUDIO", options.input,
                    "Recording: WAV, FLAC, Ogg or AIFF, recognised by content; - (the default) "
                    "reads standard input");

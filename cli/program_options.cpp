@@ -2,10 +2,12 @@
 
 #include "tool_output.h"
 
+#include <CLI/CLI.hpp>
+
 namespace vantrel::tool {
 
-CLI::IsMember InvertChoices() {
-    return CLI::IsMember({"auto", "yes", "no"});
+void AddInvertOption(CLI::App& app, std::string& invert, const std::string& help) {
+    app.add_option("--invert", invert, help)->check(CLI::IsMember({"auto", "yes", "no"}));
 }
 
 demod::Polarity PolarityByName(const std::string& invert) {

@@ -4,16 +4,18 @@
 
 #include "demodulator.h"
 
-#include <CLI/CLI.hpp>
-
 #include <optional>
 #include <string>
 #include <string_view>
 
+namespace CLI {
+class App;
+}
+
 namespace vantrel::tool {
 
-// The answers --invert takes: auto (from the sync patterns), yes (1800 Hz is "1"), no.
-CLI::IsMember InvertChoices();
+// --invert, bound to `invert`: auto (from the sync patterns), yes (1800 Hz is "1") or no.
+void AddInvertOption(CLI::App& app, std::string& invert, const std::string& help);
 demod::Polarity PolarityByName(const std::string& invert);
 
 // Parses the command line. Answers --help (the help on standard output) and --version, and
