@@ -111,7 +111,7 @@ void Decode(FileJob& job, const Options& options, const OutputChoice& choice) {
 }
 
 std::string HeadingOf(const std::string& path, std::size_t files, const Options& options,
-                      const vantrel::OutputChoice& choice) {
+                      const OutputChoice& choice) {
     if (files < 2 || options.save || choice.records)
         return {};
     return "==> " + path + " <==" + std::string(LineEnd);

@@ -8,6 +8,12 @@
 
 namespace vantrel::tool {
 
+namespace {
+
+constexpr double Megabyte = 1024.0 * 1024.0;
+
+} // namespace
+
 ProgressLine::ProgressLine() : shown_(isatty(STDERR_FILENO) != 0), start_(Clock::now()) {}
 
 std::optional<double> ProgressLine::Due() {
@@ -38,7 +44,6 @@ void FileProgress::Update(const StreamProgress& progress) {
     const std::optional<double> seconds = line_.Due();
     if (!seconds)
         return;
-    constexpr double Megabyte = 1024.0 * 1024.0;
     // Both passes read the whole input: the rate is over what was read in all.
     const double read = static_cast<double>(progress.bytesDone) +
                         (progress.stage == "decoding" ? progress.bytesTotal : 0.0);
@@ -54,7 +59,6 @@ void RunProgress::Update(std::size_t filesDone, std::uint64_t bytesDone) {
     const std::optional<double> seconds = line_.Due();
     if (!seconds)
         return;
-    constexpr double Megabyte = 1024.0 * 1024.0;
     char text[160];
     std::snprintf(text, sizeof text, "%zu of %zu files, %.1f MB, %.0f MB/s", filesDone, files_,
                   static_cast<double>(bytesDone) / Megabyte,

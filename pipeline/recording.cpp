@@ -22,6 +22,17 @@ bool StartsAsSound(const RawInput& input) {
     return LooksLikeAudio(std::string_view(start, got));
 }
 
+// A named file found to be sound: the sound reader opens it by name, to seek in it.
+bool IsNamedSoundFile(const std::string& path) {
+    return path != "-" && IsSoundFile(path);
+}
+
+DemodulatedSound DemodulateNamed(const std::string& path, demod::Polarity polarity) {
+    AudioOptions audio;
+    audio.polarity = polarity;
+    return DemodulateWhole(path, audio);
+}
+
 std::string ReadWhole(const RawInput& input) {
     std::string bytes(static_cast<std::size_t>(input.Size()), '\0');
     std::size_t done = 0;
@@ -56,11 +67,8 @@ bool IsSoundFile(const std::string& path) {
 }
 
 Recording OpenRecording(const std::string& path, demod::Polarity polarity, std::size_t spoolLimit) {
-    if (path != "-" && IsSoundFile(path)) {
-        AudioOptions audio;
-        audio.polarity = polarity;
-        return FromSound(DemodulateWhole(path, audio));
-    }
+    if (IsNamedSoundFile(path))
+        return FromSound(DemodulateNamed(path, polarity));
     RawInput raw = RawInput::Open(path, spoolLimit);
     if (path == "-" && StartsAsSound(raw))
         return FromSound(DemodulateWhole(AudioFile::FromMemory(ReadWhole(raw), path), polarity));
@@ -70,11 +78,8 @@ Recording OpenRecording(const std::string& path, demod::Polarity polarity, std::
 }
 
 std::string ReadAllBits(const std::string& path, demod::Polarity polarity) {
-    if (path != "-" && IsSoundFile(path)) {
-        AudioOptions audio;
-        audio.polarity = polarity;
-        return DemodulateWhole(path, audio).Bits;
-    }
+    if (IsNamedSoundFile(path))
+        return DemodulateNamed(path, polarity).Bits;
     return RemoveLineFeeds(ReadBitFile(path));
 }
 
