@@ -1,0 +1,162 @@
+// vantrel-decode's options that each parse but may not go together, what they ask the run
+// for, and where a run's reports are saved.
+#include "decode_options.h"
+#include "input_list.h"
+#include "program_options.h"
+#include "tool_output.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using vantrel::decode::Options;
+
+struct CombinationCase {
+    const char* name;
+    Options options;
+    const char* problemStart; // nullptr: the options go together
+};
+
+Options With(std::vector<std::string> files, void (*change)(Options&) = nullptr) {
+    Options options;
+    options.files = std::move(files);
+    if (change != nullptr)
+        change(options);
+    return options;
+}
+
+const CombinationCase Combinations[] = {
+    {"OneFile", With({"a.txt"}), nullptr},
+    {"NoFile", With({}), "FILE is required"},
+    {"OutputDirWithoutSave", With({"a.txt"}, [](Options& o) { o.outputDir = "out"; }),
+     "--output-dir is where --save"},
+    {"SaveWithRecords",
+     With({"a.txt"},
+          [](Options& o) {
+              o.save = true;
+              o.format = "csv";
+          }),
+     "--save writes text reports; it cannot be combined with --format csv"},
+    {"FollowStandardInput", With({}, [](Options& o) { o.follow = true; }), nullptr},
+    {"FollowJsonLines",
+     With({"live.txt"},
+          [](Options& o) {
+              o.follow = true;
+              o.format = "jsonl";
+          }),
+     nullptr},
+    {"FollowTwoFiles", With({"a.txt", "b.txt"}, [](Options& o) { o.follow = true; }),
+     "--follow reads one input"},
+    {"FollowCsv",
+     With({"a.txt"},
+          [](Options& o) {
+              o.follow = true;
+              o.format = "csv";
+          }),
+     "--follow reads one input"},
+    {"FollowSave",
+     With({"a.txt"},
+          [](Options& o) {
+              o.follow = true;
+              o.save = true;
+          }),
+     "--follow reads one input"},
+    {"FollowRecursive",
+     With({"dir"},
+          [](Options& o) {
+              o.follow = true;
+              o.recursive = true;
+          }),
+     "--follow reads one input"},
+};
+
+TEST(CombinationProblem, RefusesOnlyOptionsThatDoNotGoTogether) {
+    for (const CombinationCase& c : Combinations) {
+        const std::optional<std::string> problem = vantrel::decode::CombinationProblem(c.options);
+        if (c.problemStart == nullptr) {
+            EXPECT_FALSE(problem.has_value()) << c.name << ": " << problem.value_or("");
+            continue;
+        }
+        ASSERT_TRUE(problem.has_value()) << c.name;
+        EXPECT_EQ(problem->rfind(c.problemStart, 0), 0U) << c.name << ": " << *problem;
+    }
+}
+
+TEST(ChoiceOf, TakesLevelFormatStatsAndPolarity) {
+    Options options = With({"a.txt"});
+    options.level = "debug";
+    options.format = "geojson";
+    options.stats = true;
+    options.invert = "yes";
+    const vantrel::OutputChoice choice = vantrel::decode::ChoiceOf(options);
+    EXPECT_EQ(choice.level, vantrel::ReportLevel::Debug);
+    EXPECT_EQ(choice.records, vantrel::RecordFormat::GeoJson);
+    EXPECT_TRUE(choice.stats);
+    EXPECT_EQ(choice.polarity, demod::Polarity::Inverted);
+
+    options.format = "text";
+    options.level = "short";
+    EXPECT_FALSE(vantrel::decode::ChoiceOf(options).records.has_value());
+    EXPECT_EQ(vantrel::decode::ChoiceOf(options).level, vantrel::ReportLevel::Short);
+}
+
+TEST(PolarityByName, EachAnswerOfInvert) {
+    EXPECT_EQ(vantrel::tool::PolarityByName("yes"), demod::Polarity::Inverted);
+    EXPECT_EQ(vantrel::tool::PolarityByName("no"), demod::Polarity::Normal);
+    EXPECT_EQ(vantrel::tool::PolarityByName("auto"), demod::Polarity::Auto);
+}
+
+// Inputs from different folders with one file name: the first keeps its report name in the
+// output folder, the later one is refused and the run's status says so.
+TEST(WithoutReportClashes, TheFirstOfOneReportNameKeepsIt) {
+    Options options = With({});
+    options.save = true;
+    options.outputDir = "reports";
+    int status = 0;
+    const std::vector<std::string> kept = vantrel::decode::WithoutReportClashes(
+        {"day1/scanner.txt", "day2/scanner.txt", "day2/other.txt", "noname"}, options, status);
+    const std::vector<std::string> expected = {"day1/scanner.txt", "day2/other.txt", "noname"};
+    EXPECT_EQ(kept, expected);
+    EXPECT_EQ(status, vantrel::tool::ExitFileError);
+    EXPECT_EQ(vantrel::decode::SavePathFor("day2/scanner.txt", options),
+              (std::filesystem::path("reports") / "scanner-decoded.txt").string());
+
+    // Next to their inputs, the same names do not clash.
+    options.outputDir.clear();
+    status = 0;
+    EXPECT_EQ(vantrel::decode::WithoutReportClashes({"day1/scanner.txt", "day2/scanner.txt"},
+                                                    options, status)
+                  .size(),
+              2U);
+    EXPECT_EQ(status, 0);
+}
+
+// -r: the bit texts and sound beneath a folder, sorted, never the tool's own reports.
+TEST(ExpandInputs, AFolderStandsForItsRecordings) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / "expand-inputs-test";
+    fs::remove_all(root);
+    fs::create_directories(root / "b");
+    for (const char* name : {"b/z.txt", "a.txt", "a-decoded.txt", "notes.md"})
+        std::ofstream(root / name) << "0101";
+    std::ofstream(root / "b" / "radio.bin", std::ios::binary)
+        << std::string("RIFF\x24\0\0\0WAVEfmt ", 16); // sound, by its first bytes
+
+    Options options = With({root.string(), "-"});
+    options.recursive = true;
+    const std::vector<std::string> expected = {(root / "a.txt").string(),
+                                               (root / "b" / "radio.bin").string(),
+                                               (root / "b" / "z.txt").string(), "-"};
+    EXPECT_EQ(vantrel::decode::ExpandInputs(options), expected);
+
+    options.recursive = false; // without -r a folder stays an input, to be refused as one
+    EXPECT_EQ(vantrel::decode::ExpandInputs(options), options.files);
+    fs::remove_all(root);
+}
+
+} // namespace

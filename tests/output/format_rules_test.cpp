@@ -1,0 +1,125 @@
+// The rules a run relies on to write records in pieces: files written by writers of their own
+// and joined give the one writer's document, and a record's log can be streamed between the
+// two halves of its JSON.
+#include "encoder.h"
+#include "json_string.h"
+#include "record_json.h"
+#include "record_output.h"
+#include "record_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace mod = modETSI300230;
+
+// The records of two files: a call and a GPS position in one, a text in the other.
+std::vector<std::vector<vantrel::DecodedRecord>> TwoFiles() {
+    const std::vector<std::string> bits = {
+        encoder::CallBlock({encoder::NormalCall, 10, 1, 0x234, 0x567}) +
+            encoder::ShortDataBlock(
+                {encoder::ShortData, 10, 1, 0x235, 0x567},
+                "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A"),
+        encoder::ShortDataBlock({encoder::ShortData, 12, 2, 0x111, 0x222}, "HELLO \"THERE\"")};
+    std::vector<std::vector<vantrel::DecodedRecord>> files;
+    for (const std::string& file : bits) {
+        std::vector<mod::BlockInfo> blocks;
+        std::vector<mod::BlockDetail> details;
+        std::int32_t count = 0;
+        mod::DecodeStream(file, blocks, count, details);
+        files.emplace_back();
+        for (std::int32_t i = 0; i < count; ++i)
+            files.back().push_back(vantrel::MakeRecord(i + 1, blocks[i], details[i]));
+    }
+    return files;
+}
+
+void WriteFile(vantrel::RecordWriter& writer, const std::vector<vantrel::DecodedRecord>& records,
+               const std::string& name) {
+    writer.BeginFile(name);
+    vantrel::RecordStats stats;
+    for (const vantrel::DecodedRecord& record : records) {
+        stats.Add(record);
+        writer.Write(record);
+    }
+    writer.EndFile(stats);
+}
+
+struct FormatCase {
+    const char* name;
+    vantrel::RecordFormat format;
+};
+
+void PrintTo(const FormatCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class JoinedPerFile : public testing::TestWithParam<FormatCase> {};
+
+// What a parallel run does: the run's writer opens and closes the document, each file is
+// written by a writer of its own, and the pieces are joined with PerFileJoint.
+TEST_P(JoinedPerFile, GivesTheOneWritersDocument) {
+    const vantrel::RecordFormat format = GetParam().format;
+    ASSERT_TRUE(vantrel::JoinsPerFile(format));
+    const auto files = TwoFiles();
+    const std::vector<std::string> names = {"a.txt", "b.txt"};
+
+    vantrel::RecordOutput one(format);
+    one.writer().BeginRun();
+    for (std::size_t i = 0; i < files.size(); ++i)
+        WriteFile(one.writer(), files[i], names[i]);
+    one.writer().EndRun({});
+
+    vantrel::RecordOutput run(format);
+    run.writer().BeginRun();
+    std::string joined = run.Take();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        vantrel::RecordOutput own(format);
+        WriteFile(own.writer(), files[i], names[i]);
+        if (i > 0)
+            joined += vantrel::PerFileJoint(format);
+        joined += own.Take();
+    }
+    run.writer().EndRun({});
+    joined += run.Take();
+
+    EXPECT_EQ(joined, one.Take());
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, JoinedPerFile,
+                         testing::Values(FormatCase{"Json", vantrel::RecordFormat::Json},
+                                         FormatCase{"JsonLines", vantrel::RecordFormat::JsonLines},
+                                         FormatCase{"Csv", vantrel::RecordFormat::Csv}),
+                         [](const testing::TestParamInfo<FormatCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// The formats that gather the whole run into one document cannot be joined from pieces.
+TEST(JoinedPerFile, NotTheFormatsThatGatherTheRun) {
+    for (const auto format :
+         {vantrel::RecordFormat::Gpx, vantrel::RecordFormat::Kml, vantrel::RecordFormat::GeoJson})
+        EXPECT_FALSE(vantrel::JoinsPerFile(format)) << static_cast<int>(format);
+}
+
+// A log with every kind of character JSON escapes, Latin-1 letters and a CR LF.
+TEST(CutAtEmptyLog, TheLogStreamedBetweenTheHalvesGivesTheWholeRecord) {
+    vantrel::DecodedRecord record = TwoFiles()[1][0];
+    const std::string log = std::string("head \"quoted\" back\\slash \t\x01\x1f caf\xe9 ") +
+                            std::string(1, '\x7f') + "\r\n";
+    vantrel::DecodedRecord withoutLog = record;
+    withoutLog.info.Log = mod::SharedText(std::string());
+    record.info.Log = mod::SharedText(std::string(log));
+
+    const vantrel::LogCut cut = vantrel::CutAtEmptyLog(vantrel::RecordJson(withoutLog).dump());
+    // In pieces, as the log arrives: the escaping works byte by byte.
+    std::string streamed = cut.head;
+    for (const char c : log)
+        streamed += vantrel::JsonStringPiece(std::string_view(&c, 1));
+    streamed += cut.tail;
+    EXPECT_EQ(streamed, vantrel::RecordJson(record).dump());
+}
+
+} // namespace
