@@ -9,6 +9,20 @@ sample="$2"
 work="$(mktemp -d)"
 trap 'exec 3>&- 2>/dev/null; kill "$demod" 2>/dev/null; rm -rf "$work"' EXIT
 
+# The demodulator still runs, waiting for the rest of its input.
+expect_waiting() {
+    kill -0 "$demod" 2>/dev/null || { echo "FAIL: vantrel-demod did not wait for $1"; exit 1; }
+}
+
+# Feeds RAW from byte HALF + 1 on, closes the pipe, and compares OUT with the file's text WHOLE.
+finish_and_compare() {
+    local raw="$1" out="$2" whole="$3" what="$4"
+    tail -c +"$((half + 1))" "$raw" >&3
+    exec 3>&-
+    wait "$demod" || { echo "FAIL: exit status $?"; exit 1; }
+    cmp "$out" "$whole" || { echo "FAIL: $what differs from the file's"; exit 1; }
+}
+
 rate=$(soxi -r "$sample")
 sox -D "$sample" -t raw -e signed-integer -b 16 -L "$work/sample.raw"
 "$tool" "$sample" >"$work/whole.txt"
@@ -30,15 +44,8 @@ if ! grep -q -a '1010101010101011010000110011' "$work/out"; then
     echo "FAIL: no transmission came out while the input was open"
     exit 1
 fi
-if ! kill -0 "$demod" 2>/dev/null; then
-    echo "FAIL: vantrel-demod did not wait for more input"
-    exit 1
-fi
-
-tail -c +"$((half + 1))" "$work/sample.raw" >&3
-exec 3>&-
-wait "$demod" || { echo "FAIL: exit status $?"; exit 1; }
-cmp "$work/out" "$work/whole.txt" || { echo "FAIL: the live text differs from the file's"; exit 1; }
+expect_waiting "more input"
+finish_and_compare "$work/sample.raw" "$work/out" "$work/whole.txt" "the live text"
 
 # One long transmission (five seconds of carrier from a soft modem) fed only in part: its
 # complete lines come out while it is still on the air. The polarity is forced, as the
@@ -72,14 +79,9 @@ if grep -a -v -q -x '[01]\{64\}'$'\r' "$work/long-out"; then
     exit 1
 fi
 cp "$work/long-out" "$work/long-early"
-if ! kill -0 "$demod" 2>/dev/null; then
-    echo "FAIL: vantrel-demod did not wait for the rest of the transmission"
-    exit 1
-fi
-tail -c +"$((half + 1))" "$work/long.raw" >&3
-exec 3>&-
-wait "$demod" || { echo "FAIL: exit status $?"; exit 1; }
+expect_waiting "the rest of the transmission"
+finish_and_compare "$work/long.raw" "$work/long-out" "$work/long-whole.txt" \
+    "the long transmission's text"
 cmp -s -n "$(stat -c %s "$work/long-early")" "$work/long-early" "$work/long-whole.txt" ||
     { echo "FAIL: the lines that came early are not those of the file"; exit 1; }
-cmp "$work/long-out" "$work/long-whole.txt" || { echo "FAIL: the long transmission's text differs from the file's"; exit 1; }
 echo "live pipe: ok"
