@@ -2,6 +2,7 @@
 #include "output_text.h"
 #include "record_fields.h"
 #include "record_writer.h"
+#include "spreadsheet_cell.h"
 
 namespace vantrel {
 
@@ -9,20 +10,23 @@ namespace {
 
 constexpr std::string_view RowEnd = "\r\n";
 
-std::string CellText(const FieldValue& value) {
+std::string CellText(const FieldValue& value, SpreadsheetCells cells) {
     struct Render {
+        SpreadsheetCells cells;
         std::string operator()(std::monostate) const { return {}; }
-        std::string operator()(const std::string& text) const { return CsvField(text); }
+        std::string operator()(const std::string& text) const {
+            return CsvField(SpreadsheetText(text, cells));
+        }
         std::string operator()(std::int64_t number) const { return std::to_string(number); }
         std::string operator()(double number) const { return NumberText(number); }
         std::string operator()(bool truth) const { return truth ? "true" : "false"; }
     };
-    return std::visit(Render{}, value);
+    return std::visit(Render{cells}, value);
 }
 
 class CsvWriter : public RecordWriter {
 public:
-    using RecordWriter::RecordWriter;
+    CsvWriter(std::ostream& out, SpreadsheetCells cells) : RecordWriter(out), cells_(cells) {}
 
     void BeginRun() override {
         const std::span<const std::string_view> names = FlatFieldNames();
@@ -36,17 +40,20 @@ public:
         for (std::size_t i = 0; i < values.size(); ++i) {
             if (i != 0)
                 row += ',';
-            row += CellText(values[i]);
+            row += CellText(values[i], cells_);
         }
         row += RowEnd;
         out_ << row;
     }
+
+private:
+    SpreadsheetCells cells_;
 };
 
 } // namespace
 
-std::unique_ptr<RecordWriter> MakeCsvWriter(std::ostream& out) {
-    return std::make_unique<CsvWriter>(out);
+std::unique_ptr<RecordWriter> MakeCsvWriter(std::ostream& out, SpreadsheetCells cells) {
+    return std::make_unique<CsvWriter>(out, cells);
 }
 
 } // namespace vantrel

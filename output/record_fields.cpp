@@ -8,7 +8,7 @@ namespace vantrel {
 
 namespace {
 
-constexpr std::array<std::string_view, 36> Names = {
+constexpr std::array<std::string_view, 37> Names = {
     "file",
     "number",
     "syncBit",
@@ -39,6 +39,7 @@ constexpr std::array<std::string_view, 36> Names = {
     "fixDate",
     "lat",
     "lon",
+    "positionTrusted",
     "positionReason",
     "mapLink",
     "finalAt",
@@ -115,9 +116,10 @@ std::vector<FieldValue> FlatFieldValues(const DecodedRecord& r) {
         v.push_back(TextOrNothing(n.fixDate));
         v.push_back(n.hasPosition ? FieldValue{n.latitude} : FieldValue{});
         v.push_back(n.hasPosition ? FieldValue{n.longitude} : FieldValue{});
+        v.push_back(n.hasPosition ? FieldValue{r.positionTrusted()} : FieldValue{});
         v.push_back(n.hasPosition ? FieldValue{} : FieldValue{std::string(n.positionReason)});
     } else {
-        v.insert(v.end(), 7, FieldValue{});
+        v.insert(v.end(), 8, FieldValue{});
     }
     v.push_back(TextOrNothing(r.mapLink));
     v.push_back(r.source.finalAt.empty() ? FieldValue{} : FieldValue{r.source.finalAt});

@@ -13,7 +13,8 @@ namespace vantrel {
 
 class RecordOutput {
 public:
-    explicit RecordOutput(RecordFormat format) : writer_(MakeRecordWriter(format, text_)) {}
+    explicit RecordOutput(RecordFormat format, SpreadsheetCells cells = SpreadsheetCells::Guarded)
+        : writer_(MakeRecordWriter(format, text_, cells)) {}
     RecordOutput(const RecordOutput&) = delete;
     RecordOutput& operator=(const RecordOutput&) = delete;
 
