@@ -365,6 +365,14 @@ def check_hostile_texts():
             guarded += row[name] != value
     if not any(row["lat"].startswith("-") for row in rows):
         fail("no negative latitude written as a number")
+    if RECORDS_WRITER:
+        # The user who wants the cells as received asks for them.
+        raw = subprocess.run([__import__("os").environ["VANTREL_DECODE"], "--format", "csv",
+                              "--csv-raw-cells", *inputs], check=True,
+                             capture_output=True).stdout.decode("utf-8")
+        raw_rows = csv.DictReader(raw.splitlines(keepends=True), strict=True)
+        if [row["Message"] for row in raw_rows] != [r["Message"] for r in records]:
+            fail("--csv-raw-cells changed the messages")
     # GPX and KML: the description's HTML holds no markup and shows the message.
     mapped = [r for r in records if r.get("nmea", {}).get("positionTrusted")]
     if len(mapped) < 2 * len(HOSTILE):
