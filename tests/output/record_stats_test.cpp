@@ -163,9 +163,12 @@ TEST(StatsText, ShowsEveryCountAndTheRate) {
     s.patternsPassedOver = 2;
     const std::string text = StatsText(s, "rx\xE9.txt");
     EXPECT_NE(text.find("Statistics: rx\xC3\xA9.txt\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("  corrupted blocks            3\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  corrupted blocks            4\n"), std::string::npos) << text;
     EXPECT_NE(text.find("  patterns passed over        2\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("  codewords failed            4\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  codewords failed            5\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  positions                   2\n  positions trusted (mapped)  1\n"),
+              std::string::npos)
+        << text;
     EXPECT_NE(text.find("  units (sent / received)     8\n    1234      1 / 0\n"),
               std::string::npos)
         << text;
