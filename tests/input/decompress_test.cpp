@@ -10,6 +10,7 @@
 #include <zstd.h>
 
 #include <algorithm>
+#include <ostream>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -92,6 +93,10 @@ std::string Decompressed(const std::string& archive, std::size_t pieceSize,
             return true;
         });
     return content;
+}
+
+void PrintTo(const Format& format, std::ostream* out) {
+    *out << format.name;
 }
 
 class Decompression : public testing::TestWithParam<Format> {};

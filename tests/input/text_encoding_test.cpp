@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -73,6 +74,10 @@ const EncodingCase Cases[] = {
                  6),
      "1" + Fffd},
 };
+
+void PrintTo(const EncodingCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class TextEncodings : public testing::TestWithParam<EncodingCase> {};
 
