@@ -50,8 +50,9 @@ void Gunzip(const std::string& path, const CompressedReader& read, const Content
     Pieces pieces(read);
     std::vector<char> out(PieceSize);
     std::string_view in = pieces.Next();
+    bool outputFull = false; // more content may wait without more input
     for (;;) {
-        if (in.empty()) {
+        if (in.empty() && !outputFull) {
             if ((in = pieces.Next()).empty())
                 Damaged(path, Compression::Gzip, std::string(Truncated));
         }
@@ -62,6 +63,7 @@ void Gunzip(const std::string& path, const CompressedReader& read, const Content
         const int result = inflate(&stream, Z_NO_FLUSH);
         in.remove_prefix(in.size() - stream.avail_in);
         const std::size_t made = out.size() - stream.avail_out;
+        outputFull = stream.avail_out == 0;
         if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR)
             Damaged(path, Compression::Gzip,
                     stream.msg != nullptr ? stream.msg : "damaged compressed data");
@@ -135,19 +137,29 @@ void Unzstd(const std::string& path, const CompressedReader& read, const Content
     Pieces pieces(read);
     std::vector<char> out(PieceSize);
     std::size_t frameLeft = 0; // non-zero while a frame is not complete
-    for (std::string_view in; !(in = pieces.Next()).empty();) {
+    // Calls the decoder on `in` for as long as it takes input or gives content: a block may
+    // be handed out over several calls after its input has been taken.
+    const auto decode = [&](std::string_view in) {
         ZSTD_inBuffer input{in.data(), in.size(), 0};
-        // Until the piece is used up and nothing more waits inside the decoder.
-        for (bool full = true; input.pos < input.size || full;) {
+        for (;;) {
             ZSTD_outBuffer output{out.data(), out.size(), 0};
-            frameLeft = ZSTD_decompressStream(context.get(), &output, &input);
-            if (ZSTD_isError(frameLeft) != 0)
-                Damaged(path, Compression::Zstd, ZSTD_getErrorName(frameLeft));
+            const std::size_t taken = input.pos;
+            const std::size_t result = ZSTD_decompressStream(context.get(), &output, &input);
+            if (ZSTD_isError(result) != 0)
+                Damaged(path, Compression::Zstd, ZSTD_getErrorName(result));
+            // A call that does nothing after a complete frame asks for the next frame's header.
+            if (output.pos == 0 && input.pos == taken)
+                return true;
+            frameLeft = result;
             if (output.pos > 0 && !write(std::string_view(out.data(), output.pos)))
-                return;
-            full = output.pos == output.size;
+                return false;
         }
-    }
+    };
+    for (std::string_view in; !(in = pieces.Next()).empty();)
+        if (!decode(in))
+            return;
+    if (!decode({}))
+        return;
     if (frameLeft != 0)
         Damaged(path, Compression::Zstd, std::string(Truncated));
 }

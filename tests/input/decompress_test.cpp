@@ -111,6 +111,9 @@ TEST_P(Decompression, GivesTheContentInBoundedPiecesHoweverItIsRead) {
         // Streamed: a piece at a time, never the whole content at once.
         EXPECT_LE(largest, std::size_t{1} << 16);
     }
+    // A content far larger than its archive: its last pieces come after all input was taken.
+    const std::string zeros(std::size_t{1} << 22, '0');
+    EXPECT_EQ(Decompressed(GetParam().compress(zeros), 4093), zeros);
     // Archives one after the other are one content, as the programs of each format read them.
     EXPECT_EQ(Decompressed(archive + GetParam().compress("0101"), 4093), content + "0101");
 }
