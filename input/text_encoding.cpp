@@ -103,8 +103,9 @@ void TextDecoder::Unit(std::uint16_t unit, std::string& out) {
         const std::uint16_t high = highHalf_;
         highHalf_ = 0;
         if (IsLowHalf(unit)) {
-            AppendUtf8(0x10000 + ((char32_t{high} - 0xD800) << 10) + (char32_t{unit} - 0xDC00),
-                       out);
+            const char32_t highBits = high - 0xD800U; // both halves are known to be in range
+            const char32_t lowBits = unit - 0xDC00U;
+            AppendUtf8(0x10000U + (highBits << 10) + lowBits, out);
             return;
         }
         AppendUtf8(Replacement, out);
