@@ -26,10 +26,6 @@ using tool::WriteOut;
 
 namespace {
 
-// An input that is not a regular file is kept in memory up to this size, then in a temporary
-// file: the count comes before the first record, so the input is read twice.
-constexpr std::size_t SpoolMemoryLimit = std::size_t{32} << 20;
-
 // With --stats, the statistics go to standard error unless the document shows its own.
 bool StatsShownInDocument(const OutputChoice& choice) {
     return choice.records && StatsInDocument(*choice.records);
@@ -77,8 +73,8 @@ void Decode(FileJob& job, const Options& options, const OutputChoice& choice) {
     try {
         if (options.save) {
             const WholeDecode decoded = DecodeWhole(job.path, choice.polarity, options.stats);
-            if (decoded.NoBitCharacters)
-                job.target.warn(NoBitsWarning);
+            if (!decoded.ContentWarning.empty())
+                job.target.warn(decoded.ContentWarning);
             if (decoded.Stats.patternsPassedOver > 0)
                 job.target.warn(PassedOverWarning(decoded.Stats.patternsPassedOver));
             job.stats = decoded.Stats;

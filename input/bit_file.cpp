@@ -1,20 +1,11 @@
 #include "bit_file.h"
 
-#include "file_error.h"
 #include "huge_pages.h"
+#include "plain_input.h"
 
-#include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <system_error>
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace vantrel {
 
@@ -127,68 +118,21 @@ std::string RemoveLineFeeds(std::string text) {
     return text;
 }
 
-namespace {
-
-[[noreturn]] void ThrowFileError(const std::string& path, int error) {
-    throw FileError(path, std::strerror(error));
-}
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// Size of a regular file, or 0 for anything else (standard input, a pipe, a device); it is
-// only a hint for the first allocation, so a file that changes meanwhile does no harm.
-std::size_t SizeHint(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
-        return 0;
-    }
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    return error ? 0 : static_cast<std::size_t>(size);
-}
-
-// Reads the stream to its end. The text is reserved at the file's size and filled through a
-// small buffer that stays in the cache: sizing the text up front would first write zeros over
-// every page of it only to overwrite them, and on a large recording that costs as much as the
-// read itself. A stream that grows, or cannot tell its size, simply makes the text grow.
-std::string ReadAll(std::FILE* file, const std::string& path, std::size_t sizeHint) {
-    constexpr std::size_t ChunkSize = std::size_t{1} << 18;
-    std::string content;
-    content.reserve(sizeHint);
-    AdviseHugePages(content.data(), content.capacity());
-    const std::unique_ptr<char[]> chunk(new char[ChunkSize]);
-    for (;;) {
-        errno = 0;
-        const std::size_t got = std::fread(chunk.get(), 1, ChunkSize, file);
-        content.append(chunk.get(), got);
-        if (got < ChunkSize) {
-            if (std::ferror(file) != 0) {
-                ThrowFileError(path, errno != 0 ? errno : EIO);
-            }
-            break;
-        }
-    }
-    return content;
-}
-
-} // namespace
-
 std::string ReadBitFile(const std::string& path) {
-    if (path == "-") {
-#ifdef _WIN32
-        _setmode(_fileno(stdin), _O_BINARY);
-#endif
-        std::string text = ReadAll(stdin, path, 0);
-        JoinFieldsInPlace(text);
-        return text;
-    }
-    errno = 0;
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        ThrowFileError(path, errno != 0 ? errno : EIO);
-    }
-    std::string text = ReadAll(file.get(), path, SizeHint(path));
+    return ReadBitFile(OpenPlain(path, SpoolMemoryLimit));
+}
+
+// The text is reserved at the input's size and filled through a small buffer that stays in
+// the cache: sizing the text up front would first write zeros over every page of it only to
+// overwrite them, and on a large recording that costs as much as the read itself.
+std::string ReadBitFile(const RawInput& input) {
+    constexpr std::size_t ChunkSize = std::size_t{1} << 18;
+    std::string text;
+    text.reserve(static_cast<std::size_t>(input.Size()));
+    AdviseHugePages(text.data(), text.capacity());
+    const std::unique_ptr<char[]> chunk(new char[ChunkSize]);
+    for (std::size_t got = 0; (got = input.ReadAt(text.size(), chunk.get(), ChunkSize)) > 0;)
+        text.append(chunk.get(), got);
     JoinFieldsInPlace(text);
     return text;
 }

@@ -1,6 +1,8 @@
 // Reading a recording: an 8-bit text file of "0"/"1" characters into one bit string.
 #pragma once
 
+#include "raw_input.h"
+
 #include <string>
 #include <string_view>
 
@@ -15,7 +17,11 @@ std::string JoinFields(std::string_view content);
 std::string RemoveLineFeeds(std::string text);
 
 // Reads the whole file at `path` and joins its fields. Throws FileError when the file cannot
-// be opened or read. "-" reads standard input.
+// be opened or read. "-" reads standard input. A compressed or UTF-16 text is read as its plain
+// content (OpenPlain).
 std::string ReadBitFile(const std::string& path);
+
+// The same for an input already opened.
+std::string ReadBitFile(const RawInput& input);
 
 } // namespace vantrel

@@ -109,8 +109,11 @@ void FieldJoiner::Emit(const char* data, std::size_t size, std::uint64_t offset,
 void FieldJoiner::FlushBlanks(std::string& out) {
     if (blanks_.empty())
         return;
-    Emit(blanks_.data(), blanks_.size(), offset_ - blanks_.size(), place_.column - blanks_.size(),
-         out);
+    const std::uint64_t size = blanks_.size();
+    // The first piece opens the run at the blanks' start; the others continue it.
+    blanks_.ForEachPiece([&](std::string_view piece) {
+        Emit(piece.data(), piece.size(), offset_ - size, place_.column - size, out);
+    });
     blanks_.clear();
 }
 
@@ -160,7 +163,7 @@ void FieldJoiner::Join(std::string_view raw, std::string& out) {
                 break;
             }
             if (IsBlank(c)) {
-                blanks_.push_back(c);
+                blanks_.Add(c);
                 Step(c);
             } else if (c == '"') {
                 // A quote inside an unquoted field is an ordinary character.

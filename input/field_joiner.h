@@ -3,6 +3,8 @@
 // compact map from a bit index back to its place in the file.
 #pragma once
 
+#include "pending_blanks.h"
+
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -63,7 +65,7 @@ private:
 
     bool keepMarks_;
     State state_ = State::FieldStart;
-    std::string blanks_;   // blanks inside a field, kept only if more of the field follows
+    PendingBlanks blanks_; // blanks inside a field, kept only if more of the field follows
     bool runOpen_ = false; // the last character joined continues the current mark's run
     bool afterCr_ = false; // a LF right now ends no further line
     std::uint64_t offset_ = 0;

@@ -91,50 +91,54 @@ RawInput RawInput::Open(const std::string& path, std::size_t memoryLimit) {
             ::close(fd);
         Fail(path, EISDIR);
     }
+    // The count must be known before the first record is written, so an input that cannot be
+    // read twice is kept whole.
     try {
-        input.SpoolFrom(fd, memoryLimit);
+        Spool spool(path, memoryLimit);
+        const std::unique_ptr<char[]> chunk(new char[CopySize]);
+        for (;;) {
+            const ssize_t got = ::read(fd, chunk.get(), CopySize);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                Fail(path, errno);
+            if (got == 0)
+                break;
+            spool.Append(std::string_view(chunk.get(), static_cast<std::size_t>(got)));
+        }
+        if (fd != STDIN_FILENO)
+            ::close(fd);
+        return spool.Finish();
     } catch (...) {
         if (fd != STDIN_FILENO)
             ::close(fd);
         throw;
     }
-    if (fd != STDIN_FILENO)
-        ::close(fd);
-    return input;
 }
 
-// The count must be known before the first record is written, so an input that cannot be
-// read twice is kept whole: in memory while it is small, then in a temporary file.
-void RawInput::SpoolFrom(int fd, std::size_t memoryLimit) {
-    const std::unique_ptr<char[]> chunk(new char[CopySize]);
-    for (;;) {
-        const ssize_t got = ::read(fd, chunk.get(), CopySize);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            Fail(path_, errno);
-        }
-        if (got == 0)
-            break;
-        const auto size = static_cast<std::size_t>(got);
-        if (fd_ < 0 && memory_.size() + size > memoryLimit) {
-            std::string name;
-            fd_ = TemporaryFile(name);
-            if (fd_ < 0)
-                throw FileError("temporary file " + name, std::strerror(errno));
-            if (!WriteAll(fd_, memory_.data(), memory_.size()))
-                throw FileError("temporary file " + name, std::strerror(errno));
-            memory_.clear();
-            memory_.shrink_to_fit();
-        }
-        if (fd_ >= 0) {
-            if (!WriteAll(fd_, chunk.get(), size))
-                throw FileError("temporary file for " + path_, std::strerror(errno));
-        } else {
-            memory_.append(chunk.get(), size);
-        }
-        size_ += size;
+Spool::Spool(const std::string& path, std::size_t memoryLimit) : memoryLimit_(memoryLimit) {
+    input_.path_ = path;
+}
+
+void Spool::Append(std::string_view bytes) {
+    RawInput& in = input_;
+    if (in.fd_ < 0 && in.memory_.size() + bytes.size() > memoryLimit_) {
+        std::string name;
+        in.fd_ = TemporaryFile(name);
+        if (in.fd_ < 0)
+            throw FileError("temporary file " + name, std::strerror(errno));
+        if (!WriteAll(in.fd_, in.memory_.data(), in.memory_.size()))
+            throw FileError("temporary file " + name, std::strerror(errno));
+        in.memory_.clear();
+        in.memory_.shrink_to_fit();
     }
+    if (in.fd_ >= 0) {
+        if (!WriteAll(in.fd_, bytes.data(), bytes.size()))
+            throw FileError("temporary file for " + in.path_, std::strerror(errno));
+    } else {
+        in.memory_.append(bytes);
+    }
+    in.size_ += bytes.size();
 }
 
 std::size_t RawInput::ReadAt(std::uint64_t offset, char* buffer, std::size_t size) const {

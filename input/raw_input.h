@@ -6,8 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vantrel {
+
+// How much of an input that can be read only once is kept in memory before the rest goes to a
+// temporary file.
+constexpr std::size_t SpoolMemoryLimit = std::size_t{32} << 20;
 
 class RawInput {
 public:
@@ -27,15 +32,32 @@ public:
     std::uint64_t Size() const { return size_; }
     // Up to `size` bytes from `offset`, fewer only at the end. Throws FileError.
     std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) const;
+    // The name it was opened by, for messages.
+    const std::string& path() const { return path_; }
 
 private:
+    friend class Spool;
     RawInput() = default;
-    void SpoolFrom(int fd, std::size_t memoryLimit);
 
     std::string path_;
     int fd_ = -1; // the regular file or the temporary file; -1 when all is in memory
     std::string memory_;
     std::uint64_t size_ = 0;
+};
+
+// Bytes that arrive once (a pipe, a decompressed stream) kept so that they can be read again
+// from any offset: in memory up to a limit, beyond it in an unnamed temporary file.
+class Spool {
+public:
+    Spool(const std::string& path, std::size_t memoryLimit);
+    // Throws FileError when the temporary file cannot take the bytes (a full disk).
+    void Append(std::string_view bytes);
+    // What was appended, as an input named `path`.
+    RawInput Finish() { return std::move(input_); }
+
+private:
+    RawInput input_;
+    std::size_t memoryLimit_;
 };
 
 } // namespace vantrel

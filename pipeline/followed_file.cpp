@@ -1,6 +1,7 @@
 #include "followed_file.h"
 
 #include "file_error.h"
+#include "plain_input.h"
 
 #include <cerrno>
 #include <cstring>
@@ -28,6 +29,17 @@ FollowedFile::FollowedFile(const std::string& path) : path_(path) {
     regular_ = S_ISREG(info.st_mode);
     device_ = info.st_dev;
     inode_ = info.st_ino;
+    if (regular_) {
+        char head[8];
+        const ssize_t got = ::pread(fd_, head, sizeof head, 0);
+        const std::string refusal =
+            FollowRefusal(std::string_view(head, got > 0 ? static_cast<std::size_t>(got) : 0));
+        if (!refusal.empty()) {
+            if (fd_ != STDIN_FILENO)
+                ::close(fd_);
+            throw FileError(path, refusal);
+        }
+    }
 }
 
 FollowedFile::~FollowedFile() {

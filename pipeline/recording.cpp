@@ -3,10 +3,9 @@
 #include "audio_file.h"
 #include "bit_file.h"
 #include "demodulate_sound.h"
+#include "plain_input.h"
 
 #include <cmath>
-#include <cstdio>
-#include <memory>
 #include <string_view>
 
 namespace vantrel {
@@ -17,33 +16,17 @@ namespace {
 constexpr std::size_t SoundMagicLength = 12;
 
 bool StartsAsSound(const RawInput& input) {
-    char start[SoundMagicLength];
-    const std::size_t got = input.ReadAt(0, start, sizeof start);
-    return LooksLikeAudio(std::string_view(start, got));
+    return LooksLikeAudio(StartOf(input, SoundMagicLength));
 }
 
-// A named file found to be sound: the sound reader opens it by name, to seek in it.
-bool IsNamedSoundFile(const std::string& path) {
-    return path != "-" && IsSoundFile(path);
-}
-
-DemodulatedSound DemodulateNamed(const std::string& path, demod::Polarity polarity) {
-    AudioOptions audio;
-    audio.polarity = polarity;
-    return DemodulateWhole(path, audio);
-}
-
-std::string ReadWhole(const RawInput& input) {
-    std::string bytes(static_cast<std::size_t>(input.Size()), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const std::size_t n = input.ReadAt(done, bytes.data() + done, bytes.size() - done);
-        if (n == 0)
-            break;
-        done += n;
-    }
-    bytes.resize(done);
-    return bytes;
+// Sound read where it lies: a regular file on the disk, or the spool of anything else.
+DemodulatedSound DemodulateInput(const RawInput& input, demod::Polarity polarity) {
+    AudioFile audio = AudioFile::FromBytes(
+        [&input](std::uint64_t offset, char* buffer, std::size_t size) {
+            return input.ReadAt(offset, buffer, size);
+        },
+        input.Size(), input.path());
+    return DemodulateWhole(std::move(audio), polarity);
 }
 
 Recording FromSound(DemodulatedSound sound) {
@@ -57,30 +40,25 @@ Recording FromSound(DemodulatedSound sound) {
 } // namespace
 
 bool IsSoundFile(const std::string& path) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                         &std::fclose);
-    if (!file)
-        return false;
-    char start[SoundMagicLength];
-    const std::size_t got = std::fread(start, 1, sizeof start, file.get());
-    return LooksLikeAudio(std::string_view(start, got));
+    return LooksLikeAudio(PlainStartOfFile(path, SoundMagicLength));
 }
 
+// Every input is opened once and read from what was opened: a pipe gives its bytes only once,
+// and a named pipe opened a second time waits for a writer that never comes.
 Recording OpenRecording(const std::string& path, demod::Polarity polarity, std::size_t spoolLimit) {
-    if (IsNamedSoundFile(path))
-        return FromSound(DemodulateNamed(path, polarity));
-    RawInput raw = RawInput::Open(path, spoolLimit);
-    if (path == "-" && StartsAsSound(raw))
-        return FromSound(DemodulateWhole(AudioFile::FromMemory(ReadWhole(raw), path), polarity));
+    RawInput input = OpenPlain(path, spoolLimit);
+    if (StartsAsSound(input))
+        return FromSound(DemodulateInput(input, polarity));
     Recording recording;
-    recording.bits.emplace(std::move(raw));
+    recording.bits.emplace(std::move(input));
     return recording;
 }
 
 std::string ReadAllBits(const std::string& path, demod::Polarity polarity) {
-    if (IsNamedSoundFile(path))
-        return DemodulateNamed(path, polarity).Bits;
-    return RemoveLineFeeds(ReadBitFile(path));
+    const RawInput input = OpenPlain(path, SpoolMemoryLimit);
+    if (StartsAsSound(input))
+        return DemodulateInput(input, polarity).Bits;
+    return RemoveLineFeeds(ReadBitFile(input));
 }
 
 std::optional<HeardInfo> HeardAt(const TransmissionMap& map, std::uint64_t bitIndex) {

@@ -21,13 +21,14 @@ struct Recording {
     bool endedEarly = false;              // the sound file held less than its header announced
 };
 
-// Whether the file at `path` starts as sound does. False when it cannot be read: opening it
-// for the decode then gives the error.
+// Whether the regular file at `path` starts as sound does, compressed or not. False when it
+// cannot be read (opening it for the decode then gives the error) and for anything but a
+// regular file, whose bytes would be lost to the decode.
 bool IsSoundFile(const std::string& path);
 
-// Opens `path` ("-": standard input, spooled beyond `spoolLimit`). Sound is demodulated whole
-// here: a file as it is read, standard input after it has been read whole (the sound reader
-// needs to seek in it). Throws FileError.
+// Opens `path` ("-": standard input) once, whatever it is, and makes its content plain
+// (OpenPlain: a pipe spooled beyond `spoolLimit`, a compressed input decompressed). Sound is
+// told by the plain content and demodulated whole here. Throws FileError.
 Recording OpenRecording(const std::string& path, demod::Polarity polarity, std::size_t spoolLimit);
 
 // The whole bit string of `path`: a bit text joined, or sound demodulated. Throws FileError.

@@ -1,20 +1,29 @@
 #include "run.h"
 
 #include "output_events.h"
+#include "plain_input.h"
+#include "text_encoding.h"
 
 namespace vantrel {
 
 namespace {
 
 void AddCountedWarnings(RecordEvents& events, RunState& state, const OutputTarget& target,
-                        bool sound) {
-    events.noBitCharacters = [target, sound] {
-        if (target.warn)
-            target.warn(sound ? "no transmission was heard in the sound" : NoBitsWarning);
+                        const Recording& recording) {
+    events.noBitCharacters = [target, &recording] {
+        if (!target.warn)
+            return;
+        if (recording.heard)
+            target.warn("no transmission was heard in the sound");
+        else
+            target.warn(NoBitsWarningFor(StartOf(*recording.bits, HintSampleSize)));
     };
-    events.counted = [counted = events.counted, &state, target](std::int64_t count,
-                                                                std::uint64_t passed) {
+    events.counted = [counted = events.counted, &state, target, &recording](std::int64_t count,
+                                                                            std::uint64_t passed) {
         state.stats.patternsPassedOver = passed;
+        if (count == 0 && !recording.heard && target.warn &&
+            LooksLikeSpacedBits(StartOf(*recording.bits, HintSampleSize)))
+            target.warn(SpacedBitsWarning);
         if (passed > 0 && target.warn)
             target.warn(PassedOverWarning(passed));
         if (counted)
@@ -36,6 +45,14 @@ std::optional<RecordOutput> RecordOutputFor(const OutputChoice& choice) {
     return std::optional<RecordOutput>(std::in_place, *choice.records, choice.csvCells);
 }
 
+std::string NoBitsWarningFor(std::string_view content) {
+    const std::string_view hint = NoBitsHint(content.substr(0, HintSampleSize));
+    std::string warning(NoBitsWarning);
+    if (!hint.empty())
+        warning.append(" ").append(hint);
+    return warning;
+}
+
 std::string PassedOverWarning(std::uint64_t passed) {
     return std::to_string(passed) +
            (passed == 1 ? " SYNC FEC pattern was" : " SYNC FEC patterns were") +
@@ -50,7 +67,7 @@ RecordStats RunWhole(const Recording& recording, const std::string& path,
     RecordEvents events =
         records != nullptr ? RecordWriterEvents(path, &recording, choice, target, *records, state)
                            : ReportEvents(choice, target, true, state);
-    AddCountedWarnings(events, state, target, recording.heard.has_value());
+    AddCountedWarnings(events, state, target, recording);
     if (recording.endedEarly && target.warn)
         target.warn("the sound file ended early; what it held is decoded");
     if (records != nullptr) {

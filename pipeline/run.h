@@ -47,6 +47,18 @@ std::string PassedOverWarning(std::uint64_t passed);
 inline constexpr std::string_view NoBitsWarning =
     "no \"0\" or \"1\" in the input: is it a bit text?";
 
+// What the user is told when a text whose bits are separated by blanks gives no pattern.
+inline constexpr std::string_view SpacedBitsWarning =
+    "no pattern was found, and the bits are separated by blanks, which are kept inside a "
+    "field: write the bits without blanks, or separated by commas";
+
+// The part of an input that shows what it is, when it gives nothing.
+inline constexpr std::size_t HintSampleSize = 4096;
+
+// NoBitsWarning, with a hint at what the input looks like instead when its plain content,
+// which starts with `content`, tells (NoBitsHint).
+std::string NoBitsWarningFor(std::string_view content);
+
 // The whole-file output of `recording` as the records become final: the text report, byte
 // for byte what the report of DecodeWhole gives, or with `records` one BeginFile, a Write for
 // each record and EndFile. `path` is the name the records carry. Returns the recording's

@@ -14,8 +14,8 @@ namespace vantrel {
 struct WholeDecode {
     std::vector<modETSI300230::BlockInfo> Blocks;
     std::int32_t BlockCount = 0;
-    RecordStats Stats;            // with `stats` only; the patterns passed over always
-    bool NoBitCharacters = false; // the input holds no "0" or "1" at all
+    RecordStats Stats;          // with `stats` only; the patterns passed over always
+    std::string ContentWarning; // what the input looks like when it gives nothing (run.h)
 };
 
 // Sound is demodulated first. With `stats`, the recording's statistics too. Throws FileError.

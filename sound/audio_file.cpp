@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -39,50 +40,67 @@ float Sanitised(float sample) {
     return std::clamp(sample, -1.0F, 1.0F);
 }
 
-// A sound file's bytes held in memory, read through libsndfile's virtual I/O.
-struct MemoryBytes {
-    std::string bytes;
+// A sound file's bytes read through libsndfile's virtual I/O. An exception must not cross
+// libsndfile's C code: a failing read is kept here, reported as the end of the bytes, and
+// thrown again once libsndfile has returned.
+struct VirtualBytes {
+    AudioFile::ReadAt readAt;
+    sf_count_t size = 0;
     sf_count_t position = 0;
+    std::exception_ptr failure;
+
+    void ThrowFailure() const {
+        if (failure)
+            std::rethrow_exception(failure);
+    }
 };
 
-sf_count_t MemoryLength(void* user) {
-    return static_cast<sf_count_t>(static_cast<MemoryBytes*>(user)->bytes.size());
+sf_count_t VirtualLength(void* user) {
+    return static_cast<VirtualBytes*>(user)->size;
 }
 
-sf_count_t MemorySeek(sf_count_t offset, int whence, void* user) {
-    auto* memory = static_cast<MemoryBytes*>(user);
-    const auto size = static_cast<sf_count_t>(memory->bytes.size());
+sf_count_t VirtualSeek(sf_count_t offset, int whence, void* user) {
+    auto* bytes = static_cast<VirtualBytes*>(user);
+    const sf_count_t size = bytes->size;
     sf_count_t base = 0;
     if (whence == SEEK_CUR)
-        base = memory->position;
+        base = bytes->position;
     else if (whence == SEEK_END)
         base = size;
     // Out-of-range requests are clamped: a hostile header may ask for any offset.
     if (offset > size - base)
-        memory->position = size;
+        bytes->position = size;
     else if (offset < -base)
-        memory->position = 0;
+        bytes->position = 0;
     else
-        memory->position = base + offset;
-    return memory->position;
+        bytes->position = base + offset;
+    return bytes->position;
 }
 
-sf_count_t MemoryRead(void* destination, sf_count_t count, void* user) {
-    auto* memory = static_cast<MemoryBytes*>(user);
-    const auto size = static_cast<sf_count_t>(memory->bytes.size());
+sf_count_t VirtualRead(void* destination, sf_count_t count, void* user) {
+    auto* bytes = static_cast<VirtualBytes*>(user);
     const sf_count_t n =
-        std::clamp<sf_count_t>(size - memory->position, 0, std::max<sf_count_t>(count, 0));
-    std::memcpy(destination, memory->bytes.data() + memory->position, static_cast<std::size_t>(n));
-    memory->position += n;
-    return n;
+        std::clamp<sf_count_t>(bytes->size - bytes->position, 0, std::max<sf_count_t>(count, 0));
+    if (n == 0 || bytes->failure)
+        return 0;
+    try {
+        const std::size_t got =
+            bytes->readAt(static_cast<std::uint64_t>(bytes->position),
+                          static_cast<char*>(destination), static_cast<std::size_t>(n));
+        bytes->position += static_cast<sf_count_t>(got);
+        return static_cast<sf_count_t>(got);
+    } catch (...) {
+        bytes->failure = std::current_exception();
+        return 0;
+    }
 }
 
-sf_count_t MemoryWrite(const void*, sf_count_t, void*) {
+sf_count_t VirtualWrite(const void*, sf_count_t, void*) {
     return 0;
 }
 
-sf_count_t MemoryTell(void* user) {
-    return static_cast<MemoryBytes*>(user)->position;
+sf_count_t VirtualTell(void* user) {
+    return static_cast<VirtualBytes*>(user)->position;
 }
 
 // Writers that stream to a pipe cannot know the length and put the largest value they can in
@@ -129,8 +147,8 @@ struct AudioFile::State {
 
     int fd = -1;
     bool ownsFd = false;
-    std::unique_ptr<MemoryBytes> memory;
-    SF_VIRTUAL_IO memoryIo{MemoryLength, MemorySeek, MemoryRead, MemoryWrite, MemoryTell};
+    std::unique_ptr<VirtualBytes> bytes;
+    SF_VIRTUAL_IO virtualIo{VirtualLength, VirtualSeek, VirtualRead, VirtualWrite, VirtualTell};
 
     // A sound file through libsndfile; without one the input is raw PCM on `fd`.
     SNDFILE* sound = nullptr;
@@ -230,6 +248,8 @@ struct AudioFile::State {
         const auto wanted =
             static_cast<sf_count_t>(frames.size() / static_cast<std::size_t>(channels));
         const sf_count_t got = sf_readf_float(sound, frames.data(), wanted);
+        if (bytes)
+            bytes->ThrowFailure();
         if (got <= 0) {
             ended = true;
             // A failing read of the file itself is the system's error, not a cut recording.
@@ -317,14 +337,35 @@ AudioFile AudioFile::OpenRaw(const std::string& path, int sampleRate) {
 }
 
 AudioFile AudioFile::FromMemory(std::string bytes, const std::string& name, int channel) {
+    auto held = std::make_shared<const std::string>(std::move(bytes));
+    const auto size = held->size();
+    return FromBytes(
+        [held](std::uint64_t offset, char* buffer, std::size_t count) {
+            const std::size_t n = std::min<std::uint64_t>(count, held->size() - offset);
+            std::memcpy(buffer, held->data() + offset, n);
+            return n;
+        },
+        size, name, channel);
+}
+
+AudioFile AudioFile::FromBytes(ReadAt readAt, std::uint64_t size, const std::string& name,
+                               int channel) {
     auto state = std::make_unique<State>();
     state->path = name;
-    state->memory = std::make_unique<MemoryBytes>();
-    state->memory->bytes = std::move(bytes);
-    state->CheckFirstBytes(std::string_view(state->memory->bytes).substr(0, 16), true);
+    state->bytes = std::make_unique<VirtualBytes>();
+    state->bytes->readAt = std::move(readAt);
+    state->bytes->size = static_cast<sf_count_t>(size);
+    std::array<char, 16> head{};
+    const std::size_t headSize =
+        size == 0 ? 0 : state->bytes->readAt(0, head.data(), std::min<std::uint64_t>(16, size));
+    const std::string_view firstBytes(head.data(), headSize);
+    state->CheckFirstBytes(firstBytes, true);
     SF_INFO info{};
-    SNDFILE* opened = sf_open_virtual(&state->memoryIo, SFM_READ, &info, state->memory.get());
-    state->Accept(opened, info, std::string_view(state->memory->bytes).substr(0, 16), channel);
+    SNDFILE* opened = sf_open_virtual(&state->virtualIo, SFM_READ, &info, state->bytes.get());
+    if (state->bytes->failure && opened != nullptr)
+        sf_close(opened);
+    state->bytes->ThrowFailure();
+    state->Accept(opened, info, firstBytes, channel);
     return AudioFile(std::move(state));
 }
 

@@ -6,6 +6,7 @@
 #include "demodulator.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -40,6 +41,13 @@ public:
     // Reads a sound file already in memory (standard input read whole, the fuzzer, the
     // tests); `name` stands for the path in messages.
     static AudioFile FromMemory(std::string bytes, const std::string& name, int channel = 1);
+
+    // Up to `size` bytes from `offset`, fewer only at the end; may throw FileError.
+    using ReadAt = std::function<std::size_t(std::uint64_t offset, char* buffer, std::size_t size)>;
+    // Reads a sound file of `size` bytes through `readAt` (a spooled pipe, a decompressed
+    // file), which must stay valid while the AudioFile is read; `name` stands for the path.
+    static AudioFile FromBytes(ReadAt readAt, std::uint64_t size, const std::string& name,
+                               int channel = 1);
 
     AudioFile(AudioFile&&) noexcept;
     AudioFile& operator=(AudioFile&&) noexcept;

@@ -20,6 +20,9 @@ TEST(FieldJoinerTest, EverySplitJoinsAsTheWholeFile) {
         "0101\r\n1010\r1111\n0000, 11 ,\"1\n1\"",
         " \t\"\"\",01 1\t,\r\n\r\n",
         sync.substr(0, 13) + "\r\n" + sync.substr(13),
+        // Long runs of one blank wait in a field as their length, short ones as they are.
+        "01" + std::string(20, ' ') + "\t\t" + std::string(12, '\t') + " \t \t1" +
+            std::string(9, ' ') + "0" + std::string(30, ' ') + ",1",
     };
     for (const std::string& text : texts) {
         const std::string expected = vantrel::RemoveLineFeeds(vantrel::JoinFields(text));

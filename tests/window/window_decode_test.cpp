@@ -75,6 +75,17 @@ private slots:
         QVERIFY(errors_.isEmpty());
     }
 
+    // Notepad's "Unicode": UTF-16 with its byte order mark reads as the plain text.
+    void aTextInUtf16DecodesAsThePlainOne() {
+        std::string utf16 = "\xff\xfe";
+        for (const char c : TwoCalls)
+            utf16 += std::string{c, '\0'};
+        WriteFile(PathOf(QStringLiteral("two.txt")), utf16);
+        DoubleClickFile(*window_, QStringLiteral("two.txt"));
+        QCOMPARE(Shown(), AsShown(ReportOf(TwoCalls, ReportLevel::Short)));
+        QVERIFY(errors_.isEmpty());
+    }
+
     void levelButtonsRenderAgainWithoutReadingTheFile() {
         DoubleClickFile(*window_, QStringLiteral("one.txt"));
         const QString shortReport = Shown();
