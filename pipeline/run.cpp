@@ -1,6 +1,9 @@
 #include "run.h"
 
+#include "demodulate_sound.h"
 #include "output_events.h"
+
+#include <algorithm>
 
 namespace vantrel {
 
@@ -53,6 +56,10 @@ RecordStats RunWhole(const Recording& recording, const std::string& path,
     AddCountedWarnings(events, state, target, recording.heard.has_value());
     if (recording.endedEarly && target.warn)
         target.warn("the sound file ended early; what it held is decoded");
+    if (recording.heard && target.warn &&
+        std::ranges::any_of(recording.heard->transmissions(),
+                            [](const HeardTransmission& t) { return t.polarityGuessed; }))
+        target.warn(PolarityGuessedWarning);
     if (records != nullptr) {
         records->writer().BeginFile(path);
         Drain(*records, target);
