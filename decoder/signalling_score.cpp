@@ -33,9 +33,7 @@ double BlockScore(const BlockInfo& record, const BlockDetail& detail) {
     double score = 0;
     std::size_t headers = 0;
     std::size_t codeAt = 0;
-    bool allPassed = true;
     for (const CodewordCheck& check : detail.codewords) {
-        allPassed = allPassed && !check.failed;
         if (check.kind != CodewordCheck::Kind::Data) {
             const HeaderDetail& header = detail.headers[headers++];
             if (!check.failed)
@@ -50,7 +48,7 @@ double BlockScore(const BlockInfo& record, const BlockDetail& detail) {
                 score += PrintableWeight * static_cast<double>(Printable(detail.messageCodes[i]));
         codeAt += count;
     }
-    if (allPassed && IsGpsSentence(record.Message) && NmeaChecksumOk(record.Message))
+    if (IsGpsSentence(record.Message) && NmeaChecksumOk(record.Message))
         score += GoodChecksumWeight;
     return score;
 }
