@@ -54,11 +54,11 @@ void PolarityChoice::Decide() {
     complement_ = held_;
     for (char& c : complement_)
         c = c == '1' ? '0' : '1';
-    const double normal = score_(held_);
-    const double inverted = score_(complement_);
+    const double asNormal = score_(held_);
+    const double asInverted = score_(complement_);
     guessed_ = false;
-    if (normal != inverted) {
-        inverted_ = inverted > normal;
+    if (asNormal != asInverted) {
+        inverted_ = asInverted > asNormal;
         lead_ += inverted_ ? -1 : 1;
     } else if (lead_ != 0) {
         inverted_ = lead_ < 0;
