@@ -31,7 +31,7 @@ struct Options {
 
 std::string Demodulate(const std::vector<float>& audio, double rate, demod::Polarity polarity,
                        std::size_t* transmissions = nullptr) {
-    demod::Demodulator demodulator(rate, polarity);
+    demod::Demodulator demodulator(rate, polarity, modETSI300230::SignallingScore);
     std::string bits;
     std::size_t count = 0;
     demod::Sink sink{[&](std::string_view b) { bits += b; },
@@ -175,8 +175,9 @@ struct Case {
     double ebN0Db;
     modulator::Impairments impairments;
     double dcOffset = 0;
-    bool voice = false; // voice instead of silence between transmissions
-    bool clip = false;  // level raised 6 dB over full scale, clipped
+    bool voice = false;                 // voice instead of silence between transmissions
+    bool clip = false;                  // level raised 6 dB over full scale, clipped
+    std::vector<modulator::Tone> tones = {}; // under the whole recording
 };
 
 std::string Key(const modETSI300230::BlockInfo& b) {
@@ -250,6 +251,20 @@ void BlockRate(const Options& options) {
         {"clipped (+6 dB)", 12, {}, 0, false, true},
         {"voice between", 12, {}, 0, true},
         {"inverted", 12, with([](Impairments& i) { i.inverted = true; })},
+        {"88.5 Hz + 50 Hz +6 dB",
+         12,
+         with([](Impairments& i) { i.levelDbfs = -18; }),
+         0,
+         false,
+         false,
+         {{88.5, -12}, {50, -12}}},
+        {"254.1 Hz +6 dB",
+         12,
+         with([](Impairments& i) { i.levelDbfs = -18; }),
+         0,
+         false,
+         false,
+         {{254.1, -12}}},
         {"all at once", 12, with([](Impairments& i) {
              i.clockOffset = -0.02;
              i.clockDriftPerSecond = 0.01;
@@ -281,6 +296,7 @@ void BlockRate(const Options& options) {
         recording.sampleRate = options.rate;
         recording.ebN0Db = c.ebN0Db;
         recording.dcOffset = c.dcOffset;
+        recording.tones = c.tones;
         recording.seed = 11;
         Impairments impairments = c.impairments;
         if (c.clip)
@@ -347,7 +363,8 @@ void Speed(const Options&) {
         const double seconds = static_cast<double>(audio.size()) / rate;
         double best = 1e9;
         for (int run = 0; run < 3; ++run) {
-            demod::Demodulator demodulator(rate);
+            demod::Demodulator demodulator(rate, demod::Polarity::Auto,
+                                           modETSI300230::SignallingScore);
             std::size_t bits = 0;
             demod::Sink sink{[&](std::string_view b) { bits += b.size(); }, nullptr};
             // Processor time of this thread: the machine may be busy with other work.
@@ -379,7 +396,7 @@ long ResidentKb() {
 void Memory(const Options&) {
     const double rate = 48000;
     const std::vector<float> audio = RealisticAudio(rate, 60);
-    demod::Demodulator demodulator(rate);
+    demod::Demodulator demodulator(rate, demod::Polarity::Auto, modETSI300230::SignallingScore);
     std::size_t bits = 0;
     demod::Sink sink{[&](std::string_view b) { bits += b.size(); }, nullptr};
     std::printf("Memory: the same minute of 48 kHz audio fed again and again\n");

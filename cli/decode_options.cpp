@@ -41,8 +41,8 @@ void AddOptions(CLI::App& app, Options& options) {
     tool::AddInvertOption(app, options.invert,
                           "Sound input (WAV, FLAC, Ogg, AIFF, recognised by its content, also on "
                           "standard input, which is then read whole before it is demodulated): "
-                          "which tone is \"1\": auto (from the sync patterns, the default), yes "
-                          "(1800 Hz), no (1200 Hz)");
+                          "which tone is \"1\": no (1200 Hz), yes (1800 Hz) or " +
+                              std::string(tool::InvertAutoHelp));
     app.add_flag(
         "--follow", options.follow,
         "Decode a live channel: read FILE on as it grows (as tail -f; from its new start "

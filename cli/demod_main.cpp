@@ -66,9 +66,15 @@ int Run(const Options& options) {
     try {
         vantrel::AudioFile audio = vantrel::OpenAudio(options.input, audioOptions);
         vantrel::BitLines lines(WriteOut);
+        bool guessed = false;
         vantrel::Demodulate(audio, audioOptions.polarity,
                             {[&](std::string_view bits) { lines.Add(bits); },
-                             [&](const vantrel::HeardTransmission&) { lines.EndTransmission(); }});
+                             [&](const vantrel::HeardTransmission& heard) {
+                                 lines.EndTransmission();
+                                 if (heard.polarityGuessed && !guessed)
+                                     ReportProblem(audio.path(), vantrel::PolarityGuessedWarning);
+                                 guessed = guessed || heard.polarityGuessed;
+                             }});
         if (audio.endedEarly()) {
             ReportProblem(audio.path(), "the file ended early; what it held was demodulated");
             return ExitFileError;
@@ -101,8 +107,8 @@ int Main(int argc, char** argv) {
                    "Channel of a sound file to demodulate, 1 for the first (the default)")
         ->check(CLI::PositiveNumber);
     tool::AddInvertOption(app, options.invert,
-                          "Tone polarity: auto (decided from the sync patterns found, the "
-                          "default), no (1200 Hz is \"1\") or yes (1800 Hz is \"1\")");
+                          "Tone polarity: no (1200 Hz is \"1\"), yes (1800 Hz is \"1\") or " +
+                              std::string(tool::InvertAutoHelp));
     app.add_option("AUDIO", options.input,
                    "Recording: WAV, FLAC, Ogg or AIFF, recognised by content; - (the default) "
                    "reads standard input");

@@ -14,7 +14,15 @@ class App;
 
 namespace vantrel::tool {
 
-// --invert, bound to `invert`: auto (from the sync patterns), yes (1800 Hz is "1") or no.
+// What --invert auto does, for both programs' help.
+inline constexpr std::string_view InvertAutoHelp =
+    "auto (the default) reads each transmission both ways round and takes the reading whose "
+    "content decodes: codewords that pass their check with function and country codes that "
+    "exist, printable short data, GPS sentences whose checksum holds; where nothing decides, "
+    "the transmissions before do, and with none 1200 Hz is \"1\" and a warning says so. Each "
+    "transmission is held back until it ends (at most 4096 bits) while auto decides";
+
+// --invert, bound to `invert`: auto (from what decodes), yes (1800 Hz is "1") or no.
 void AddInvertOption(CLI::App& app, std::string& invert, const std::string& help);
 demod::Polarity PolarityByName(const std::string& invert);
 

@@ -57,7 +57,6 @@ Baseband::Baseband(double sampleRate) {
                                                         static_cast<double>(i) / sampleRate));
         }
     }
-    dcShare_ = static_cast<float>(1 - std::exp(-2 * std::numbers::pi * 10 / sampleRate));
     scale_ = 1.0f / static_cast<float>(factor_ * (factor_ + 1)); // unity gain at DC
 
     std::size_t length = static_cast<std::size_t>(std::lround(LowPassBits * outputRate_ / BitRate));
@@ -78,11 +77,7 @@ Baseband::Baseband(double sampleRate) {
 }
 
 void Baseband::Process(std::span<const float> samples, std::vector<BasebandSample>& out) {
-    for (const float raw : samples) {
-        // DC offset would land at -1500 Hz, inside the correlators' band: a slow average of
-        // the input (a 10 Hz high-pass) takes it out first.
-        dc_ += dcShare_ * (raw - dc_);
-        const float sample = raw - dc_;
+    for (const float sample : samples) {
         Complex mixed;
         if (!table_.empty()) {
             mixed = table_[tableAt_] * sample;

@@ -6,8 +6,8 @@
 // length (so the same delay): to +-1.7 kHz for the tone correlators, which are the matched
 // filter themselves and only need the mirror image of the signal (around -3 kHz) removed, as
 // a narrower filter would smear one bit into the next; and to +-1 kHz for the discriminator
-// and the level measurements. DC offset is taken out before the mixer (it would land at
-// -1.5 kHz).
+// and the level measurements. It expects the input without DC (which would land at -1.5 kHz):
+// the high-pass stage before it takes that out.
 #pragma once
 
 #include <complex>
@@ -54,7 +54,6 @@ private:
     std::complex<double> phasor_{1, 0};
     std::complex<double> step_;
     std::size_t sinceNormalise_ = 0;
-    float dc_ = 0, dcShare_ = 0;
     // Second-order box-car: each block of `factor_` samples gives a plain sum and a sum
     // weighted by the position in the block; two blocks make one triangular window.
     Complex blockSum_{}, blockRamp_{};

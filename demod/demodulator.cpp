@@ -1,10 +1,11 @@
-// The chain: Baseband (filter) -> discriminator and BitClock (timing) -> ToneCorrelator and
-// SequenceDetector (detection) -> CarrierDetect (squelch) -> PolarityChoice -> the caller.
+// The chain: HighPass -> Baseband (filter) -> discriminator and BitClock (timing) -> ToneCorrelator
+// and SequenceDetector (detection) -> CarrierDetect (squelch) -> PolarityChoice -> the caller.
 #include "demodulator.h"
 
 #include "baseband.h"
 #include "bit_clock.h"
 #include "carrier_detect.h"
+#include "high_pass.h"
 #include "polarity.h"
 #include "sequence_detector.h"
 #include "tone_correlator.h"
@@ -40,19 +41,21 @@ double Omega(double hz, double rate) {
 } // namespace
 
 struct Demodulator::State {
-    State(double sampleRate, Polarity polarity)
-        : inputRate(sampleRate), polarityMode(polarity), baseband(sampleRate),
-          rate(baseband.outputRate()), clock(rate / BitRate),
+    State(double sampleRate, Polarity polarity, ReadingScore score)
+        : inputRate(sampleRate), polarityMode(polarity), score(score), baseband(sampleRate),
+          highPass(sampleRate), rate(baseband.outputRate()), clock(rate / BitRate),
           detector(Omega(LowToneHz, rate), Omega(HighToneHz, rate),
                    2 * std::numbers::pi * MaxToneOffsetHz / rate),
-          carrier(baseband.wideNoiseBandwidthHz(), rate), polarity(polarity) {
+          carrier(baseband.wideNoiseBandwidthHz(), rate), polarity(polarity, std::move(score)) {
         correlator.Start(0, 0, detector.lowOmega(), detector.highOmega());
         buffer.reserve(PieceSamples);
     }
 
     double inputRate;
     Polarity polarityMode;
+    ReadingScore score;
     Baseband baseband;
+    HighPass highPass;
     double rate;
     BitClock clock;
     ToneCorrelator correlator;
@@ -158,6 +161,7 @@ struct Demodulator::State {
         info.levelDbfs = power > 0 ? 10 * std::log10(2 * power) : -200;
         info.ebN0Db = carrier.ebN0Db();
         info.inverted = polarity.inverted();
+        info.polarityGuessed = polarity.guessed();
         info.bitCount = bitCount;
         on = false;
         if (sink.transmissionEnd)
@@ -173,8 +177,8 @@ struct Demodulator::State {
     }
 };
 
-Demodulator::Demodulator(double sampleRate, Polarity polarity)
-    : state_(std::make_unique<State>(sampleRate, polarity)) {}
+Demodulator::Demodulator(double sampleRate, Polarity polarity, ReadingScore score)
+    : state_(std::make_unique<State>(sampleRate, polarity, std::move(score))) {}
 
 Demodulator::~Demodulator() = default;
 Demodulator::Demodulator(Demodulator&&) noexcept = default;
@@ -190,6 +194,7 @@ void Demodulator::Feed(std::span<const float> samples, const Sink& sink) {
             clean[i] = std::isfinite(x) ? std::clamp(x, -MaxSample, MaxSample) : 0.0f;
         }
         samples = samples.subspan(count);
+        s.highPass.Process(std::span<float>(clean, count));
         s.buffer.clear();
         s.baseband.Process(std::span<const float>(clean, count), s.buffer);
         for (const BasebandSample& sample : s.buffer)
@@ -210,7 +215,7 @@ void Demodulator::Finish(const Sink& sink) {
     s.FlushBits(sink);
     // Whatever comes next is a new recording that starts where this one stopped.
     const double elapsed = s.timeOffset + static_cast<double>(s.n) / s.rate;
-    state_ = std::make_unique<State>(s.inputRate, s.polarityMode);
+    state_ = std::make_unique<State>(s.inputRate, s.polarityMode, s.score);
     state_->timeOffset = elapsed;
 }
 

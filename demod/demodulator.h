@@ -12,10 +12,16 @@
 namespace demod {
 
 // Which tone is a binary "1". Normal: 1200 Hz is "1", 1800 Hz is "0".
-// Auto follows the sync patterns the recording's transmissions carry, holding each
-// transmission's bits back until it ends (see polarity.h for the rule and why it has to be a
-// rule of thumb); with no pattern seen yet, Normal.
+// Auto reads each transmission both ways round and takes the reading whose content decodes
+// (a ReadingScore), holding the transmission's bits back until it ends; where nothing
+// decides, the transmissions before do, and with none of those Normal (see polarity.h).
 enum class Polarity { Auto, Normal, Inverted };
+
+// How much a transmission's bits ("0"/"1", read one way round) look like signalling; Auto
+// compares the two readings with it. The decoder's SignallingScore is the one to give: the
+// demodulator cannot know what decodes. Without one, the count of NO FEC sync patterns
+// stands in.
+using ReadingScore = std::function<double(std::string_view bits)>;
 
 // One carrier-on stretch, known when it ends.
 struct TransmissionInfo {
@@ -26,7 +32,10 @@ struct TransmissionInfo {
     double levelDbfs = 0;
     // Estimated Eb/N0 of the transmission (dB), the noise taken as white over the audio band.
     double ebN0Db = 0;
-    bool inverted = false;      // the polarity used for its bits
+    bool inverted = false; // the polarity used for its bits
+    // Auto only: its bits held a sync pattern, yet neither they nor the transmissions before
+    // told the polarity, so the standard's mapping (Normal) was taken unconfirmed.
+    bool polarityGuessed = false;
     std::uint64_t bitCount = 0; // bits handed out for it
 };
 
@@ -44,7 +53,9 @@ inline constexpr double MaxSampleRate = 192000;
 class Demodulator {
 public:
     // sampleRate must lie in [MinSampleRate, MaxSampleRate]; std::invalid_argument otherwise.
-    explicit Demodulator(double sampleRate, Polarity polarity = Polarity::Auto);
+    // `score` is used with Polarity::Auto only.
+    explicit Demodulator(double sampleRate, Polarity polarity = Polarity::Auto,
+                         ReadingScore score = {});
     ~Demodulator();
     Demodulator(Demodulator&&) noexcept;
     Demodulator& operator=(Demodulator&&) noexcept;

@@ -125,10 +125,19 @@ std::vector<float> Modulator::Finish() {
         const double ebN0 = std::pow(10.0, recording_.ebN0Db / 10);
         sigma = std::sqrt(signalPower() / BitRate / ebN0 * (rate / 2));
     }
+    struct Sine {
+        double step, phase, amplitude;
+    };
+    std::vector<Sine> sines;
+    for (const Tone& tone : recording_.tones)
+        sines.push_back({2 * std::numbers::pi * tone.hz / rate, 2 * std::numbers::pi * Uniform(),
+                         std::pow(10.0, tone.levelDbfs / 20)});
     std::vector<float> out(audio_.size());
     const double clip = recording_.clipLevel;
     for (std::size_t i = 0; i < audio_.size(); ++i) {
         double value = audio_[i] + recording_.dcOffset;
+        for (const Sine& s : sines)
+            value += s.amplitude * std::sin(s.phase + s.step * static_cast<double>(i));
         if (sigma > 0)
             value += sigma * Gaussian();
         out[i] = static_cast<float>(std::clamp(value, -clip, clip));

@@ -21,6 +21,13 @@ struct Impairments {
     bool inverted = false;          // true: the 1800 Hz tone is "1"
 };
 
+// A steady sine under the whole recording: a receiver's sub-audible squelch tone (CTCSS,
+// 67-254 Hz) or mains hum (50/60 Hz).
+struct Tone {
+    double hz = 0;
+    double levelDbfs = -120; // peak amplitude against full scale 1.0
+};
+
 // What applies to the whole recording.
 struct Recording {
     double sampleRate = 48000;
@@ -29,7 +36,8 @@ struct Recording {
     // no noise.
     double ebN0Db = std::numeric_limits<double>::infinity();
     double dcOffset = 0;
-    double clipLevel = 1; // samples beyond +-clipLevel are clipped (after noise and DC)
+    double clipLevel = 1;    // samples beyond +-clipLevel are clipped (after noise and DC)
+    std::vector<Tone> tones; // added with the noise, each at a random phase
     std::uint64_t seed = 1;
 };
 

@@ -1,6 +1,6 @@
 // Any bytes as a bit string: the decode must finish, stay deterministic, and give reports of
 // the fixed form at both levels. The same bytes as a file, read and decoded in pieces, must
-// give the whole-file report byte for byte.
+// give the whole-file report byte for byte. The polarity's content score takes any text.
 #include "bit_file.h"
 #include "modETSI300230.h"
 #include "plain_decode.h"
@@ -92,5 +92,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(fuzz::SameRecords(again.blocks, again.count, plain));
 
     CheckStreamingEqualsWholeFile(bits);
+
+    // The automatic polarity's content score of any text: a finite count of evidence, and the
+    // block log a decode under way left untouched.
+    modETSI300230::BlockLog = "kept";
+    const double score = modETSI300230::SignallingScore(bits);
+    Require(score >= 0 && score < 1e9);
+    Require(modETSI300230::BlockLog == "kept");
     return 0;
 }

@@ -1,8 +1,11 @@
 #include "run.h"
 
+#include "demodulate_sound.h"
 #include "output_events.h"
 #include "plain_input.h"
 #include "text_encoding.h"
+
+#include <algorithm>
 
 namespace vantrel {
 
@@ -70,6 +73,10 @@ RecordStats RunWhole(const Recording& recording, const std::string& path,
     AddCountedWarnings(events, state, target, recording);
     if (recording.endedEarly && target.warn)
         target.warn("the sound file ended early; what it held is decoded");
+    if (recording.heard && target.warn &&
+        std::ranges::any_of(recording.heard->transmissions(),
+                            [](const HeardTransmission& t) { return t.polarityGuessed; }))
+        target.warn(PolarityGuessedWarning);
     if (records != nullptr) {
         records->writer().BeginFile(path);
         Drain(*records, target);

@@ -1,5 +1,7 @@
 #include "demodulate_sound.h"
 
+#include "signalling_score.h"
+
 namespace vantrel {
 
 AudioFile OpenAudio(const std::string& path, const AudioOptions& options) {
@@ -9,7 +11,8 @@ AudioFile OpenAudio(const std::string& path, const AudioOptions& options) {
 }
 
 void Demodulate(AudioFile& audio, demod::Polarity polarity, const DemodulationEvents& events) {
-    demod::Demodulator demodulator(audio.sampleRate(), polarity);
+    // Auto takes the reading of each transmission that decodes.
+    demod::Demodulator demodulator(audio.sampleRate(), polarity, modETSI300230::SignallingScore);
     std::uint64_t bitsSoFar = 0;
     std::uint64_t transmissionBits = 0;
     const demod::Sink sink{[&](std::string_view bits) {
@@ -20,10 +23,10 @@ void Demodulate(AudioFile& audio, demod::Polarity polarity, const DemodulationEv
                            [&](const demod::TransmissionInfo& info) {
                                // Counted here rather than taken from the demodulator, so that the
                                // map and the bits handed on cannot disagree.
-                               const HeardTransmission heard{bitsSoFar,         transmissionBits,
-                                                             info.startSeconds, info.endSeconds,
-                                                             info.levelDbfs,    info.ebN0Db,
-                                                             info.inverted};
+                               const HeardTransmission heard{
+                                   bitsSoFar,       transmissionBits,    info.startSeconds,
+                                   info.endSeconds, info.levelDbfs,      info.ebN0Db,
+                                   info.inverted,   info.polarityGuessed};
                                bitsSoFar += transmissionBits;
                                transmissionBits = 0;
                                if (events.transmissionEnd)

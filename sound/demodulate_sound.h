@@ -23,6 +23,11 @@ struct AudioOptions {
 // Opens `path` ("-": standard input) as the options say. Throws FileError.
 AudioFile OpenAudio(const std::string& path, const AudioOptions& options);
 
+// What a program says once when a transmission's polarity was guessed (polarityGuessed).
+inline constexpr std::string_view PolarityGuessedWarning =
+    "the tone polarity could not be told from the content; read with 1200 Hz as \"1\" "
+    "(--invert yes reads the other way round)";
+
 struct DemodulationEvents {
     std::function<void(std::string_view bits)> bits; // of the current transmission
     std::function<void(const HeardTransmission&)> transmissionEnd;

@@ -14,7 +14,8 @@ struct HeardTransmission {
     double endSeconds = 0;
     double levelDbfs = 0;
     double ebN0Db = 0;
-    bool inverted = false; // 1800 Hz was taken as "1"
+    bool inverted = false;        // 1800 Hz was taken as "1"
+    bool polarityGuessed = false; // Auto found nothing to decide by: Normal was taken
 };
 
 // The transmissions of one recording in the order they were heard.

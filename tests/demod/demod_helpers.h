@@ -79,13 +79,14 @@ inline std::string Describe(const Heard& heard) {
     return text;
 }
 
-// Demodulates `audio` handed over in pieces of `piece` samples.
+// Demodulates `audio` handed over in pieces of `piece` samples; Auto asks the decoder's
+// content score, as the programs do.
 inline Heard Demodulate(const std::vector<float>& audio, double rate,
                         demod::Polarity polarity = demod::Polarity::Auto,
                         std::size_t piece = 4096) {
     Heard heard;
     std::string current;
-    demod::Demodulator demodulator(rate, polarity);
+    demod::Demodulator demodulator(rate, polarity, modETSI300230::SignallingScore);
     const demod::Sink sink{[&](std::string_view bits) {
                                heard.bits += bits;
                                current += bits;

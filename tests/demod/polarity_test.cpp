@@ -1,5 +1,5 @@
-// Polarity: either tone may be "1". Auto follows the sync patterns, forcing overrides it, and
-// the bits held back for the choice are bounded and all come out.
+// Polarity: either tone may be "1". Auto follows what decodes, forcing overrides it, and the
+// bits held back for the choice are bounded and all come out.
 #include "demod_helpers.h"
 #include "polarity.h"
 
@@ -77,24 +77,81 @@ TEST_P(PolarityCases, ReadsAsChosen) {
 INSTANTIATE_TEST_SUITE_P(Polarity, PolarityCases, ::testing::ValuesIn(Cases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(PolarityAuto, ARecordingOpeningWithAnFecBlockIsReadRightFromTheNextBlockOn) {
-    std::vector<std::string> blocks = Blocks(1, encoder::Sync::Fec);
-    for (const std::string& b : Blocks(4))
-        blocks.push_back(b);
-    const Recorded r = Record(blocks, false);
+// Recordings the sync patterns cannot tell: FEC blocks, alone or first, in either polarity.
+struct ModeCase {
+    const char* name;
+    std::vector<encoder::Sync> syncs; // one block a transmission
+    bool invertedAudio;
+};
+
+void PrintTo(const ModeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+using encoder::Sync;
+const ModeCase ModeCases[] = {
+    {"fec_only", {Sync::Fec, Sync::Fec, Sync::Fec, Sync::Fec}, false},
+    {"fec_only_inverted", {Sync::Fec, Sync::Fec, Sync::Fec, Sync::Fec}, true},
+    {"fec_first", {Sync::Fec, Sync::NoFec, Sync::NoFec, Sync::Fec}, false},
+    {"fec_first_inverted", {Sync::Fec, Sync::NoFec, Sync::NoFec, Sync::Fec}, true},
+};
+
+std::vector<std::string> BlocksOf(const std::vector<encoder::Sync>& syncs) {
+    std::vector<std::string> blocks;
+    for (std::size_t i = 0; i < syncs.size(); ++i)
+        blocks.push_back(Blocks(i + 1, syncs[i]).back());
+    return blocks;
+}
+
+class PolarityByContent : public ::testing::TestWithParam<ModeCase> {};
+
+TEST_P(PolarityByContent, EveryTransmissionIsReadRight) {
+    const ModeCase& c = GetParam();
+    const Recorded r = Record(BlocksOf(c.syncs), c.invertedAudio);
     const Heard heard = Demodulate(r.audio, 48000);
-    ASSERT_EQ(heard.transmissions.size(), blocks.size()) << Describe(heard);
-    // The first transmission alone cannot tell: its single FEC pattern counts for Inverted.
-    EXPECT_TRUE(heard.transmissions[0].inverted);
-    std::string rest;
-    for (std::size_t i = 1; i < blocks.size(); ++i) {
-        EXPECT_FALSE(heard.transmissions[i].inverted) << i;
-        rest += heard.perTransmission[i];
+    ASSERT_EQ(heard.transmissions.size(), c.syncs.size()) << Describe(heard);
+    for (const demod::TransmissionInfo& t : heard.transmissions) {
+        EXPECT_EQ(t.inverted, c.invertedAudio);
+        EXPECT_FALSE(t.polarityGuessed);
     }
-    std::string sentRest;
-    for (std::size_t i = 1; i < blocks.size(); ++i)
-        sentRest += blocks[i];
-    EXPECT_EQ(Records(rest), Records(sentRest));
+    EXPECT_EQ(Records(heard.bits), Records(r.sent));
+}
+
+INSTANTIATE_TEST_SUITE_P(Polarity, PolarityByContent, ::testing::ValuesIn(ModeCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A call whose header codeword fails its check: its fields tell nothing.
+std::string Undecidable() {
+    return encoder::Corrupt(encoder::CallBlock({}), 40);
+}
+
+TEST(PolarityAuto, WhereNothingDecidesTheStandardMappingIsTakenAndSaidSo) {
+    for (const bool invertedAudio : {false, true}) {
+        const Recorded r = Record({Undecidable(), Undecidable()}, invertedAudio);
+        const Heard heard = Demodulate(r.audio, 48000);
+        ASSERT_EQ(heard.transmissions.size(), 2U) << Describe(heard);
+        for (const demod::TransmissionInfo& t : heard.transmissions) {
+            EXPECT_FALSE(t.inverted) << invertedAudio;
+            EXPECT_TRUE(t.polarityGuessed) << invertedAudio;
+        }
+    }
+}
+
+TEST(PolarityAuto, WhereNothingDecidesTheTransmissionsBeforeDo) {
+    const Recorded r = Record({Blocks(1)[0], Undecidable()}, true);
+    const Heard heard = Demodulate(r.audio, 48000);
+    ASSERT_EQ(heard.transmissions.size(), 2U) << Describe(heard);
+    EXPECT_TRUE(heard.transmissions[1].inverted);
+    EXPECT_FALSE(heard.transmissions[1].polarityGuessed);
+}
+
+TEST(PolarityAuto, NoiseWithoutAPatternIsNotAGuess) {
+    demod::PolarityChoice choice(demod::Polarity::Auto, modETSI300230::SignallingScore);
+    std::string out;
+    for (const char c : std::string(300, '1') + "0110" + std::string(300, '0'))
+        choice.Push(c == '1', out);
+    choice.End(out);
+    EXPECT_FALSE(choice.guessed());
 }
 
 std::string Push(demod::PolarityChoice& choice, std::string_view lowTones) {

@@ -1,0 +1,83 @@
+# --invert auto as a user meets it, on sound made by minimodem: recordings made only of FEC
+# blocks (the sample calls with the FEC sync pattern) give the report of their bit text in
+# either polarity, with no warning; calls whose header codewords all fail give no evidence
+# either way, and are read with 1200 Hz as "1" and a warning on standard error, in both
+# programs.
+include(${CMAKE_CURRENT_LIST_DIR}/demod_checks.cmake)
+
+set(noFec "1010101010101011010000110011")
+set(fec "0101010101010100101111001100")
+
+# The sample's bits joined, every NO FEC pattern made an FEC one; with `damage`, the 41st bit
+# of every header codeword flipped, so that no header passes its check.
+function(fec_text sample path damage)
+    file(READ "${SAMPLES}/${sample}.txt" bits)
+    string(REGEX REPLACE "[\r\n]" "" bits "${bits}")
+    string(REPLACE "${noFec}" "${fec}" bits "${bits}")
+    if(damage)
+        set(from 0)
+        while(TRUE)
+            string(SUBSTRING "${bits}" ${from} -1 rest)
+            string(FIND "${rest}" "${fec}" at)
+            if(at EQUAL -1)
+                break()
+            endif()
+            math(EXPR flip "${from} + ${at} + 28 + 40")
+            string(SUBSTRING "${bits}" ${flip} 1 old)
+            if(old STREQUAL "1")
+                set(new 0)
+            else()
+                set(new 1)
+            endif()
+            math(EXPR after "${flip} + 1")
+            string(SUBSTRING "${bits}" 0 ${flip} head)
+            string(SUBSTRING "${bits}" ${after} -1 tail)
+            set(bits "${head}${new}${tail}")
+            math(EXPR from "${flip} + 1")
+        endwhile()
+    endif()
+    file(WRITE "${path}" "${bits}\r\n")
+endfunction()
+
+# minimodem's sound of a bit text; `inverted`: 1800 Hz for "1".
+function(modulate text wav inverted)
+    set(mark 1200)
+    set(space 1800)
+    if(inverted)
+        set(mark 1800)
+        set(space 1200)
+    endif()
+    run_clean(pack KEEP_OUTPUT INPUT "${text}" COMMAND "${PACK_BITS}")
+    run_clean(tx INPUT "${WORK}/pack.out" COMMAND minimodem --tx 1200 --mark ${mark}
+              --space ${space} --startbits 0 --stopbits 0 -8 -R 48000 -f "${WORK}/bare.wav")
+    run_clean(pad COMMAND sox "${WORK}/bare.wav" "${wav}" pad 0.4 0.4)
+endfunction()
+
+fec_text(gps-positions "${WORK}/fec.txt" FALSE)
+foreach(inverted FALSE TRUE)
+    modulate("${WORK}/fec.txt" "${WORK}/fec-${inverted}.wav" ${inverted})
+    run_clean(whole KEEP_OUTPUT COMMAND "${DECODE}" "${WORK}/fec-${inverted}.wav")
+    run_clean(want KEEP_OUTPUT COMMAND "${DECODE}" "${WORK}/fec.txt")
+    expect_same_bytes("${WORK}/whole.out" "${WORK}/want.out" "FEC only, inverted ${inverted}")
+endforeach()
+file(READ "${WORK}/want.out" report)
+if(NOT report MATCHES "Blocks Found:[1-9]" OR NOT report MATCHES "\\$GP")
+    message(FATAL_ERROR "the FEC-only reference holds no GPS block: the check proves nothing")
+endif()
+
+set(warning "the tone polarity could not be told from the content; read with 1200 Hz as")
+# Plain calls: no data codeword that could tell instead.
+fec_text(two-calls "${WORK}/damaged.txt" TRUE)
+modulate("${WORK}/damaged.txt" "${WORK}/damaged.wav" TRUE)
+run(auto KEEP_OUTPUT COMMAND "${DECODE}" "${WORK}/damaged.wav")
+run_clean(normal KEEP_OUTPUT COMMAND "${DECODE}" --invert no "${WORK}/damaged.wav")
+expect_equal("${auto_STATUS}" "0" "exit status with the polarity guessed")
+expect_same_bytes("${WORK}/auto.out" "${WORK}/normal.out" "nothing decides: the standard mapping")
+if(NOT auto_ERR MATCHES "^vantrel-decode: [^\r\n]*damaged.wav: ${warning}")
+    message(FATAL_ERROR "no polarity warning from vantrel-decode: ${auto_ERR}")
+endif()
+run(demod KEEP_OUTPUT COMMAND "${DEMOD}" "${WORK}/damaged.wav")
+expect_equal("${demod_STATUS}" "0" "vantrel-demod's exit status with the polarity guessed")
+if(NOT demod_ERR MATCHES "^vantrel-demod: [^\r\n]*damaged.wav: ${warning}[^\r\n]*\r\n$")
+    message(FATAL_ERROR "no single polarity warning from vantrel-demod: ${demod_ERR}")
+endif()
