@@ -85,8 +85,10 @@ std::string SavedStatusLine(const std::string& reportPath) {
 // any size takes the memory of one record; the file replaces an older report only when whole.
 // Returns whether the recording was read whole.
 bool DecodeAndSave(FileJob& job, const Options& options, const OutputChoice& choice) {
-    const std::string reportPath = SavePathFor(job.path, options);
+    // The input first: what is wrong with it (a folder, a missing file) is said before the
+    // report name it would have.
     const Recording input = OpenRecording(job.path, choice.polarity, SpoolMemoryLimit);
+    const std::string reportPath = SavePathFor(job.path, options);
     if (!options.outputDir.empty())
         MakeReportFolder(reportPath);
     ReportFile report(reportPath);

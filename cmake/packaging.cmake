@@ -42,6 +42,10 @@ set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/vantrel)
 vantrel_gzip(${VANTREL_PACKAGING_DIR}/changelog ${compressed_dir}/changelog.gz)
 install(FILES ${compressed_dir}/changelog.gz DESTINATION ${doc_dir})
 install(FILES ${VANTREL_PACKAGING_DIR}/copyright DESTINATION ${doc_dir})
+# The record formats, where vantrel-decode(1) points to them; the schema stays uncompressed
+# so a validator can read it as it is.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/records.md ${PROJECT_SOURCE_DIR}/docs/records.schema.json
+        DESTINATION ${doc_dir})
 add_custom_target(vantrel_compressed_docs ALL DEPENDS ${vantrel_compressed})
 
 # Shell completions, in the folders where bash-completion, zsh and fish look for them.

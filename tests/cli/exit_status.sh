@@ -28,6 +28,7 @@ cases=(
     "decode|1||^vantrel-decode: missing.wav: No such file or directory|missing.wav"
     "demod |1||^vantrel-demod: missing.wav: No such file or directory|missing.wav"
     "decode|1||^vantrel-decode: folder: Is a directory \(use -r to decode the files in it\)|folder"
+    "decode|1||^vantrel-decode: folder: Is a directory \(use -r|--save folder"
     "decode|2||^vantrel-decode: .*--level.*"$'\r'"$|--level long bits.txt"
     "demod |2||^vantrel-demod: --rate is for --raw input|--rate 8000 whole.wav"
     "decode|2||^vantrel-decode: FILE is required|"
