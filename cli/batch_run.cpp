@@ -6,7 +6,6 @@
 #include "recording.h"
 #include "report_file.h"
 #include "tool_output.h"
-#include "whole_decode.h"
 
 #include <algorithm>
 #include <exception>
@@ -67,25 +66,45 @@ int RunInOrder(const std::vector<std::string>& inputs, const Options& options,
     return status;
 }
 
+// What --save prints for a saved report: "Decoded file saved as " and its whole path.
+std::string SavedStatusLine(const std::string& reportPath) {
+    const std::string status = SavedStatusText(reportPath);
+    const std::string name = FileNamePart(reportPath);
+    return status.substr(0, status.size() - name.size()) + WholePath(reportPath);
+}
+
+// --save: the report streamed into its file as the records become final, so a recording of
+// any size takes the memory of one record; the file replaces an older report only when whole.
+// Returns whether the recording was read whole.
+bool DecodeAndSave(FileJob& job, const Options& options, const OutputChoice& choice) {
+    // The input first: what is wrong with it (a folder, a missing file) is said before the
+    // report name it would have.
+    const Recording input = OpenRecording(job.path, choice.polarity, SpoolMemoryLimit);
+    const std::string reportPath = SavePathFor(job.path, options);
+    if (!options.outputDir.empty())
+        MakeReportFolder(reportPath);
+    ReportFile report(reportPath);
+    OutputTarget target;
+    target.write = [&report](std::string_view text) { report.Write(text); };
+    target.recordDone = job.target.recordDone;
+    target.warn = job.target.warn;
+    job.stats = RunWhole(input, job.path, choice, job.stream, target, nullptr);
+    report.Commit();
+    if (options.stats)
+        job.errors += WithCrLf(StatsText(job.stats, job.path));
+    job.target.write(SavedStatusLine(reportPath));
+    job.target.write(LineEnd);
+    return !input.endedEarly;
+}
+
 } // namespace
 
 void Decode(FileJob& job, const Options& options, const OutputChoice& choice) {
     try {
         if (options.save) {
-            const WholeDecode decoded = DecodeWhole(job.path, choice.polarity, options.stats);
-            if (!decoded.ContentWarning.empty())
-                job.target.warn(decoded.ContentWarning);
-            if (decoded.Stats.patternsPassedOver > 0)
-                job.target.warn(PassedOverWarning(decoded.Stats.patternsPassedOver));
-            job.stats = decoded.Stats;
-            if (options.stats)
-                job.errors += WithCrLf(StatsText(job.stats, job.path));
-            const std::string reportPath = SavePathFor(job.path, options);
-            SaveReport(reportPath, RenderReport(decoded.Blocks, decoded.BlockCount, choice.level));
-            const std::string status = SavedStatusText(reportPath);
-            const std::string name = FileNamePart(reportPath);
-            job.target.write(status.substr(0, status.size() - name.size()) + WholePath(reportPath));
-            job.target.write(LineEnd);
+            // A sound file that ended early is decoded as far as it goes, and counts as an
+            // input that could not be read whole.
+            job.failed = !DecodeAndSave(job, options, choice);
             return;
         }
         const Recording input = OpenRecording(job.path, choice.polarity, SpoolMemoryLimit);
@@ -94,10 +113,11 @@ void Decode(FileJob& job, const Options& options, const OutputChoice& choice) {
         job.stats = RunWhole(input, job.path, choice, job.stream, job.target, job.records);
         if (options.stats && !StatsShownInDocument(choice))
             job.errors += WithCrLf(StatsText(job.stats, job.path));
+        job.failed = input.endedEarly;
     } catch (const OutputError&) {
         throw;
     } catch (const FileError& error) {
-        job.errors += ProblemLine(error.path(), error.description());
+        job.errors += ProblemLine(error.path(), DescriptionOf(error, job.path, options));
         job.failed = true;
     } catch (const std::exception& error) {
         // Such as running out of memory on a huge file: the next file may still fit.

@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
         return Main(argc, argv);
     } catch (const std::exception& error) {
         // Nothing expected ends up here; still a message rather than an abort.
-        tool::WriteErr(decode::ProblemLine(decode::ToolName, error.what()));
+        tool::WriteErr(tool::ProgramLine(decode::ToolName, error.what()));
         return tool::ExitFileError;
     }
 }

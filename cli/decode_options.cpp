@@ -33,11 +33,12 @@ void AddOptions(CLI::App& app, Options& options) {
                  "A folder argument stands for every *.txt beneath it (not *-decoded.txt) and "
                  "every sound file, in sorted order");
     app.add_flag("--save", options.save,
-                 "Save each report next to its input as NAME-decoded.txt and print the saved "
-                 "file's whole path instead of the report");
+                 "Save each report next to its input as NAME-decoded.txt (NAME.EXT-decoded.txt "
+                 "for a sound file beside a NAME.txt) and print \"Decoded file saved as \" and "
+                 "the saved file's whole path instead of the report");
     app.add_option("--output-dir", options.outputDir,
-                   "With --save: save the reports in DIR instead of next to their inputs")
-        ->check(CLI::ExistingDirectory);
+                   "With --save: save the reports in DIR (created as needed) instead of next to "
+                   "their inputs; with -r each below DIR where it is below its folder argument");
     tool::AddInvertOption(app, options.invert,
                           "Sound input (WAV, FLAC, Ogg, AIFF, recognised by its content, also on "
                           "standard input, which is then read whole before it is demodulated): "

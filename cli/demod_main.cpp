@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
         return Main(argc, argv);
     } catch (const std::exception& error) {
         // Nothing expected ends up here; still a message rather than an abort.
-        ReportProblem(ToolName, error.what());
+        WriteErr(tool::ProgramLine(ToolName, error.what()));
         return ExitFileError;
     }
 }

@@ -1,6 +1,7 @@
 #include "follow_mode.h"
 
 #include "file_error.h"
+#include "followed_file.h"
 #include "record_output.h"
 #include "tool_output.h"
 
@@ -44,11 +45,19 @@ int RunFollowMode(const Options& options) {
     const OutputChoice choice = ChoiceOf(options);
     StreamOptions streamOptions;
     streamOptions.stop = &stopRequested;
-    streamOptions.notice = [](std::string_view line) { WriteErr(ProblemLine(ToolName, line)); };
+    // The line already names the file: "live.txt: has shrunk; ...".
+    streamOptions.notice = [](std::string_view line) {
+        WriteErr(tool::ProgramLine(ToolName, line));
+    };
     OutputTarget target;
     target.write = WriteOut;
     target.recordDone = FlushOut;
     std::optional<RecordOutput> records = RecordOutputFor(choice);
+    const auto waiting = [&path] {
+        WriteErr(ProblemLine(path, "does not exist yet; waiting for it to appear"));
+    };
+    if (!WaitForFile(path, &stopRequested, waiting))
+        return 0; // stopped before there was anything to follow
     try {
         const RecordStats stats =
             RunFollow(path, choice, streamOptions, target, records ? &*records : nullptr);

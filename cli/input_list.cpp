@@ -44,14 +44,49 @@ std::vector<std::string> ExpandInputs(const Options& options) {
     return inputs;
 }
 
+namespace {
+
+// With -r, where below its folder argument an input was found ("day1" for month/day1/a.txt
+// found in month); empty for an input named on the command line.
+std::filesystem::path FolderBelowArgument(const std::string& path, const Options& options) {
+    if (!options.recursive)
+        return {};
+    for (const std::string& argument : options.files) {
+        const std::filesystem::path below =
+            std::filesystem::path(path).lexically_relative(argument);
+        if (!below.empty() && *below.begin() != ".." && below != ".")
+            return below.parent_path();
+    }
+    return {};
+}
+
+} // namespace
+
 std::string SavePathFor(const std::string& path, const Options& options) {
-    const std::optional<std::string> reportPath = vantrel::ReportFileName(path);
+    const std::optional<std::string> reportPath = vantrel::SavedReportFileName(path);
     if (!reportPath)
         throw FileError(path, "no report file name: the file name has no \".\"");
     std::filesystem::path target(*reportPath);
     if (!options.outputDir.empty())
-        target = std::filesystem::path(options.outputDir) / target.filename();
+        target = std::filesystem::path(options.outputDir) / FolderBelowArgument(path, options) /
+                 target.filename();
     return target.string();
+}
+
+void MakeReportFolder(const std::string& reportPath) {
+    const std::filesystem::path folder = std::filesystem::path(reportPath).parent_path();
+    std::error_code error;
+    if (!folder.empty() && !std::filesystem::create_directories(folder, error) && error)
+        throw FileError(folder.string(), error.message());
+}
+
+std::string DescriptionOf(const FileError& error, const std::string& input,
+                          const Options& options) {
+    std::error_code ignored;
+    if (!options.recursive && error.path() == input &&
+        std::filesystem::is_directory(input, ignored))
+        return error.description() + " (use -r to decode the files in it)";
+    return error.description();
 }
 
 std::string WholePath(const std::string& path) {
@@ -62,9 +97,10 @@ std::string WholePath(const std::string& path) {
 
 std::vector<std::string> WithoutReportClashes(std::vector<std::string> inputs,
                                               const Options& options, int& status) {
-    if (!options.save || options.outputDir.empty())
+    if (!options.save)
         return inputs;
-    std::map<std::string, std::string> savedFor; // report path -> the input it is saved for
+    // report path -> the input it is saved for, both whole
+    std::map<std::string, std::pair<std::string, std::string>> savedFor;
     std::vector<std::string> kept;
     for (std::string& input : inputs) {
         std::optional<std::string> report;
@@ -74,13 +110,14 @@ std::vector<std::string> WithoutReportClashes(std::vector<std::string> inputs,
             kept.push_back(std::move(input)); // its own problem line comes when it is decoded
             continue;
         }
-        const auto [earlier, fresh] = savedFor.emplace(WholePath(*report), input);
-        if (fresh) {
+        const auto [earlier, fresh] =
+            savedFor.emplace(WholePath(*report), std::pair{WholePath(input), input});
+        if (fresh || earlier->second.first == WholePath(input)) {
             kept.push_back(std::move(input));
             continue;
         }
         WriteErr(ProblemLine(input, "not saved: its report " + *report + " is the one of " +
-                                        earlier->second));
+                                        earlier->second.second));
         status = ExitFileError;
     }
     return kept;

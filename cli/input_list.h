@@ -2,6 +2,7 @@
 #pragma once
 
 #include "decode_options.h"
+#include "file_error.h"
 
 #include <string>
 #include <vector>
@@ -12,16 +13,27 @@ namespace vantrel::decode {
 // beneath it (not the tool's own "-decoded.txt" reports) and every sound file, sorted.
 std::vector<std::string> ExpandInputs(const Options& options);
 
-// The name a saved report gets: next to its input, or in --output-dir. Throws FileError
-// when the input's name has no report name.
+// The name a saved report gets (SavedReportFileName): next to its input, or in --output-dir;
+// there, an input that -r found beneath a folder argument keeps its place below that folder
+// (DIR/day1/scanner-decoded.txt for month/day1/scanner.txt), so a tree of recordings gives a
+// tree of reports. Throws FileError when the input's name has no report name.
 std::string SavePathFor(const std::string& path, const Options& options);
+
+// Creates the folder a report in --output-dir goes to, and the folders above it, as needed.
+// Throws FileError naming the folder.
+void MakeReportFolder(const std::string& reportPath);
+
+// The description of a problem with an input as the user sees it: a folder named without -r
+// also says how to decode what is in it.
+std::string DescriptionOf(const FileError& error, const std::string& input, const Options& options);
 
 // The whole path of a saved report, as the status line shows it.
 std::string WholePath(const std::string& path);
 
-// With --output-dir, inputs from different folders may share a file name and so a report
-// name: the first keeps it, and a later one is refused with a problem line (and `status`
-// set) instead of replacing that report unseen.
+// Inputs that would share a report name (with --output-dir, files of one name from folders
+// named on the command line; two sound files of one name beside each other): the first
+// keeps it, and a later one is refused with a problem line (and `status` set) instead of
+// replacing that report unseen. One input named twice is no clash.
 std::vector<std::string> WithoutReportClashes(std::vector<std::string> inputs,
                                               const Options& options, int& status);
 

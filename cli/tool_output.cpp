@@ -31,11 +31,17 @@ void WriteErr(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
+std::string ProgramLine(std::string_view program, std::string_view text) {
+    std::string line(program);
+    line.append(": ").append(text).append(LineEnd);
+    return line;
+}
+
 std::string ProblemLine(std::string_view program, std::string_view path,
                         std::string_view description) {
-    std::string line(program);
-    line.append(": ").append(path).append(": ").append(description).append(LineEnd);
-    return line;
+    std::string text(path);
+    text.append(": ").append(description);
+    return ProgramLine(program, text);
 }
 
 std::string WithCrLf(std::string_view text) {
@@ -50,9 +56,7 @@ std::string WithCrLf(std::string_view text) {
 }
 
 int UsageError(std::string_view program, std::string_view message, std::string_view usage) {
-    std::string text(program);
-    text.append(": ").append(message).append(LineEnd).append(usage);
-    WriteErr(text);
+    WriteErr(ProgramLine(program, message) + std::string(usage));
     return ExitUsage;
 }
 

@@ -30,6 +30,9 @@ void FlushOut();
 
 void WriteErr(std::string_view text);
 
+// "PROGRAM: TEXT" and CR LF: every line a program writes to standard error.
+std::string ProgramLine(std::string_view program, std::string_view text);
+
 // "PROGRAM: PATH: DESCRIPTION" and CR LF: the form of every problem line.
 std::string ProblemLine(std::string_view program, std::string_view path,
                         std::string_view description);

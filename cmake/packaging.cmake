@@ -42,6 +42,10 @@ set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/vantrel)
 vantrel_gzip(${VANTREL_PACKAGING_DIR}/changelog ${compressed_dir}/changelog.gz)
 install(FILES ${compressed_dir}/changelog.gz DESTINATION ${doc_dir})
 install(FILES ${VANTREL_PACKAGING_DIR}/copyright DESTINATION ${doc_dir})
+# The record formats, where vantrel-decode(1) points to them; the schema stays uncompressed
+# so a validator can read it as it is.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/records.md ${PROJECT_SOURCE_DIR}/docs/records.schema.json
+        DESTINATION ${doc_dir})
 add_custom_target(vantrel_compressed_docs ALL DEPENDS ${vantrel_compressed})
 
 # Shell completions, in the folders where bash-completion, zsh and fish look for them.
@@ -59,6 +63,9 @@ endforeach()
 # Software centres learn about the window from its AppStream metainfo, and show it only with
 # an icon of at least 64 pixels (the window's own 16 and 32 come with the window).
 if(TARGET vantrel)
+    # The reason of the one lintian remark overridden is in the file itself.
+    install(FILES ${VANTREL_PACKAGING_DIR}/lintian-overrides
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME vantrel)
     install(FILES ${VANTREL_PACKAGING_DIR}/io.github.vantrel.Vantrel.metainfo.xml
             DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
     foreach(size 64 128)

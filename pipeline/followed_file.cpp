@@ -11,6 +11,23 @@
 
 namespace vantrel {
 
+bool WaitForFile(const std::string& path, const volatile std::sig_atomic_t* stop,
+                 const std::function<void()>& waiting) {
+    // As often as follow mode looks for new data in a file.
+    constexpr useconds_t PollMicroseconds = 100000;
+    struct stat info {};
+    if (path == "-" || ::stat(path.c_str(), &info) == 0 || errno != ENOENT)
+        return true;
+    if (waiting)
+        waiting();
+    while (stop == nullptr || *stop == 0) {
+        ::usleep(PollMicroseconds);
+        if (::stat(path.c_str(), &info) == 0 || errno != ENOENT)
+            return true;
+    }
+    return false;
+}
+
 FollowedFile::FollowedFile(const std::string& path) : path_(path) {
     if (path == "-") {
         fd_ = STDIN_FILENO;

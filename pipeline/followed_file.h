@@ -2,13 +2,21 @@
 // shrink or be replaced under its name.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include <sys/types.h>
 
 namespace vantrel {
+
+// Follow mode on a name no file has yet (as tail -F): tells `waiting` once, then waits until a
+// file of that name appears. Returns at once for standard input, a file that exists, or one
+// the system refuses to show (opening it then says why); false when `stop` was set first.
+bool WaitForFile(const std::string& path, const volatile std::sig_atomic_t* stop,
+                 const std::function<void()>& waiting);
 
 // The file a follow run reads, opened again when it is replaced.
 class FollowedFile {

@@ -60,7 +60,7 @@ inline constexpr std::size_t HintSampleSize = 4096;
 std::string NoBitsWarningFor(std::string_view content);
 
 // The whole-file output of `recording` as the records become final: the text report, byte
-// for byte what the report of DecodeWhole gives, or with `records` one BeginFile, a Write for
+// for byte what RenderReport gives the whole decode, or with `records` one BeginFile, a Write for
 // each record and EndFile. `path` is the name the records carry. Returns the recording's
 // statistics (gathered only when asked for, or for records), with the patterns the decode
 // passed over.

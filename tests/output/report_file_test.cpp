@@ -69,6 +69,56 @@ INSTANTIATE_TEST_SUITE_P(
                     ReportNameCase{"", std::nullopt}),
     [](const auto& info) { return case_name::Words(info.param.input); });
 
+// A sound file and the bit text of its name each keep a report; every other name stays.
+struct SavedNameCase {
+    const char* name;
+    const char* input;
+    std::vector<std::string> beside; // files in the input's folder; a "/" at the end: a folder
+    std::optional<std::string> report;
+};
+
+void PrintTo(const SavedNameCase& c, std::ostream* out) {
+    *out << c.input;
+}
+
+class SavedReportFileName : public testing_files::ScratchFolder,
+                            public testing::WithParamInterface<SavedNameCase> {};
+
+TEST_P(SavedReportFileName, DiffersOnlyForASoundFileBesideItsBitText) {
+    for (const std::string& name : GetParam().beside) {
+        if (name.ends_with('/'))
+            std::filesystem::create_directory(PathOf(name));
+        else
+            WriteFile(PathOf(name), "0101");
+    }
+    const std::optional<std::string> expected =
+        GetParam().report ? std::optional(PathOf(*GetParam().report)) : std::nullopt;
+    EXPECT_EQ(vantrel::SavedReportFileName(PathOf(GetParam().input)), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, SavedReportFileName,
+    testing::Values(
+        SavedNameCase{"SoundBesideItsBitText",
+                      "scanner.wav",
+                      {"scanner.wav", "scanner.txt"},
+                      "scanner.wav-decoded.txt"},
+        SavedNameCase{"BitTextBesideItsSound",
+                      "scanner.txt",
+                      {"scanner.wav", "scanner.txt"},
+                      "scanner-decoded.txt"},
+        SavedNameCase{"SoundAlone", "scanner.wav", {"scanner.wav"}, "scanner-decoded.txt"},
+        SavedNameCase{"SoundBesideAnotherName",
+                      "scanner.wav",
+                      {"scanner.wav", "other.txt"},
+                      "scanner-decoded.txt"},
+        SavedNameCase{"SoundBesideAFolderOfTheName",
+                      "scanner.wav",
+                      {"scanner.wav", "scanner.txt/"},
+                      "scanner-decoded.txt"},
+        SavedNameCase{"NoExtension", "scanner", {"scanner", "scanner.txt"}, std::nullopt}),
+    [](const testing::TestParamInfo<SavedNameCase>& info) { return std::string(info.param.name); });
+
 TEST(FileNamePart, IsWhatFollowsTheLastSeparator) {
     EXPECT_EQ(vantrel::FileNamePart("/rx/log1-decoded.txt"), "log1-decoded.txt");
     EXPECT_EQ(vantrel::FileNamePart("log1-decoded.txt"), "log1-decoded.txt");
@@ -185,6 +235,28 @@ TEST_F(SaveReport, SaveFailingHalfWayKeepsThePreviousReport) {
     });
     EXPECT_EQ(description, "File too large");
     EXPECT_EQ(ReadFile(report), "previous\r\n");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"rx-decoded.txt"}) << "temporary file left";
+}
+
+// A report written in pieces replaces the earlier one only once it is whole; a save given up
+// on (an error during the decode) leaves the earlier report and nothing else.
+TEST_F(SaveReport, AReportInPiecesReplacesTheEarlierOneOnlyWhenCommitted) {
+    const std::string report = PathOf("rx-decoded.txt");
+    vantrel::SaveReport(report, "earlier");
+    const std::string text = "Blocks Found:1\r\n" + std::string(300000, 'b');
+    {
+        vantrel::ReportFile file(report);
+        file.Write(text.substr(0, 5));
+        file.Write(text.substr(5));
+        EXPECT_EQ(ReadFile(report), "earlier\r\n");
+        file.Commit();
+    }
+    EXPECT_EQ(ReadFile(report), text + "\r\n");
+    {
+        vantrel::ReportFile abandoned(report);
+        abandoned.Write("half a report");
+    }
+    EXPECT_EQ(ReadFile(report), text + "\r\n");
     EXPECT_EQ(Entries(), std::vector<std::string>{"rx-decoded.txt"}) << "temporary file left";
 }
 

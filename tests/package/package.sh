@@ -36,6 +36,8 @@ expected=(
     share/fish/vendor_completions.d/vantrel-decode.fish
     share/doc/vantrel/copyright
     share/doc/vantrel/changelog.gz
+    share/doc/vantrel/records.md
+    share/doc/vantrel/records.schema.json
 )
 if [ "$has_window" = 1 ]; then
     expected+=(bin/vantrel share/man/man1/vantrel.1.gz share/applications/vantrel.desktop
@@ -56,6 +58,10 @@ for program in "$usr"/bin/*; do
         fail "$(basename "$program") has no manual page"
 done
 gzip -t "$usr"/share/man/man1/*.gz || fail "a manual page is not valid gzip"
+# Every installed file a manual page points the reader to is in the package.
+for named in $(gzip -dc "$usr"/share/man/man1/*.gz | grep -o '/usr/share/[A-Za-z0-9/._-]*[A-Za-z0-9]' | sort -u); do
+    [ -e "$work/root$named" ] || fail "a manual page names $named, which the package lacks"
+done
 cmp -s <(gzip -dc "$usr/share/man/man1/vantrel-decode.1.gz") \
     "$(dirname "$0")/../../man/vantrel-decode.1" || fail "the packaged page is not man/vantrel-decode.1"
 

@@ -2,11 +2,11 @@
 // JSON, for every sample, every bench stream kind, hostile inputs and files in every shape,
 // whatever the sizes of the pieces.
 #include "bit_file.h"
+#include "modETSI300230.h"
 #include "record_writer.h"
 #include "report.h"
 #include "run.h"
 #include "stream_maker.h"
-#include "whole_decode.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -40,7 +40,10 @@ std::string WithoutPlaces(const std::string& lines) {
 }
 
 std::string WholeFile(const std::string& content, const OutputChoice& choice) {
-    vantrel::WholeDecode decoded;
+    struct {
+        std::vector<modETSI300230::BlockInfo> Blocks;
+        std::int32_t BlockCount = 0;
+    } decoded;
     const std::string bits = vantrel::RemoveLineFeeds(vantrel::JoinFields(content));
     if (!choice.records) {
         modETSI300230::DecodeStream(bits, decoded.Blocks, decoded.BlockCount);

@@ -80,7 +80,9 @@ wait_grep "$work/moved.err" 'moved.txt: has been replaced' || fail "replacement 
 wait_grep "$work/moved.err" 'moved.txt: has shrunk' || fail "shrinking not said: $(cat "$work/moved.err")"
 cat "$samples/status-messages.txt" >>"$work/moved.txt"
 wait_lines "$work/moved.jsonl" 6 || fail "no records after the file shrank: $(cat "$work/moved.err")"
-grep -q 'moved.txt: has shrunk' "$work/moved.err" || fail "shrinking not said: $(cat "$work/moved.err")"
+# Each said in one line that names the program once.
+grep -q -x "vantrel-decode: $work/moved.txt: has shrunk; following it from its new start"$'\r' \
+    "$work/moved.err" || fail "shrinking not said in one line: $(cat "$work/moved.err")"
 kill -INT "$pid"
 wait "$pid"
 status=$?
@@ -94,6 +96,22 @@ for file in "$samples/two-calls.txt" "$work/replacement.txt" "$samples/status-me
 done >"$work/moved.places"
 places "$work/moved.jsonl" | diff - "$work/moved.places" >"$work/moved.diff" ||
     fail "records placed where their file does not have them: $(cat "$work/moved.diff")"
+
+# A file that does not exist yet is waited for, as tail -F does, said once; its records come
+# once it appears.
+"$tool" --follow --format jsonl "$work/later.txt" >"$work/later.jsonl" 2>"$work/later.err" &
+pid=$!
+wait_grep "$work/later.err" 'later.txt' || fail "waiting not said: $(cat "$work/later.err")"
+sleep 0.5
+cat "$samples/two-calls.txt" "$samples/text-message.txt" >"$work/later.txt"
+wait_lines "$work/later.jsonl" 2 || fail "no records from the file that appeared: $(cat "$work/later.err")"
+kill -TERM "$pid"
+wait "$pid"
+status=$?
+pid=""
+[ "$status" -eq 0 ] || fail "exit status $status after waiting for the file"
+[ "$(cat "$work/later.err")" = "vantrel-decode: $work/later.txt: does not exist yet; waiting for it to appear"$'\r' ] ||
+    fail "waiting not said once: $(cat "$work/later.err")"
 
 # The short level from a pipe: the very sections of the whole-file report.
 cat "$samples/two-calls.txt" "$samples/text-message.txt" "$samples/status-messages.txt" >"$work/both.txt"
