@@ -9,6 +9,14 @@ namespace vantrel {
 
 namespace mod = modETSI300230;
 
+bool HeadersPassed(const DecodedRecord& record) {
+    const mod::BlockDetail& d = record.detail;
+    return !d.headers.empty() &&
+           std::none_of(d.codewords.begin(), d.codewords.end(), [](const mod::CodewordCheck& c) {
+               return c.kind != mod::CodewordCheck::Kind::Data && c.failed;
+           });
+}
+
 UnitCount& RecordStats::Unit(const std::string& address) {
     const auto [at, added] = unitIndex_.try_emplace(address, units.size());
     if (added)
@@ -35,11 +43,7 @@ void RecordStats::Add(const DecodedRecord& record) {
         if (record.nmea->hasPosition)
             ++positions;
     }
-    const bool headersPassed =
-        std::none_of(d.codewords.begin(), d.codewords.end(), [](const mod::CodewordCheck& c) {
-            return c.kind != mod::CodewordCheck::Kind::Data && c.failed;
-        });
-    if (headersPassed && !d.headers.empty()) {
+    if (HeadersPassed(record)) {
         ++Unit(record.info.FromAddr).sent;
         ++Unit(record.info.ToAddr).received;
     }

@@ -18,6 +18,9 @@ struct UnitCount {
     bool operator==(const UnitCount&) const = default;
 };
 
+// Whether a block's header codewords all passed: only then are its addresses units.
+bool HeadersPassed(const DecodedRecord& record);
+
 struct RecordStats {
     std::uint64_t syncPatterns = 0;       // patterns counted: one record each
     std::uint64_t blocksDecoded = 0;      // records with a block behind them

@@ -1,7 +1,8 @@
 // Drives the record writers for the format checks: decodes bit files, or writes a set of
 // made-up records full of characters that could break a format, in one record format.
 // Usage: write-records FORMAT OUTPUT (--crafted | --generated | INPUT...)
-//        write-records bits OUTPUT --generated (the generated fixes as a bit text)
+//        write-records bits OUTPUT --generated [--hostile] (the generated fixes as a bit text,
+//        with messages made to break a page)
 #include "bit_file.h"
 #include "encoder.h"
 #include "file_error.h"
@@ -85,6 +86,24 @@ std::string GeneratedFixes() {
     return bits;
 }
 
+// Messages that would run script or add markup to a page that did not escape them, between
+// the generated fixes, each from a unit of its own.
+std::string HostileMessages() {
+    const std::string texts[] = {
+        "<img src=x onerror=document.title='pwned'>",
+        "</script><script>document.title='pwned'</script>",
+        "\"><b id=injected>bold</b><!--",
+        "&amp; &lt;b&gt; ]]> */ --> ' \\u2028",
+    };
+    std::string bits = "0101";
+    std::uint32_t unit = 0x51;
+    for (const std::string& text : texts) {
+        const encoder::Header header{encoder::ShortData, 10, 4, unit++, 0x2};
+        bits += encoder::ShortDataBlock(header, text) + "0011";
+    }
+    return bits;
+}
+
 // Texts with every character a format gives meaning to, Latin-1 bytes and control codes.
 const std::string Awkward = "a\"b,c<d>e&f'g\r\nh\ti\x01j\x7Fk\xE9l\xFFm;n=o";
 
@@ -149,7 +168,10 @@ int main(int argc, char** argv) {
     if (std::string(argv[1]) == "bits") {
         // The generated fixes as a bit text, for the checks of the command line.
         std::ofstream bits(argv[2], std::ios::binary | std::ios::trunc);
-        bits << GeneratedFixes() << "\r\n";
+        bits << GeneratedFixes();
+        if (argc > 4 && std::string(argv[4]) == "--hostile")
+            bits << HostileMessages();
+        bits << "\r\n";
         bits.close();
         return bits ? 0 : 1;
     }

@@ -1,0 +1,172 @@
+#include "html_script.h"
+
+#include "html_script_hash.h"
+#include "leaflet_assets.h"
+#include "output_text.h"
+
+#include <array>
+#include <cstdio>
+
+namespace vantrel {
+
+namespace {
+
+constexpr std::string_view Trap = R"js(
+(function () {
+  'use strict';
+  function show(text) {
+    var box = document.getElementById('script-errors');
+    box.hidden = false;
+    box.textContent += text + '\n';
+  }
+  window.addEventListener('error', function (e) { show('Script error: ' + e.message); });
+  document.addEventListener('securitypolicyviolation', function (e) {
+    show('Blocked by the page policy: ' + e.violatedDirective + ' ' + e.blockedURI);
+  });
+})();
+)js";
+
+constexpr std::string_view Page = R"js(
+(function () {
+  'use strict';
+  var data = JSON.parse(document.getElementById('page-data').textContent);
+
+  function cellValue(row, column, numeric) {
+    var cell = row.cells[column];
+    var text = cell.hasAttribute('data-value') ? cell.getAttribute('data-value') : cell.textContent;
+    if (!numeric) return text;
+    var number = parseFloat(text);
+    return isNaN(number) ? -Infinity : number;
+  }
+  document.querySelectorAll('table.sortable thead th').forEach(function (heading) {
+    var button = heading.querySelector('button');
+    if (!button) return;
+    button.addEventListener('click', function () {
+      var table = heading.closest('table');
+      var body = table.tBodies[0];
+      var column = Array.prototype.indexOf.call(heading.parentNode.children, heading);
+      var numeric = heading.getAttribute('data-type') === 'number';
+      var ascending = heading.getAttribute('aria-sort') !== 'ascending';
+      table.querySelectorAll('thead th').forEach(function (h) { h.removeAttribute('aria-sort'); });
+      heading.setAttribute('aria-sort', ascending ? 'ascending' : 'descending');
+      var rows = Array.prototype.slice.call(body.rows);
+      rows.sort(function (a, b) {
+        var x = cellValue(a, column, numeric), y = cellValue(b, column, numeric);
+        var order = numeric ? (x < y ? -1 : x > y ? 1 : 0) : String(x).localeCompare(String(y));
+        return ascending ? order : -order;
+      });
+      rows.forEach(function (row) { body.appendChild(row); });
+    });
+  });
+
+  function label(text) {
+    var span = document.createElement('span');
+    span.textContent = text;
+    return span;
+  }
+  var box = document.getElementById('map');
+  if (box && window.L && data.positions.length > 0) {
+    var map = L.map(box, { preferCanvas: true });
+    var tiles = L.tileLayer('https://{s}.tile.openstreetmap.org/{z}/{x}/{y}.png', {
+      maxZoom: 19,
+      attribution: '&copy; OpenStreetMap contributors'
+    });
+    var told = false;
+    tiles.on('tileerror', function () {
+      if (told) return;
+      told = true;
+      document.getElementById('map-note').textContent =
+        'The map tiles could not be loaded (no network?): the tracks are drawn without them, ' +
+        'and the plot below shows every position as well.';
+    });
+    tiles.addTo(map);
+    var tracks = data.units.map(function () { return []; });
+    data.positions.forEach(function (p) { tracks[p[2]].push([p[0], p[1]]); });
+    // Every position is a vertex of its unit's track; each also gets a dot while they are few.
+    var dots = data.positions.length <= 5000;
+    var bounds = L.latLngBounds([]);
+    tracks.forEach(function (track, unit) {
+      if (track.length === 0) return;
+      var color = data.colors[unit % data.colors.length];
+      var name = 'Unit ' + data.units[unit];
+      if (track.length > 1)
+        L.polyline(track, { color: color, weight: 2 }).bindTooltip(label(name)).addTo(map);
+      track.forEach(function (point, i) {
+        bounds.extend(point);
+        if (dots || i === track.length - 1)
+          L.circleMarker(point, { radius: 4, color: color, fillOpacity: 0.7 })
+            .bindTooltip(label(name + ': ' + point[0] + ', ' + point[1])).addTo(map);
+      });
+    });
+    map.fitBounds(bounds.pad(0.1), { maxZoom: 14 });
+    L.control.scale().addTo(map);
+  }
+  document.body.setAttribute('data-script', 'ran');
+  document.body.setAttribute('data-ready-ms', String(Math.round(performance.now())));
+})();
+)js";
+
+constexpr std::array<std::string_view, 8> Colors = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd",
+                                                    "#ff7f0e", "#17becf", "#8c564b", "#e377c2"};
+
+} // namespace
+
+std::string_view ErrorTrapScript() {
+    return Trap;
+}
+
+std::string_view PageScript() {
+    return Page;
+}
+
+std::string ContentSecurityPolicy() {
+    return "default-src 'none'; script-src " + ScriptHashSource(Trap) + ' ' +
+           ScriptHashSource(leaflet::Script) + ' ' + ScriptHashSource(Page) +
+           "; style-src 'unsafe-inline'; img-src data: https://*.tile.openstreetmap.org; "
+           "base-uri 'none'; form-action 'none'";
+}
+
+std::string ScriptJsonString(std::string_view utf8) {
+    std::string text = "\"";
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        // U+2028 and U+2029 are E2 80 A8 and E2 80 A9.
+        if (c == 0xE2 && i + 2 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) == 0x80 &&
+            (static_cast<unsigned char>(utf8[i + 2]) & 0xFE) == 0xA8) {
+            text += static_cast<unsigned char>(utf8[i + 2]) == 0xA8 ? "\\u2028" : "\\u2029";
+            i += 2;
+        } else if (c == '"' || c == '\\') {
+            text += '\\';
+            text += static_cast<char>(c);
+        } else if (c < 0x20 || c == '<' || c == '>' || c == '&') {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", c);
+            text += escape;
+        } else {
+            text += static_cast<char>(c);
+        }
+    }
+    return text + '"';
+}
+
+std::string_view UnitColor(std::size_t unit) {
+    return Colors[unit % Colors.size()];
+}
+
+void WritePageData(std::ostream& out, const HtmlRun& run) {
+    out << "{\"colors\":[";
+    for (std::size_t i = 0; i < Colors.size(); ++i)
+        out << (i > 0 ? "," : "") << ScriptJsonString(Colors[i]);
+    out << "],\"units\":[";
+    for (std::size_t i = 0; i < run.units.size(); ++i)
+        out << (i > 0 ? "," : "") << ScriptJsonString(run.units[i].address);
+    out << "],\"positions\":[";
+    for (std::size_t i = 0; i < run.positions.size(); ++i) {
+        const HtmlPosition& p = run.positions[i];
+        out << (i > 0 ? ",[" : "[") << NumberText(p.latitude) << ',' << NumberText(p.longitude)
+            << ',' << p.unit << ']';
+    }
+    out << "]}";
+}
+
+} // namespace vantrel
