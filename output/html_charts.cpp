@@ -61,9 +61,10 @@ void WriteTimeline(std::ostream& out, const HtmlRun& run) {
     for (std::size_t lane = 0; lane < lanes; ++lane) {
         const HtmlFile& file = run.files[lane];
         const double y = lane * laneHeight + 4;
-        out << "<text x=\"4\" y=\"" << y + 15 << "\" class=\"lane\">" << XmlText(LaneLabel(file.name))
-            << "<title>" << XmlText(file.name) << "</title></text><line x1=\"" << left << "\" x2=\"" << Width - 10 << "\" y1=\"" << y + 11
-            << "\" y2=\"" << y + 11 << "\" stroke=\"#bbb\"/>\n";
+        out << "<text x=\"4\" y=\"" << y + 15 << "\" class=\"lane\">"
+            << XmlText(LaneLabel(file.name)) << "<title>" << XmlText(file.name)
+            << "</title></text><line x1=\"" << left << "\" x2=\"" << Width - 10 << "\" y1=\""
+            << y + 11 << "\" y2=\"" << y + 11 << "\" stroke=\"#bbb\"/>\n";
         if (!file.first)
             continue;
         const double from = PlaceValue(*file.first);
@@ -157,12 +158,12 @@ void WriteErrorsPerUnit(std::ostream& out, const HtmlRun& run) {
         const double bar = std::max(share * (Width - left - 150), 1.0);
         out << "<text x=\"" << left - 6 << "\" y=\"" << y + 13
             << "\" class=\"axis\" text-anchor=\"end\">" << XmlText(unit.address)
-            << "</text><rect x=\"" << left << "\" y=\"" << y << "\" width=\""
-            << Fixed(bar, 1) << "\" height=\"16\" fill=\""
-            << UnitColor(order[r]) << "\"><title>" << XmlText(unit.address) << ": " << unit.failed
-            << " of " << unit.codewords << " codewords failed</title></rect><text x=\""
-            << Fixed(left + bar + 6, 1) << "\" y=\"" << y + 13 << "\" class=\"axis\">"
-            << Percent(unit.failed, unit.codewords) << " of " << unit.codewords << "</text>\n";
+            << "</text><rect x=\"" << left << "\" y=\"" << y << "\" width=\"" << Fixed(bar, 1)
+            << "\" height=\"16\" fill=\"" << UnitColor(order[r]) << "\"><title>"
+            << XmlText(unit.address) << ": " << unit.failed << " of " << unit.codewords
+            << " codewords failed</title></rect><text x=\"" << Fixed(left + bar + 6, 1) << "\" y=\""
+            << y + 13 << "\" class=\"axis\">" << Percent(unit.failed, unit.codewords) << " of "
+            << unit.codewords << "</text>\n";
     }
     out << "</svg>\n";
 }
