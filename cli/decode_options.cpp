@@ -26,7 +26,7 @@ void AddOptions(CLI::App& app, Options& options) {
                  "--follow: once it ends)");
     app.add_option("-j,--jobs", options.jobs,
                    "Decode up to N files at once (default: one per core); the output keeps "
-                   "the order of the arguments. gpx, kml and geojson decode one file at a time")
+                   "the order of the arguments. gpx, kml, geojson and html decode one file at a time")
         ->check(CLI::PositiveNumber);
     app.add_flag("-r,--recursive", options.recursive,
                  "A folder argument stands for every *.txt beneath it (not *-decoded.txt) and "

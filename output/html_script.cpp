@@ -87,8 +87,8 @@ constexpr std::string_view Page = R"js(
     var bounds = L.latLngBounds([]);
     tracks.forEach(function (track, unit) {
       if (track.length === 0) return;
-      var color = data.colors[unit % data.colors.length];
-      var name = 'Unit ' + data.units[unit];
+      var color = data.units[unit][1];
+      var name = 'Unit ' + data.units[unit][0];
       if (track.length > 1)
         L.polyline(track, { color: color, weight: 2 }).bindTooltip(label(name)).addTo(map);
       track.forEach(function (point, i) {
@@ -153,18 +153,24 @@ std::string_view UnitColor(std::size_t unit) {
     return Colors[unit % Colors.size()];
 }
 
+// Only the units that sent a position are named: a busy channel has far more units than
+// tracks.
 void WritePageData(std::ostream& out, const HtmlRun& run) {
-    out << "{\"colors\":[";
-    for (std::size_t i = 0; i < Colors.size(); ++i)
-        out << (i > 0 ? "," : "") << ScriptJsonString(Colors[i]);
-    out << "],\"units\":[";
-    for (std::size_t i = 0; i < run.units.size(); ++i)
-        out << (i > 0 ? "," : "") << ScriptJsonString(run.units[i].address);
+    std::vector<std::uint32_t> tracked(run.units.size(), 0);
+    std::uint32_t count = 0;
+    out << "{\"units\":[";
+    for (std::size_t i = 0; i < run.units.size(); ++i) {
+        if (run.units[i].positions == 0)
+            continue;
+        out << (count > 0 ? ",[" : "[") << ScriptJsonString(run.units[i].address) << ','
+            << ScriptJsonString(UnitColor(i)) << ']';
+        tracked[i] = count++;
+    }
     out << "],\"positions\":[";
     for (std::size_t i = 0; i < run.positions.size(); ++i) {
         const HtmlPosition& p = run.positions[i];
         out << (i > 0 ? ",[" : "[") << NumberText(p.latitude) << ',' << NumberText(p.longitude)
-            << ',' << p.unit << ']';
+            << ',' << tracked[p.unit] << ']';
     }
     out << "]}";
 }

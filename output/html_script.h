@@ -29,7 +29,8 @@ std::string ScriptJsonString(std::string_view utf8);
 // The colour of the unit with this index, on the map and on the plot alike.
 std::string_view UnitColor(std::size_t unit);
 
-// The page data: {"colors": [...], "units": [...], "positions": [[lat, lon, unit], ...]}.
+// The page data: {"units": [[name, colour], ...], "positions": [[lat, lon, unit], ...]}, the
+// units those that sent a position, each position naming its unit by its place in that list.
 void WritePageData(std::ostream& out, const HtmlRun& run);
 
 } // namespace vantrel

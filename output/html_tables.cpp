@@ -44,8 +44,7 @@ std::string Coordinates(double latitude, double longitude) {
 // From the first block to the last: heard times for sound, lines and columns for bit text.
 std::string SpanText(const HtmlRun& run) {
     if (run.files.size() != 1)
-        return "the first and last block of each file are listed below (heard times for "
-               "sound, lines and columns for bit text)";
+        return "per file below: times heard for sound, lines and columns for bit text";
     const HtmlFile& file = run.files[0];
     if (!file.first)
         return "no blocks";
@@ -84,7 +83,7 @@ void WriteSummary(std::ostream& out, const HtmlRun& run, const RecordStats& tota
         const HtmlFile& file = run.files[i];
         const RecordStats& s = file.stats;
         out << "<tr><td>" << XmlText(file.name) << "</td><td>"
-            << (file.sound ? "sound (times heard)" : "bit text (line, column)") << "</td><td>"
+            << (file.sound ? "sound" : "bit text") << "</td><td>"
             << (file.first ? XmlText(PlaceText(*file.first)) : "") << "</td><td>"
             << (file.last ? XmlText(PlaceText(*file.last)) : "") << "</td><td>" << s.blocksDecoded
             << "</td><td>" << s.corruptedBlocks << "</td><td>"

@@ -144,7 +144,7 @@ TEST(HtmlPage, TextFromTheAirNeverBecomesMarkup) {
     ASSERT_EQ(scripts.size(), 4U);
     EXPECT_EQ(scripts[1].first, " type=\"application/json\" id=\"page-data\"");
     const nlohmann::json data = nlohmann::json::parse(scripts[1].second);
-    EXPECT_EQ(data["units"][0], "1<img src=x onerror=alert(1)></script><script>alert(2)"
+    EXPECT_EQ(data["units"][0][0], "1<img src=x onerror=alert(1)></script><script>alert(2)"
                                 "</script>\"'&amp;<!--\xC3\xA9\x01");
 }
 
