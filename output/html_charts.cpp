@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numeric>
 
 namespace vantrel {
@@ -190,18 +191,26 @@ void WritePositionPlot(std::ostream& out, const HtmlRun& run) {
     out << "<svg class=\"chart plot\" viewBox=\"0 0 " << Width << ' ' << Fixed(height, 0)
         << "\" role=\"img\" aria-label=\"positions on a plain plot\">\n"
         << "<rect width=\"100%\" height=\"100%\" fill=\"#f7f7f2\"/>\n";
+    // One path of tracks and one of dots per colour, however many units and positions: a
+    // busy channel has tens of thousands, which as elements of their own would make the page
+    // slow to open. A dot is a segment of no length with round caps.
     std::vector<std::string> tracks(run.units.size());
-    for (const HtmlPosition& p : run.positions)
-        tracks[p.unit] += x(p.longitude) + ',' + y(p.latitude) + ' ';
+    std::map<std::string_view, std::pair<std::string, std::string>> paths;
+    for (const HtmlPosition& p : run.positions) {
+        const std::string at = x(p.longitude) + ' ' + y(p.latitude);
+        tracks[p.unit] += (tracks[p.unit].empty() ? 'M' : 'L') + at;
+        paths[UnitColor(p.unit)].second += 'M' + at + "h0";
+    }
     for (std::size_t unit = 0; unit < tracks.size(); ++unit)
-        if (!tracks[unit].empty())
-            out << "<polyline points=\"" << tracks[unit] << "\" fill=\"none\" stroke=\""
-                << UnitColor(unit) << "\" stroke-width=\"1.5\"><title>Unit "
-                << XmlText(run.units[unit].address) << "</title></polyline>\n";
-    if (run.positions.size() <= 5000)
-        for (const HtmlPosition& p : run.positions)
-            out << "<circle cx=\"" << x(p.longitude) << "\" cy=\"" << y(p.latitude)
-                << "\" r=\"3\" fill=\"" << UnitColor(p.unit) << "\"/>\n";
+        if (tracks[unit].find('L') != std::string::npos)
+            paths[UnitColor(unit)].first += tracks[unit];
+    for (const auto& [color, path] : paths) {
+        if (!path.first.empty())
+            out << "<path d=\"" << path.first << "\" fill=\"none\" stroke=\"" << color
+                << "\" stroke-width=\"1.5\"/>\n";
+        out << "<path d=\"" << path.second << "\" stroke=\"" << color
+            << "\" stroke-width=\"6\" stroke-linecap=\"round\"/>\n";
+    }
     // A degree of latitude is 111.32 km; the bar is a round distance near a quarter across.
     const double kmPerPixel = 111.32 / scale;
     const double km = RoundStep(kmPerPixel * plotWidth);

@@ -29,6 +29,7 @@ constexpr std::string_view Trap = R"js(
 constexpr std::string_view Page = R"js(
 (function () {
   'use strict';
+  var started = performance.now();
   var data = JSON.parse(document.getElementById('page-data').textContent);
 
   function cellValue(row, column, numeric) {
@@ -64,6 +65,36 @@ constexpr std::string_view Page = R"js(
     span.textContent = text;
     return span;
   }
+  // Dots drawn straight onto one canvas, redrawn after every move: tens of thousands of
+  // positions as a layer each would take Leaflet many seconds.
+  var DotLayer = window.L && L.Layer.extend({
+    initialize: function (dots) { this.dots = dots; },
+    onAdd: function (map) {
+      this.canvas = L.DomUtil.create('canvas', 'leaflet-zoom-hide');
+      map.getPanes().overlayPane.appendChild(this.canvas);
+      map.on('moveend zoomend resize', this.draw, this);
+      this.draw();
+    },
+    onRemove: function (map) {
+      L.DomUtil.remove(this.canvas);
+      map.off('moveend zoomend resize', this.draw, this);
+    },
+    draw: function () {
+      var map = this._map, size = map.getSize(), canvas = this.canvas;
+      L.DomUtil.setPosition(canvas, map.containerPointToLayerPoint([0, 0]));
+      canvas.width = size.x;
+      canvas.height = size.y;
+      var context = canvas.getContext('2d');
+      this.dots.forEach(function (dot) {
+        var at = map.latLngToContainerPoint([dot[0], dot[1]]);
+        if (at.x < -3 || at.y < -3 || at.x > size.x + 3 || at.y > size.y + 3) return;
+        context.fillStyle = dot[2];
+        context.beginPath();
+        context.arc(at.x, at.y, 2.5, 0, 2 * Math.PI);
+        context.fill();
+      });
+    }
+  });
   var box = document.getElementById('map');
   if (box && window.L && data.positions.length > 0) {
     var map = L.map(box, { preferCanvas: true });
@@ -82,27 +113,41 @@ constexpr std::string_view Page = R"js(
     tiles.addTo(map);
     var tracks = data.units.map(function () { return []; });
     data.positions.forEach(function (p) { tracks[p[2]].push([p[0], p[1]]); });
-    // Every position is a vertex of its unit's track; each also gets a dot while they are few.
-    var dots = data.positions.length <= 5000;
+    // Every position is a dot. While they are few each track and dot tells its unit; beyond
+    // that the tracks of one colour are one line and the dots go onto DotLayer's canvas.
+    var few = data.positions.length <= 5000;
+    var lines = {};
+    var dots = [];
     var bounds = L.latLngBounds([]);
     tracks.forEach(function (track, unit) {
-      if (track.length === 0) return;
       var color = data.units[unit][1];
       var name = 'Unit ' + data.units[unit][0];
-      if (track.length > 1)
-        L.polyline(track, { color: color, weight: 2 }).bindTooltip(label(name)).addTo(map);
-      track.forEach(function (point, i) {
+      if (track.length > 1) {
+        if (few) L.polyline(track, { color: color, weight: 2 }).bindTooltip(label(name)).addTo(map);
+        else (lines[color] = lines[color] || []).push(track);
+      }
+      track.forEach(function (point) {
         bounds.extend(point);
-        if (dots || i === track.length - 1)
-          L.circleMarker(point, { radius: 4, color: color, fillOpacity: 0.7 })
-            .bindTooltip(label(name + ': ' + point[0] + ', ' + point[1])).addTo(map);
+        if (!few) {
+          dots.push([point[0], point[1], color]);
+          return;
+        }
+        L.circleMarker(point, { radius: 4, color: color, fillOpacity: 0.7 })
+          .bindTooltip(label(name + ': ' + point[0] + ', ' + point[1])).addTo(map);
       });
     });
+    Object.keys(lines).forEach(function (color) {
+      L.polyline(lines[color], { color: color, weight: 2, interactive: false }).addTo(map);
+    });
     map.fitBounds(bounds.pad(0.1), { maxZoom: 14 });
+    if (dots.length > 0) new DotLayer(dots).addTo(map);
     L.control.scale().addTo(map);
   }
   document.body.setAttribute('data-script', 'ran');
+  // When the page was ready, and how long of that its own script took (the performance
+  // table of docs/performance.md).
   document.body.setAttribute('data-ready-ms', String(Math.round(performance.now())));
+  document.body.setAttribute('data-script-ms', String(Math.round(performance.now() - started)));
 })();
 )js";
 
