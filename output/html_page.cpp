@@ -86,9 +86,9 @@ void HtmlWriter::EndRun(const RecordStats& total) {
     WriteTimeline(out_, run_);
     out_ << "</section>\n<section id=\"units\"><h2>Units</h2>\n<p class=\"note\">Sent and "
             "received count blocks whose headers passed their checks. Click a heading to "
-            "sort.</p>\n";
+            "sort.</p>\n<div class=\"scroll\">";
     WriteUnitsTable(out_, run_, total);
-    out_ << "</section>\n<section id=\"messages\"><h2>Messages</h2>\n<div class=\"scroll\">";
+    out_ << "</div></section>\n<section id=\"messages\"><h2>Messages</h2>\n<div class=\"scroll\">";
     WriteMessagesTable(out_, run_);
     out_ << "</div></section>\n<section id=\"positions\"><h2>Positions</h2>\n";
     if (run_.positions.empty()) {
