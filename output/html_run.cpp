@@ -71,7 +71,8 @@ void HtmlRun::Add(const DecodedRecord& record) {
 
     const std::string from = Latin1ToUtf8(record.info.FromAddr);
     const std::string to = Latin1ToUtf8(record.info.ToAddr);
-    if (calls.size() < HtmlRowLimit) {
+    const bool listed = calls.size() < HtmlRowLimit;
+    if (listed) {
         calls.push_back({record.number, place, from, to, Latin1ToUtf8(record.info.Func1),
                          record.detail.codewords.size(), record.codewordsFailed(),
                          record.info.Corrupted, record.detail.shortData});
@@ -88,7 +89,8 @@ void HtmlRun::Add(const DecodedRecord& record) {
     }
     if (record.detail.shortData) {
         if (messages.size() < HtmlRowLimit)
-            messages.push_back({record.number, place, from, to, Latin1ToUtf8(record.info.Message)});
+            messages.push_back(
+                {record.number, place, listed, from, to, Latin1ToUtf8(record.info.Message)});
         else
             ++messagesLeftOut;
     }
@@ -100,7 +102,7 @@ void HtmlRun::Add(const DecodedRecord& record) {
         units[index].last = position;
         ++units[index].positions;
         if (listedPositions.size() < HtmlRowLimit)
-            listedPositions.push_back({record.number, place, index, position.latitude,
+            listedPositions.push_back({record.number, place, listed, index, position.latitude,
                                        position.longitude, Latin1ToUtf8(record.nmea->fixTime)});
     }
 }

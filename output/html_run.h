@@ -54,6 +54,7 @@ struct HtmlCall {
 struct HtmlMessage {
     std::int64_t number = 0;
     HtmlPlace place;
+    bool blockListed = false; // its block has a row in the calls table to link to
     std::string from;
     std::string to;
     std::string text;
@@ -68,6 +69,7 @@ struct HtmlPosition {
 struct HtmlListedPosition {
     std::int64_t number = 0;
     HtmlPlace place;
+    bool blockListed = false;
     std::uint32_t unit = 0;
     double latitude = 0;
     double longitude = 0;

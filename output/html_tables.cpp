@@ -13,11 +13,11 @@ std::string Rate(std::uint64_t part, std::uint64_t whole) {
     return whole == 0 ? "0%" : Fixed(100.0 * static_cast<double>(part) / whole, 2) + "%";
 }
 
-// The record's place, linking to its row in the calls table.
-std::string PlaceLink(const HtmlPlace& place, std::int64_t number) {
-    const std::string text = PlaceText(place);
-    return "<a href=\"#" + RowId(place, number) + "\">" +
-           XmlText(text.empty() ? "block " + std::to_string(number) : text) + "</a>";
+// The record's place, linking to its row in the calls table when it has one.
+std::string PlaceLink(const HtmlPlace& place, std::int64_t number, bool listed) {
+    const std::string at = PlaceText(place);
+    const std::string text = XmlText(at.empty() ? "block " + std::to_string(number) : at);
+    return listed ? "<a href=\"#" + RowId(place, number) + "\">" + text + "</a>" : text;
 }
 
 // The sort key of a place within its file: seconds for sound, the bit for bit text.
@@ -158,8 +158,9 @@ void WriteMessagesTable(std::ostream& out, const HtmlRun& run) {
     for (const HtmlMessage& m : run.messages)
         out << "<tr class=\"message\"><td>" << XmlText(run.files[m.place.file].name)
             << "</td><td data-value=\"" << PlaceKey(m.place) << "\">"
-            << PlaceLink(m.place, m.number) << "</td><td>" << XmlText(m.from) << "</td><td>"
-            << XmlText(m.to) << "</td><td class=\"text\">" << XmlText(m.text) << "</td></tr>\n";
+            << PlaceLink(m.place, m.number, m.blockListed) << "</td><td>" << XmlText(m.from)
+            << "</td><td>" << XmlText(m.to) << "</td><td class=\"text\">" << XmlText(m.text)
+            << "</td></tr>\n";
     out << "</tbody></table>\n";
     LeftOut(out, run.messagesLeftOut, "messages");
 }
@@ -178,9 +179,10 @@ void WritePositionsTable(std::ostream& out, const HtmlRun& run) {
     for (const HtmlListedPosition& p : run.listedPositions)
         out << "<tr class=\"position\"><td>" << XmlText(run.files[p.place.file].name)
             << "</td><td data-value=\"" << PlaceKey(p.place) << "\">"
-            << PlaceLink(p.place, p.number) << "</td><td>" << XmlText(run.units[p.unit].address)
-            << "</td><td>" << NumberText(p.latitude) << "</td><td>" << NumberText(p.longitude)
-            << "</td><td>" << XmlText(p.fixTime) << "</td></tr>\n";
+            << PlaceLink(p.place, p.number, p.blockListed) << "</td><td>"
+            << XmlText(run.units[p.unit].address) << "</td><td>" << NumberText(p.latitude)
+            << "</td><td>" << NumberText(p.longitude) << "</td><td>" << XmlText(p.fixTime)
+            << "</td></tr>\n";
     out << "</tbody></table>\n";
     LeftOut(out, run.positions.size() - run.listedPositions.size(), "positions");
 }

@@ -145,7 +145,7 @@ TEST(HtmlPage, TextFromTheAirNeverBecomesMarkup) {
     EXPECT_EQ(scripts[1].first, " type=\"application/json\" id=\"page-data\"");
     const nlohmann::json data = nlohmann::json::parse(scripts[1].second);
     EXPECT_EQ(data["units"][0][0], "1<img src=x onerror=alert(1)></script><script>alert(2)"
-                                "</script>\"'&amp;<!--\xC3\xA9\x01");
+                                   "</script>\"'&amp;<!--\xC3\xA9\x01");
 }
 
 // The policy lets run exactly the page's scripts: each by the hash of its whole text.
@@ -200,6 +200,25 @@ TEST(HtmlRun, KeepsTablesBoundedAndEveryPosition) {
     // Bins are in order: each starts after the one before.
     for (std::size_t i = 1; i < run.errorBins.size(); ++i)
         EXPECT_GT(run.errorBins[i].first.bit, run.errorBins[i - 1].first.bit);
+}
+
+// A message or position links to its block only when the block got a row.
+TEST(HtmlRun, LinksOnlyToListedBlocks) {
+    vantrel::HtmlRun run;
+    run.BeginFile("a.txt");
+    run.Add(Record(1, "1", true));
+    for (std::size_t i = 2; i <= vantrel::HtmlRowLimit + 1; ++i) {
+        vantrel::DecodedRecord call = Record(static_cast<std::int64_t>(i), "2", false);
+        call.detail.shortData = false;
+        run.Add(call);
+    }
+    run.Add(Record(static_cast<std::int64_t>(vantrel::HtmlRowLimit) + 2, "3", true));
+    ASSERT_EQ(run.messages.size(), 2U);
+    ASSERT_EQ(run.listedPositions.size(), 2U);
+    EXPECT_TRUE(run.messages[0].blockListed);
+    EXPECT_TRUE(run.listedPositions[0].blockListed);
+    EXPECT_FALSE(run.messages[1].blockListed);
+    EXPECT_FALSE(run.listedPositions[1].blockListed);
 }
 
 TEST(HtmlPage, SaysWhatATableLeavesOut) {
