@@ -10,12 +10,15 @@ namespace vantrel::decode {
 void AddOptions(CLI::App& app, Options& options) {
     app.add_option("--level", options.level, "Report level: short (the default) or debug")
         ->check(CLI::IsMember({"short", "debug"}));
-    app.add_option("--format", options.format,
-                   "Output: text (the report, the default); or records (docs/records.md): json "
-                   "(one document per run: files, records, statistics), jsonl (one record a "
-                   "line, naming its file), csv (one row per block), gpx, kml or geojson "
-                   "(the positions of the GPS messages, for map programs)")
-        ->check(CLI::IsMember({"text", "json", "jsonl", "csv", "gpx", "kml", "geojson"}));
+    app.add_option(
+           "--format", options.format,
+           "Output: text (the report, the default); or records (docs/records.md): json "
+           "(one document per run: files, records, statistics), jsonl (one record a "
+           "line, naming its file), csv (one row per block), gpx, kml or geojson "
+           "(the positions of the GPS messages, for map programs), html (one page to open in a "
+           "browser: summary, calls, units, messages, a map of the positions, error "
+           "charts; works offline)")
+        ->check(CLI::IsMember({"text", "json", "jsonl", "csv", "gpx", "kml", "geojson", "html"}));
     app.add_flag("--stats", options.stats,
                  "Count sync patterns, blocks, corrupted blocks, codewords read and failed, "
                  "short data and GPS messages, and the units seen: per file and in total on "
@@ -27,7 +30,7 @@ void AddOptions(CLI::App& app, Options& options) {
                  "a spreadsheet shows it as text and never runs it as a formula");
     app.add_option("-j,--jobs", options.jobs,
                    "Decode up to N files at once (default: one per core); the output keeps "
-                   "the order of the arguments. gpx, kml and geojson decode one file at a time")
+                   "the order of the arguments. gpx, kml, geojson and html decode one file at a time")
         ->check(CLI::PositiveNumber);
     app.add_flag("-r,--recursive", options.recursive,
                  "A folder argument stands for every *.txt beneath it (not *-decoded.txt) and "
@@ -64,6 +67,9 @@ void AddOptions(CLI::App& app, Options& options) {
 
 std::optional<std::string> CombinationProblem(const Options& options) {
     if (options.follow) {
+        if (options.format == "html")
+            return "--follow cannot write --format html: a page is written once, when its "
+                   "inputs have ended";
         if (options.save || (options.format != "text" && options.format != "jsonl") ||
             options.files.size() > 1 || options.recursive) {
             return "--follow reads one input and writes one record a line: "

@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    for (const char* name : {"json", "jsonl", "csv", "gpx", "kml", "geojson"}) {
+    for (const char* name : {"json", "jsonl", "csv", "gpx", "kml", "geojson", "html"}) {
         std::ostringstream out;
         const auto format = vantrel::RecordFormatByName(name);
         Require(format.has_value());
@@ -63,6 +63,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string text = out.str();
         if (*format == vantrel::RecordFormat::Json || *format == vantrel::RecordFormat::GeoJson) {
             Require(nlohmann::json::accept(text));
+        } else if (*format == vantrel::RecordFormat::Html) {
+            // The script data reads as JSON, and no text opened a script of its own.
+            const std::string_view open = "<script type=\"application/json\" id=\"page-data\">";
+            const std::size_t from = text.find(open) + open.size();
+            Require(nlohmann::json::accept(text.substr(from, text.find("</script>", from) - from)));
+            std::size_t scripts = 0;
+            for (std::size_t at = text.find("<script"); at != std::string::npos;
+                 at = text.find("<script", at + 1))
+                ++scripts;
+            Require(scripts == 4);
         } else if (*format == vantrel::RecordFormat::JsonLines) {
             std::istringstream lines(text);
             std::string line;

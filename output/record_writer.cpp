@@ -15,6 +15,8 @@ std::optional<RecordFormat> RecordFormatByName(std::string_view name) {
         return RecordFormat::Kml;
     if (name == "geojson")
         return RecordFormat::GeoJson;
+    if (name == "html")
+        return RecordFormat::Html;
     return std::nullopt;
 }
 
@@ -33,6 +35,8 @@ std::unique_ptr<RecordWriter> MakeRecordWriter(RecordFormat format, std::ostream
         return MakeKmlWriter(out);
     case RecordFormat::GeoJson:
         return MakeGeoJsonWriter(out);
+    case RecordFormat::Html:
+        return MakeHtmlWriter(out);
     }
     return MakeJsonLinesWriter(out);
 }
@@ -51,7 +55,7 @@ bool CarriesLog(RecordFormat format) {
 }
 
 bool StatsInDocument(RecordFormat format) {
-    return format == RecordFormat::Json;
+    return format == RecordFormat::Json || format == RecordFormat::Html;
 }
 
 } // namespace vantrel

@@ -16,9 +16,9 @@
 
 namespace vantrel {
 
-enum class RecordFormat { Json, JsonLines, Csv, Gpx, Kml, GeoJson };
+enum class RecordFormat { Json, JsonLines, Csv, Gpx, Kml, GeoJson, Html };
 
-// "json", "jsonl", "csv", "gpx", "kml", "geojson".
+// "json", "jsonl", "csv", "gpx", "kml", "geojson", "html".
 std::optional<RecordFormat> RecordFormatByName(std::string_view name);
 
 class RecordWriter {
@@ -53,6 +53,8 @@ std::unique_ptr<RecordWriter> MakeGeoJsonWriter(std::ostream& out);
 std::unique_ptr<RecordWriter> MakeGpxWriter(std::ostream& out);
 // kml: a placemark per position, then a path per unit with two positions or more.
 std::unique_ptr<RecordWriter> MakeKmlWriter(std::ostream& out);
+// html: one self-contained page for the run, written when the run ends (output/html_page).
+std::unique_ptr<RecordWriter> MakeHtmlWriter(std::ostream& out);
 
 // `cells` is for csv only.
 std::unique_ptr<RecordWriter> MakeRecordWriter(RecordFormat format, std::ostream& out,
@@ -71,7 +73,7 @@ std::string_view PerFileJoint(RecordFormat format);
 // Whether a record carries its log (json, jsonl): the other formats never show it.
 bool CarriesLog(RecordFormat format);
 
-// Whether the document shows statistics of its own (json), so --stats adds no lines.
+// Whether the document shows statistics of its own (json, html), so --stats adds no lines.
 bool StatsInDocument(RecordFormat format);
 
 // An NMEA date (ddmmyy) and time (hhmmss, optionally with a fraction, of which the first

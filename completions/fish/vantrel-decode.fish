@@ -1,6 +1,6 @@
 # fish completion for vantrel-decode: options, their values, files and folders.
 complete -c vantrel-decode -l level -x -a 'short debug' -d 'Report level'
-complete -c vantrel-decode -l format -x -a 'text json jsonl csv gpx geojson kml' -d 'Output format'
+complete -c vantrel-decode -l format -x -a 'text json jsonl csv gpx geojson kml html' -d 'Output format'
 complete -c vantrel-decode -l follow -d 'Keep reading a growing file or a pipe'
 complete -c vantrel-decode -l stats -d 'Statistics per file and in total'
 complete -c vantrel-decode -l csv-raw-cells -d 'CSV text cells as received, formulas unguarded'

@@ -3,7 +3,8 @@
 // Usage: write-records FORMAT OUTPUT (--crafted | --generated | --failed-header |
 //                                     --hostile=TABLE | INPUT...)
 //        write-records bits OUTPUT (--generated | --failed-header | --hostile=TABLE)
-//        (a made-up input as a bit text)
+//        (a made-up input as a bit text; --generated --hostile adds messages made to
+//        break a page)
 #include "bit_file.h"
 #include "encoder.h"
 #include "file_error.h"
@@ -118,6 +119,24 @@ std::string HostileBlocks(const std::string& tablePath) {
     return bits;
 }
 
+// Messages that would run script or add markup to a page that did not escape them, between
+// the generated fixes, each from a unit of its own.
+std::string HostileMessages() {
+    const std::string texts[] = {
+        "<img src=x onerror=document.title='pwned'>",
+        "</script><script>document.title='pwned'</script>",
+        "\"><b id=injected>bold</b><!--",
+        "&amp; &lt;b&gt; ]]> */ --> ' \\u2028",
+    };
+    std::string bits = "0101";
+    std::uint32_t unit = 0x51;
+    for (const std::string& text : texts) {
+        const encoder::Header header{encoder::ShortData, 10, 4, unit++, 0x2};
+        bits += encoder::ShortDataBlock(header, text) + "0011";
+    }
+    return bits;
+}
+
 // A unit's position, the same unit's next one under a header whose last From bit flipped
 // (read as another unit, and failing its check), and a third under a sound header again.
 std::string FailedHeader() {
@@ -216,7 +235,10 @@ int main(int argc, char** argv) {
             return 2;
         }
         std::ofstream bits(argv[2], std::ios::binary | std::ios::trunc);
-        bits << *made << "\r\n";
+        bits << *made;
+        if (argc > 4 && std::string(argv[4]) == "--hostile")
+            bits << HostileMessages();
+        bits << "\r\n";
         bits.close();
         return bits ? 0 : 1;
     }

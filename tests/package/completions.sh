@@ -32,7 +32,7 @@ expect() {
 
 expect "debug short " vantrel-decode --level ""
 expect "debug " vantrel-decode --level d
-expect "csv geojson gpx json jsonl kml text " vantrel-decode --format ""
+expect "csv geojson gpx html json jsonl kml text " vantrel-decode --format ""
 expect "auto no yes " vantrel-decode --invert ""
 expect "--follow --format " vantrel-decode --fo
 expect "--recursive " vantrel-decode --rec

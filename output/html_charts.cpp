@@ -1,0 +1,229 @@
+#include "html_charts.h"
+
+#include "html_script.h"
+#include "output_text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <numeric>
+
+namespace vantrel {
+
+namespace {
+
+constexpr double Width = 900;
+constexpr std::size_t LaneLimit = 40;
+constexpr std::size_t UnitBarLimit = 20;
+
+double PlaceValue(const HtmlPlace& place) {
+    return place.seconds ? *place.seconds : static_cast<double>(place.bit);
+}
+
+std::string Percent(std::uint64_t part, std::uint64_t whole) {
+    return whole == 0 ? "0%" : Fixed(100.0 * static_cast<double>(part) / whole, 2) + "%";
+}
+
+// A round step (1, 2 or 5 times a power of ten) near a quarter of `span`.
+double RoundStep(double span) {
+    const double rough = span / 4;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (const double f : {1.0, 2.0, 5.0})
+        if (f * power >= rough * 0.6)
+            return f * power;
+    return 10 * power;
+}
+
+// A lane's label: the end of a long name, which tells files of one folder apart.
+std::string LaneLabel(const std::string& name) {
+    constexpr std::size_t Keep = 28;
+    if (name.size() <= Keep)
+        return name;
+    std::size_t from = name.size() - Keep;
+    while (from < name.size() && (static_cast<unsigned char>(name[from]) & 0xC0) == 0x80)
+        ++from; // not inside a UTF-8 character
+    return "\xE2\x80\xA6" + name.substr(from);
+}
+
+std::string FileLabel(const HtmlRun& run, const HtmlPlace& place) {
+    const std::string at = PlaceText(place);
+    return run.files[place.file].name + (at.empty() ? "" : ", " + at);
+}
+
+} // namespace
+
+void WriteTimeline(std::ostream& out, const HtmlRun& run) {
+    const std::size_t lanes = std::min(run.files.size(), LaneLimit);
+    const double left = 210;
+    const double laneHeight = 26;
+    const double height = lanes * laneHeight + 24;
+    out << "<svg class=\"chart\" viewBox=\"0 0 " << Width << ' ' << height
+        << "\" role=\"img\" aria-label=\"calls along each file\">\n";
+    for (std::size_t lane = 0; lane < lanes; ++lane) {
+        const HtmlFile& file = run.files[lane];
+        const double y = lane * laneHeight + 4;
+        out << "<text x=\"4\" y=\"" << y + 15 << "\" class=\"lane\">"
+            << XmlText(LaneLabel(file.name)) << "<title>" << XmlText(file.name)
+            << "</title></text><line x1=\"" << left << "\" x2=\"" << Width - 10 << "\" y1=\""
+            << y + 11 << "\" y2=\"" << y + 11 << "\" stroke=\"#bbb\"/>\n";
+        if (!file.first)
+            continue;
+        const double from = PlaceValue(*file.first);
+        const double span = std::max(PlaceValue(*file.last) - from, 1e-9);
+        for (const HtmlCall& call : run.calls) {
+            if (call.place.file != lane)
+                continue;
+            const double x = left + (PlaceValue(call.place) - from) / span * (Width - 20 - left);
+            out << "<a href=\"#" << RowId(call.place, call.number) << "\"><rect x=\"" << Fixed(x, 1)
+                << "\" y=\"" << y << "\" width=\"4\" height=\"22\" fill=\""
+                << (call.corrupted   ? "#d62728"
+                    : call.shortData ? "#2ca02c"
+                                     : "#1f77b4")
+                << "\"><title>" << call.number << ": " << XmlText(call.from) << " to "
+                << XmlText(call.to) << ", " << XmlText(PlaceText(call.place))
+                << "</title></rect></a>\n";
+        }
+    }
+    out << "<text x=\"" << left << "\" y=\"" << height - 4 << "\" class=\"axis\">"
+        << (run.files.empty() || !run.files[0].sound ? "start of the file" : "first call heard")
+        << "</text><text x=\"" << Width - 10 << "\" y=\"" << height - 4
+        << "\" class=\"axis\" text-anchor=\"end\">last call</text></svg>\n";
+    if (run.files.size() > lanes)
+        out << "<p class=\"note\">The timeline shows the first " << lanes << " of "
+            << run.files.size() << " files.</p>\n";
+}
+
+void WriteErrorsAlongRun(std::ostream& out, const HtmlRun& run) {
+    if (run.errorBins.empty()) {
+        out << "<p>No blocks were decoded.</p>\n";
+        return;
+    }
+    double top = 0;
+    for (const ErrorBin& bin : run.errorBins)
+        if (bin.codewords > 0)
+            top = std::max(top, static_cast<double>(bin.failed) / bin.codewords);
+    top = top > 0 ? std::min(1.0, top * 1.1) : 0.01;
+    const double left = 60;
+    const double chartHeight = 180;
+    const double barWidth = (Width - left - 10) / run.errorBins.size();
+    out << "<svg class=\"chart\" viewBox=\"0 0 " << Width << ' ' << chartHeight + 40
+        << "\" role=\"img\" aria-label=\"codeword errors along the run\">\n";
+    for (int tick = 0; tick <= 4; ++tick) {
+        const double y = 10 + chartHeight * (1 - tick / 4.0);
+        out << "<line x1=\"" << left << "\" x2=\"" << Width - 10 << "\" y1=\"" << Fixed(y, 1)
+            << "\" y2=\"" << Fixed(y, 1) << "\" stroke=\"#ddd\"/><text x=\"" << left - 4
+            << "\" y=\"" << Fixed(y + 4, 1) << "\" class=\"axis\" text-anchor=\"end\">"
+            << Fixed(100 * top * tick / 4, 1) << "%</text>\n";
+    }
+    for (std::size_t i = 0; i < run.errorBins.size(); ++i) {
+        const ErrorBin& bin = run.errorBins[i];
+        const double share =
+            bin.codewords == 0 ? 0 : static_cast<double>(bin.failed) / bin.codewords;
+        const double h = chartHeight * share / top;
+        out << "<rect x=\"" << Fixed(left + i * barWidth, 1) << "\" y=\""
+            << Fixed(10 + chartHeight - h, 1) << "\" width=\""
+            << Fixed(std::max(barWidth - 1, 0.5), 1) << "\" height=\"" << Fixed(h, 1)
+            << "\" fill=\"#d62728\"><title>" << bin.blocks << " blocks from "
+            << XmlText(FileLabel(run, bin.first)) << ": " << bin.failed << " of " << bin.codewords
+            << " codewords failed</title></rect>\n";
+    }
+    out << "<text x=\"" << left << "\" y=\"" << chartHeight + 30 << "\" class=\"axis\">"
+        << XmlText(FileLabel(run, run.errorBins.front().first)) << "</text><text x=\"" << Width - 10
+        << "\" y=\"" << chartHeight + 30 << "\" class=\"axis\" text-anchor=\"end\">"
+        << XmlText(FileLabel(run, run.errorBins.back().first)) << "</text></svg>\n"
+        << "<p class=\"note\">Each bar is " << run.blocksPerBin
+        << (run.blocksPerBin == 1 ? " block" : " blocks") << " in the order of the run.</p>\n";
+}
+
+void WriteErrorsPerUnit(std::ostream& out, const HtmlRun& run) {
+    std::vector<std::size_t> order(run.units.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::erase_if(order, [&](std::size_t i) { return run.units[i].codewords == 0; });
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return run.units[a].codewords > run.units[b].codewords;
+    });
+    if (order.size() > UnitBarLimit)
+        order.resize(UnitBarLimit);
+    if (order.empty()) {
+        out << "<p>No unit sent a block whose headers passed their checks.</p>\n";
+        return;
+    }
+    const double left = 120;
+    const double row = 20;
+    out << "<svg class=\"chart\" viewBox=\"0 0 " << Width << ' ' << order.size() * row + 10
+        << "\" role=\"img\" aria-label=\"codeword errors per unit\">\n";
+    for (std::size_t r = 0; r < order.size(); ++r) {
+        const HtmlUnit& unit = run.units[order[r]];
+        const double share = static_cast<double>(unit.failed) / unit.codewords;
+        const double y = 5 + r * row;
+        const double bar = std::max(share * (Width - left - 150), 1.0);
+        out << "<text x=\"" << left - 6 << "\" y=\"" << y + 13
+            << "\" class=\"axis\" text-anchor=\"end\">" << XmlText(unit.address)
+            << "</text><rect x=\"" << left << "\" y=\"" << y << "\" width=\"" << Fixed(bar, 1)
+            << "\" height=\"16\" fill=\"" << UnitColor(order[r]) << "\"><title>"
+            << XmlText(unit.address) << ": " << unit.failed << " of " << unit.codewords
+            << " codewords failed</title></rect><text x=\"" << Fixed(left + bar + 6, 1) << "\" y=\""
+            << y + 13 << "\" class=\"axis\">" << Percent(unit.failed, unit.codewords) << " of "
+            << unit.codewords << "</text>\n";
+    }
+    out << "</svg>\n";
+}
+
+void WritePositionPlot(std::ostream& out, const HtmlRun& run) {
+    if (run.positions.empty())
+        return;
+    double south = 90, north = -90, west = 180, east = -180;
+    for (const HtmlPosition& p : run.positions) {
+        south = std::min(south, p.latitude);
+        north = std::max(north, p.latitude);
+        west = std::min(west, p.longitude);
+        east = std::max(east, p.longitude);
+    }
+    constexpr double Pi = 3.14159265358979323846;
+    const double squeeze = std::max(std::cos((south + north) / 2 * Pi / 180), 0.05);
+    const double spanX = std::max((east - west) * squeeze, 1e-4);
+    const double spanY = std::max(north - south, 1e-4);
+    const double plotWidth = Width - 40;
+    const double scale = std::min(plotWidth / spanX, 420 / spanY);
+    const double height = spanY * scale + 70;
+    const auto x = [&](double lon) { return Fixed(20 + (lon - west) * squeeze * scale, 1); };
+    const auto y = [&](double lat) { return Fixed(20 + (north - lat) * scale, 1); };
+    out << "<svg class=\"chart plot\" viewBox=\"0 0 " << Width << ' ' << Fixed(height, 0)
+        << "\" role=\"img\" aria-label=\"positions on a plain plot\">\n"
+        << "<rect width=\"100%\" height=\"100%\" fill=\"#f7f7f2\"/>\n";
+    // One path of tracks and one of dots per colour, however many units and positions: a
+    // busy channel has tens of thousands, which as elements of their own would make the page
+    // slow to open. A dot is a segment of no length with round caps.
+    std::vector<std::string> tracks(run.units.size());
+    std::map<std::string_view, std::pair<std::string, std::string>> paths;
+    for (const HtmlPosition& p : run.positions) {
+        const std::string at = x(p.longitude) + ' ' + y(p.latitude);
+        tracks[p.unit] += (tracks[p.unit].empty() ? 'M' : 'L') + at;
+        paths[UnitColor(p.unit)].second += 'M' + at + "h0";
+    }
+    for (std::size_t unit = 0; unit < tracks.size(); ++unit)
+        if (tracks[unit].find('L') != std::string::npos)
+            paths[UnitColor(unit)].first += tracks[unit];
+    for (const auto& [color, path] : paths) {
+        if (!path.first.empty())
+            out << "<path d=\"" << path.first << "\" fill=\"none\" stroke=\"" << color
+                << "\" stroke-width=\"1.5\"/>\n";
+        out << "<path d=\"" << path.second << "\" stroke=\"" << color
+            << "\" stroke-width=\"6\" stroke-linecap=\"round\"/>\n";
+    }
+    // A degree of latitude is 111.32 km; the bar is a round distance near a quarter across.
+    const double kmPerPixel = 111.32 / scale;
+    const double km = RoundStep(kmPerPixel * plotWidth);
+    const double bar = km / kmPerPixel;
+    const double barY = height - 20;
+    out << "<path d=\"M20 " << Fixed(barY - 5, 1) << "V" << Fixed(barY, 1) << "H"
+        << Fixed(20 + bar, 1) << "V" << Fixed(barY - 5, 1)
+        << "\" fill=\"none\" stroke=\"#333\" stroke-width=\"1.5\"/><text x=\"" << Fixed(26 + bar, 1)
+        << "\" y=\"" << Fixed(barY, 1) << "\" class=\"axis\">"
+        << (km >= 1 ? NumberText(km) + " km" : NumberText(km * 1000) + " m") << "</text><text x=\""
+        << Width - 10 << "\" y=\"" << Fixed(barY, 1) << "\" class=\"axis\" text-anchor=\"end\">"
+        << Fixed(south, 4) << "\xC2\xB0 to " << Fixed(north, 4) << "\xC2\xB0 N, " << Fixed(west, 4)
+        << "\xC2\xB0 to " << Fixed(east, 4) << "\xC2\xB0 E</text></svg>\n";
+}
+
+} // namespace vantrel

@@ -1,0 +1,36 @@
+// The html page's scripts and the policy that lets only them run: a tiny first script that
+// shows script errors and blocked content in the page, Leaflet, and the page's own script
+// (sortable tables, the map). Data for the scripts travels as JSON in a non-executed block.
+#pragma once
+
+#include "html_run.h"
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// Runs first: writes any script error or policy violation into #script-errors.
+std::string_view ErrorTrapScript();
+
+// Sorts the tables by a clicked heading and draws the map from the page data.
+std::string_view PageScript();
+
+// The Content-Security-Policy of the page: no script but the three above (by their SHA-256),
+// inline styles, images from OpenStreetMap's tile servers and data: URLs, nothing else.
+std::string ContentSecurityPolicy();
+
+// UTF-8 text as a JSON string that can stand inside a <script> element: besides JSON's own
+// escapes, "<", ">", "&", U+2028 and U+2029 are written as \u escapes, so no text can close the
+// element or open a comment in it.
+std::string ScriptJsonString(std::string_view utf8);
+
+// The colour of the unit with this index, on the map and on the plot alike.
+std::string_view UnitColor(std::size_t unit);
+
+// The page data: {"units": [[name, colour], ...], "positions": [[lat, lon, unit], ...]}, the
+// units those that sent a position, each position naming its unit by its place in that list.
+void WritePageData(std::ostream& out, const HtmlRun& run);
+
+} // namespace vantrel
