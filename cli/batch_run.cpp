@@ -76,16 +76,16 @@ int RunInOrder(const std::vector<std::string>& inputs, const Options& options,
 void Decode(FileJob& job, const Options& options, const OutputChoice& choice) {
     try {
         if (options.save) {
-            const WholeDecode decoded = DecodeWhole(job.path, choice.polarity, options.stats);
-            if (decoded.NoBitCharacters)
-                job.target.warn(NoBitsWarning);
-            if (decoded.Stats.patternsPassedOver > 0)
-                job.target.warn(PassedOverWarning(decoded.Stats.patternsPassedOver));
-            job.stats = decoded.Stats;
+            // The saved report is the report the run writes, held until it is whole.
+            const Recording input = OpenRecording(job.path, choice.polarity, SpoolMemoryLimit);
+            std::string report;
+            OutputTarget target = job.target;
+            target.write = [&report](std::string_view text) { report += text; };
+            job.stats = RunWhole(input, job.path, choice, job.stream, target, nullptr);
             if (options.stats)
                 job.errors += WithCrLf(StatsText(job.stats, job.path));
             const std::string reportPath = SavePathFor(job.path, options);
-            SaveReport(reportPath, RenderReport(decoded.Blocks, decoded.BlockCount, choice.level));
+            SaveReport(reportPath, report);
             const std::string status = SavedStatusText(reportPath);
             const std::string name = FileNamePart(reportPath);
             job.target.write(status.substr(0, status.size() - name.size()) + WholePath(reportPath));

@@ -39,6 +39,13 @@ void AddOptions(CLI::App& app, Options& options) {
                           "standard input, which is then read whole before it is demodulated): "
                           "which tone is \"1\": auto (from the sync patterns, the default), yes "
                           "(1800 Hz), no (1200 Hz)");
+    app.add_option("--order", options.order,
+                   "Which sync pattern each block of a bit text starts at: file (the default) "
+                   "takes SYNC NO FEC patterns while any is left later in the file, then SYNC "
+                   "FEC ones, so a FEC block that a NO FEC block follows is passed over; "
+                   "arrival takes every pattern in the order it comes. Sound is always "
+                   "decoded in arrival order, each block ending with its transmission")
+        ->check(CLI::IsMember({"file", "arrival"}));
     app.add_flag(
         "--follow", options.follow,
         "Decode a live channel: read FILE on as it grows (as tail -f; from its new start "
@@ -81,6 +88,8 @@ OutputChoice ChoiceOf(const Options& options) {
     choice.records = RecordFormatByName(options.format);
     choice.stats = options.stats;
     choice.polarity = tool::PolarityByName(options.invert);
+    choice.order = options.order == "arrival" ? modETSI300230::SyncRule::Arrival
+                                              : modETSI300230::SyncRule::WholeFile;
     return choice;
 }
 

@@ -18,7 +18,8 @@ inline constexpr std::string_view ToolName = "vantrel-decode";
 
 inline constexpr std::string_view Usage =
     "Usage: vantrel-decode [--level short|debug] [--format FORMAT] [--stats] [-j N] [-r]\r\n"
-    "                      [--save [--output-dir DIR]] [--invert auto|yes|no] FILE...\r\n"
+    "                      [--save [--output-dir DIR]] [--invert auto|yes|no]\r\n"
+    "                      [--order file|arrival] FILE...\r\n"
     "       vantrel-decode --follow [--level short|debug] [--format text|jsonl] [FILE|-]\r\n"
     "Run with --help for more information.\r\n";
 
@@ -32,6 +33,7 @@ struct Options {
     int jobs = 0; // 0: one per core
     std::string outputDir;
     std::string invert = "auto";
+    std::string order = "file";
     std::vector<std::string> files;
 };
 

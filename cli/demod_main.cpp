@@ -1,16 +1,19 @@
 // vantrel-demod: turns a radio recording (a sound file, or raw PCM live from a sound card)
 // into the bit text that vantrel-decode and the window read.
 //
-// Standard output carries only the bit text: lines of "0"/"1" ended by CR LF, each written
-// and flushed as soon as it is complete, the last line of a transmission completed when the
-// transmission ends, nothing between transmissions. Problems go to standard error, one line
-// each, in the words and with the exit status of vantrel-decode: 0 done, 1 the input could not
-// be read or ended early (what was there is still written), 2 the command line was wrong.
+// Standard output carries the bit text: lines of "0"/"1" ended by CR LF, each written and
+// flushed as soon as it is complete, the last line of a transmission completed when the
+// transmission ends and followed by its mark line (input/transmission_marks), after a first
+// header line; marks hold no "0" or "1", so a plain bit reader reads the same bits. Problems go to
+// standard error, one line each, in the words and with the exit status of vantrel-decode: 0 done, 1
+// the input could not be read or ended early (what was there is still written), 2 the command line
+// was wrong.
 #include "bit_lines.h"
 #include "demodulate_sound.h"
 #include "file_error.h"
 #include "program_options.h"
 #include "tool_output.h"
+#include "transmission_marks.h"
 
 #include <CLI/CLI.hpp>
 
@@ -66,9 +69,16 @@ int Run(const Options& options) {
     try {
         vantrel::AudioFile audio = vantrel::OpenAudio(options.input, audioOptions);
         vantrel::BitLines lines(WriteOut);
+        WriteOut(vantrel::MarksHeaderLine() + "\r\n");
         vantrel::Demodulate(audio, audioOptions.polarity,
                             {[&](std::string_view bits) { lines.Add(bits); },
-                             [&](const vantrel::HeardTransmission&) { lines.EndTransmission(); }});
+                             [&](const vantrel::HeardTransmission& heard) {
+                                 lines.EndTransmission();
+                                 WriteOut(vantrel::TransmissionMarkLine(
+                                              {heard.startSeconds, heard.endSeconds,
+                                               heard.levelDbfs, heard.ebN0Db, heard.inverted}) +
+                                          "\r\n");
+                             }});
         if (audio.endedEarly()) {
             ReportProblem(audio.path(), "the file ended early; what it held was demodulated");
             return ExitFileError;

@@ -3,6 +3,8 @@
 #include "audio_file.h"
 #include "bit_file.h"
 #include "demodulate_sound.h"
+#include "field_joiner.h"
+#include "transmission_marks.h"
 
 #include <cmath>
 #include <cstdio>
@@ -54,6 +56,43 @@ Recording FromSound(DemodulatedSound sound) {
     return recording;
 }
 
+// The transmissions the marks of a marked text name, each mark ending the transmission whose
+// bits come before it; and the start time its header names.
+void ReadMarks(const RawInput& input, Recording& recording) {
+    MarkLineBlanker blanker;
+    FieldJoiner joiner(false);
+    TransmissionMap map;
+    std::string bits;
+    std::uint64_t first = 0;
+    std::vector<char> piece(std::size_t{1} << 18);
+    for (std::uint64_t offset = 0; offset < input.Size();) {
+        const std::size_t got = input.ReadAt(offset, piece.data(), piece.size());
+        if (got == 0)
+            break;
+        offset += got;
+        std::size_t joined = 0;
+        const auto join = [&](std::size_t to) {
+            bits.clear();
+            joiner.Join(std::string_view(piece.data() + joined, to - joined), bits);
+            joined = to;
+        };
+        blanker.Blank(piece.data(), got, [&](std::string_view line, std::size_t end) {
+            join(end);
+            if (const std::optional<TransmissionMark> mark = ParseTransmissionMark(line)) {
+                const std::uint64_t last = joiner.BitsOut();
+                map.Add({first, last - first, mark->startSeconds, mark->endSeconds, mark->levelDbfs,
+                         mark->ebN0Db, mark->inverted});
+                first = last;
+            } else if (const std::optional<std::string> time = HeaderStartTime(line)) {
+                recording.startTime = *time;
+            }
+        });
+        join(got);
+    }
+    recording.heard = std::move(map);
+    recording.marked = true;
+}
+
 } // namespace
 
 bool IsSoundFile(const std::string& path) {
@@ -73,6 +112,9 @@ Recording OpenRecording(const std::string& path, demod::Polarity polarity, std::
     if (path == "-" && StartsAsSound(raw))
         return FromSound(DemodulateWhole(AudioFile::FromMemory(ReadWhole(raw), path), polarity));
     Recording recording;
+    char start[MarksHeader.size() + 1];
+    if (StartsMarked(std::string_view(start, raw.ReadAt(0, start, sizeof start))))
+        ReadMarks(raw, recording);
     recording.bits.emplace(std::move(raw));
     return recording;
 }
@@ -81,6 +123,19 @@ std::string ReadAllBits(const std::string& path, demod::Polarity polarity) {
     if (IsNamedSoundFile(path))
         return DemodulateNamed(path, polarity).Bits;
     return RemoveLineFeeds(ReadBitFile(path));
+}
+
+StreamOptions WholeOptions(const Recording& recording, modETSI300230::SyncRule asked,
+                           StreamOptions options) {
+    options.order = asked;
+    options.markLines = recording.marked;
+    if (recording.heard) {
+        options.order = modETSI300230::SyncRule::Arrival;
+        options.transmissionEnds.clear();
+        for (const HeardTransmission& heard : recording.heard->transmissions())
+            options.transmissionEnds.push_back(heard.firstBit + heard.bitCount);
+    }
+    return options;
 }
 
 std::optional<HeardInfo> HeardAt(const TransmissionMap& map, std::uint64_t bitIndex) {

@@ -5,6 +5,7 @@
 #include "decoded_record.h"
 #include "demodulator.h"
 #include "raw_input.h"
+#include "record_stream.h"
 #include "transmission_map.h"
 
 #include <cstdint>
@@ -19,6 +20,8 @@ struct Recording {
     std::optional<RawInput> bits;
     std::optional<TransmissionMap> heard; // sound only
     bool endedEarly = false;              // the sound file held less than its header announced
+    bool marked = false;   // a bit text with transmission marks (vantrel-demod's output)
+    std::string startTime; // when the recording began (ISO 8601), if known
 };
 
 // Whether the file at `path` starts as sound does. False when it cannot be read: opening it
@@ -32,6 +35,11 @@ Recording OpenRecording(const std::string& path, demod::Polarity polarity, std::
 
 // The whole bit string of `path`: a bit text joined, or sound demodulated. Throws FileError.
 std::string ReadAllBits(const std::string& path, demod::Polarity polarity);
+
+// The options of the whole-file run of `recording`: sound takes the patterns in the order they
+// arrive and ends each block with its transmission; a bit text takes them in the `asked` order.
+StreamOptions WholeOptions(const Recording& recording, modETSI300230::SyncRule asked,
+                           StreamOptions options);
 
 // Where the bit at `bitIndex` of a demodulated recording was heard; nothing past the last bit.
 std::optional<HeardInfo> HeardAt(const TransmissionMap& map, std::uint64_t bitIndex);

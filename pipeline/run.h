@@ -25,6 +25,8 @@ struct OutputChoice {
     ReportLevel level = ReportLevel::Short;
     bool stats = false;
     demod::Polarity polarity = demod::Polarity::Auto;
+    // --order: the report's rule or arrival order for a bit text (sound always arrives).
+    modETSI300230::SyncRule order = modETSI300230::SyncRule::WholeFile;
 };
 
 // Where a run's output goes: `write` takes the text piece by piece, `recordDone` is told
