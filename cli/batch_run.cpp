@@ -71,13 +71,23 @@ int RunInOrder(const std::vector<std::string>& inputs, const Options& options,
     return status;
 }
 
+// The input with the channel and the start time the options ask for.
+Recording OpenInput(const std::string& path, const Options& options, const OutputChoice& choice) {
+    AudioOptions audio;
+    audio.channel = options.channel;
+    audio.polarity = choice.polarity;
+    Recording input = OpenRecording(path, audio, SpoolMemoryLimit);
+    SetStartTime(input, path, options.startTime);
+    return input;
+}
+
 } // namespace
 
 void Decode(FileJob& job, const Options& options, const OutputChoice& choice) {
     try {
         if (options.save) {
             // The saved report is the report the run writes, held until it is whole.
-            const Recording input = OpenRecording(job.path, choice.polarity, SpoolMemoryLimit);
+            const Recording input = OpenInput(job.path, options, choice);
             std::string report;
             OutputTarget target = job.target;
             target.write = [&report](std::string_view text) { report += text; };
@@ -92,7 +102,7 @@ void Decode(FileJob& job, const Options& options, const OutputChoice& choice) {
             job.target.write(LineEnd);
             return;
         }
-        const Recording input = OpenRecording(job.path, choice.polarity, SpoolMemoryLimit);
+        const Recording input = OpenInput(job.path, options, choice);
         if (!job.heading.empty())
             job.target.write(job.heading);
         job.stats = RunWhole(input, job.path, choice, job.stream, job.target, job.records);

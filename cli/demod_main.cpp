@@ -12,6 +12,7 @@
 #include "demodulate_sound.h"
 #include "file_error.h"
 #include "program_options.h"
+#include "start_time.h"
 #include "tool_output.h"
 #include "transmission_marks.h"
 
@@ -36,7 +37,8 @@ namespace tool = vantrel::tool;
 
 constexpr std::string_view ToolName = "vantrel-demod";
 constexpr std::string_view Usage =
-    "Usage: vantrel-demod [--raw --rate R] [--channel N] [--invert auto|yes|no] [AUDIO|-]\r\n"
+    "Usage: vantrel-demod [--raw --rate R] [--channel N] [--invert auto|yes|no]\r\n"
+    "                     [--start-time TIME] [AUDIO|-]\r\n"
     "Run with --help for more information.\r\n";
 
 struct Options {
@@ -45,6 +47,7 @@ struct Options {
     int rate = 0;
     int channel = 1;
     std::string invert = "auto";
+    std::string startTime; // ISO 8601, for the header line
 };
 
 // Each piece goes out at once: a live pipe shows every line as soon as it is complete.
@@ -69,7 +72,7 @@ int Run(const Options& options) {
     try {
         vantrel::AudioFile audio = vantrel::OpenAudio(options.input, audioOptions);
         vantrel::BitLines lines(WriteOut);
-        WriteOut(vantrel::MarksHeaderLine() + "\r\n");
+        WriteOut(vantrel::MarksHeaderLine(options.startTime) + "\r\n");
         vantrel::Demodulate(audio, audioOptions.polarity,
                             {[&](std::string_view bits) { lines.Add(bits); },
                              [&](const vantrel::HeardTransmission& heard) {
@@ -113,6 +116,13 @@ int Main(int argc, char** argv) {
     tool::AddInvertOption(app, options.invert,
                           "Tone polarity: auto (decided from the sync patterns found, the "
                           "default), no (1200 Hz is \"1\") or yes (1800 Hz is \"1\")");
+    app.add_option("--start-time", options.startTime,
+                   "When the recording began (ISO 8601, such as 2026-12-07T21:03:48Z): "
+                   "written into the first line, so that vantrel-decode gives each record "
+                   "the time its block was heard by the clock")
+        ->check([](const std::string& value) {
+            return vantrel::ParseIsoTime(value) ? std::string() : "not an ISO 8601 time";
+        });
     app.add_option("AUDIO", options.input,
                    "Recording: WAV, FLAC, Ogg or AIFF, recognised by content; - (the default) "
                    "reads standard input");

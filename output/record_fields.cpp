@@ -8,7 +8,7 @@ namespace vantrel {
 
 namespace {
 
-constexpr std::array<std::string_view, 36> Names = {
+constexpr std::array<std::string_view, 37> Names = {
     "file",
     "number",
     "syncBit",
@@ -45,6 +45,7 @@ constexpr std::array<std::string_view, 36> Names = {
     "heardSeconds",
     "levelDbfs",
     "ebN0Db",
+    "heardUtc",
 };
 
 FieldValue Whole(std::uint64_t value) {
@@ -125,8 +126,9 @@ std::vector<FieldValue> FlatFieldValues(const DecodedRecord& r) {
         v.emplace_back(r.source.heard->seconds);
         v.push_back(Optional(r.source.heard->levelDbfs));
         v.push_back(Optional(r.source.heard->ebN0Db));
+        v.push_back(TextOrNothing(r.source.heard->utc));
     } else {
-        v.insert(v.end(), 3, FieldValue{});
+        v.insert(v.end(), 4, FieldValue{});
     }
     return v;
 }

@@ -4,8 +4,10 @@
 #include "bit_file.h"
 #include "demodulate_sound.h"
 #include "field_joiner.h"
+#include "start_time.h"
 #include "transmission_marks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -29,9 +31,7 @@ bool IsNamedSoundFile(const std::string& path) {
     return path != "-" && IsSoundFile(path);
 }
 
-DemodulatedSound DemodulateNamed(const std::string& path, demod::Polarity polarity) {
-    AudioOptions audio;
-    audio.polarity = polarity;
+DemodulatedSound DemodulateNamed(const std::string& path, const AudioOptions& audio) {
     return DemodulateWhole(path, audio);
 }
 
@@ -53,6 +53,7 @@ Recording FromSound(DemodulatedSound sound) {
     recording.bits.emplace(RawInput::FromText(std::move(sound.Bits)));
     recording.heard = std::move(sound.Transmissions);
     recording.endedEarly = sound.EndedEarly;
+    recording.seconds = sound.Seconds;
     return recording;
 }
 
@@ -83,8 +84,9 @@ void ReadMarks(const RawInput& input, Recording& recording) {
                 map.Add({first, last - first, mark->startSeconds, mark->endSeconds, mark->levelDbfs,
                          mark->ebN0Db, mark->inverted});
                 first = last;
+                recording.seconds = std::max(recording.seconds, mark->endSeconds);
             } else if (const std::optional<std::string> time = HeaderStartTime(line)) {
-                recording.startTime = *time;
+                recording.startTime = ParseIsoTime(*time);
             }
         });
         join(got);
@@ -106,11 +108,19 @@ bool IsSoundFile(const std::string& path) {
 }
 
 Recording OpenRecording(const std::string& path, demod::Polarity polarity, std::size_t spoolLimit) {
+    AudioOptions audio;
+    audio.polarity = polarity;
+    return OpenRecording(path, audio, spoolLimit);
+}
+
+Recording OpenRecording(const std::string& path, const AudioOptions& audio,
+                        std::size_t spoolLimit) {
     if (IsNamedSoundFile(path))
-        return FromSound(DemodulateNamed(path, polarity));
+        return FromSound(DemodulateNamed(path, audio));
     RawInput raw = RawInput::Open(path, spoolLimit);
     if (path == "-" && StartsAsSound(raw))
-        return FromSound(DemodulateWhole(AudioFile::FromMemory(ReadWhole(raw), path), polarity));
+        return FromSound(DemodulateWhole(AudioFile::FromMemory(ReadWhole(raw), path, audio.channel),
+                                         audio.polarity));
     Recording recording;
     char start[MarksHeader.size() + 1];
     if (StartsMarked(std::string_view(start, raw.ReadAt(0, start, sizeof start))))
@@ -120,8 +130,11 @@ Recording OpenRecording(const std::string& path, demod::Polarity polarity, std::
 }
 
 std::string ReadAllBits(const std::string& path, demod::Polarity polarity) {
-    if (IsNamedSoundFile(path))
-        return DemodulateNamed(path, polarity).Bits;
+    if (IsNamedSoundFile(path)) {
+        AudioOptions audio;
+        audio.polarity = polarity;
+        return DemodulateNamed(path, audio).Bits;
+    }
     return RemoveLineFeeds(ReadBitFile(path));
 }
 
@@ -138,7 +151,13 @@ StreamOptions WholeOptions(const Recording& recording, modETSI300230::SyncRule a
     return options;
 }
 
-std::optional<HeardInfo> HeardAt(const TransmissionMap& map, std::uint64_t bitIndex) {
+void SetStartTime(Recording& recording, const std::string& path, std::string_view choice) {
+    if (const std::optional<std::int64_t> start = StartTimeOf(path, choice, recording.seconds))
+        recording.startTime = start;
+}
+
+std::optional<HeardInfo> HeardAt(const TransmissionMap& map, std::uint64_t bitIndex,
+                                 std::optional<std::int64_t> startTime) {
     const HeardTransmission* heard = map.Find(bitIndex);
     if (heard == nullptr)
         return std::nullopt;
@@ -146,6 +165,8 @@ std::optional<HeardInfo> HeardAt(const TransmissionMap& map, std::uint64_t bitIn
     info.seconds = std::round(HeardSeconds(*heard, bitIndex) * 1000.0) / 1000.0;
     info.levelDbfs = heard->levelDbfs;
     info.ebN0Db = heard->ebN0Db;
+    if (startTime)
+        info.utc = IsoTime(*startTime + std::llround(info.seconds * 1000));
     return info;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "decoded_record.h"
+#include "demodulate_sound.h"
 #include "demodulator.h"
 #include "raw_input.h"
 #include "record_stream.h"
@@ -20,8 +21,9 @@ struct Recording {
     std::optional<RawInput> bits;
     std::optional<TransmissionMap> heard; // sound only
     bool endedEarly = false;              // the sound file held less than its header announced
-    bool marked = false;   // a bit text with transmission marks (vantrel-demod's output)
-    std::string startTime; // when the recording began (ISO 8601), if known
+    bool marked = false; // a bit text with transmission marks (vantrel-demod's output)
+    double seconds = 0;  // the length of the sound (sound and marked texts)
+    std::optional<std::int64_t> startTime; // when the recording began (ms since 1970), if known
 };
 
 // Whether the file at `path` starts as sound does. False when it cannot be read: opening it
@@ -32,6 +34,12 @@ bool IsSoundFile(const std::string& path);
 // here: a file as it is read, standard input after it has been read whole (the sound reader
 // needs to seek in it). Throws FileError.
 Recording OpenRecording(const std::string& path, demod::Polarity polarity, std::size_t spoolLimit);
+// The same with the channel of a sound file and its polarity.
+Recording OpenRecording(const std::string& path, const AudioOptions& audio, std::size_t spoolLimit);
+
+// The start time --start-time (`choice`: ISO 8601 or "mtime") gives the recording at `path`,
+// which then wins over one its marks name. Throws FileError.
+void SetStartTime(Recording& recording, const std::string& path, std::string_view choice);
 
 // The whole bit string of `path`: a bit text joined, or sound demodulated. Throws FileError.
 std::string ReadAllBits(const std::string& path, demod::Polarity polarity);
@@ -42,6 +50,8 @@ StreamOptions WholeOptions(const Recording& recording, modETSI300230::SyncRule a
                            StreamOptions options);
 
 // Where the bit at `bitIndex` of a demodulated recording was heard; nothing past the last bit.
-std::optional<HeardInfo> HeardAt(const TransmissionMap& map, std::uint64_t bitIndex);
+// With the recording's start time, also when by the clock.
+std::optional<HeardInfo> HeardAt(const TransmissionMap& map, std::uint64_t bitIndex,
+                                 std::optional<std::int64_t> startTime = std::nullopt);
 
 } // namespace vantrel
