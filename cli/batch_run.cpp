@@ -6,7 +6,6 @@
 #include "recording.h"
 #include "report_file.h"
 #include "tool_output.h"
-#include "whole_decode.h"
 
 #include <algorithm>
 #include <exception>

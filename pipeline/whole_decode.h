@@ -1,4 +1,5 @@
-// A whole recording decoded in memory at once, as the report file that --save writes needs.
+// A whole recording decoded in memory at once by the whole-file rule: what the streaming run
+// of a bit text must equal.
 #pragma once
 
 #include "demodulator.h"

@@ -69,11 +69,10 @@ TEST(TransmissionMarks, MarkLinesAreBlankedAcrossPieces) {
         vantrel::MarkLineBlanker blanker;
         for (std::size_t at = 0; at < blanked.size(); at += piece) {
             const std::size_t size = std::min(piece, blanked.size() - at);
-            blanker.Blank(blanked.data() + at, size,
-                          [&](std::string_view line, std::size_t end) {
-                              lines.emplace_back(line);
-                              EXPECT_TRUE(blanked[at + end] == '\r' || blanked[at + end] == '\n');
-                          });
+            blanker.Blank(blanked.data() + at, size, [&](std::string_view line, std::size_t end) {
+                lines.emplace_back(line);
+                EXPECT_TRUE(blanked[at + end] == '\r' || blanked[at + end] == '\n');
+            });
         }
         EXPECT_EQ(blanked, expected);
         EXPECT_EQ(lines, (std::vector<std::string>{"#vantrel-demod", "#transmission a", "#b"}));

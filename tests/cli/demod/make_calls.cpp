@@ -17,8 +17,7 @@ int main(int argc, char** argv) {
     const bool allFec = argc > 3 && std::string(argv[3]) == "fec";
     for (int i = 0; i < count; ++i) {
         const bool fec = allFec || (random() & 1U) != 0;
-        const encoder::Header header{encoder::NormalCall, 10, 1,
-                                     0x100 + static_cast<unsigned>(i),
+        const encoder::Header header{encoder::NormalCall, 10, 1, 0x100 + static_cast<unsigned>(i),
                                      0x400 + static_cast<unsigned>(random() % 0x800)};
         const std::string block =
             encoder::CallBlock(header, fec ? encoder::Sync::Fec : encoder::Sync::NoFec);
