@@ -71,12 +71,20 @@ int Run(const Options& options) {
     audioOptions.polarity = tool::PolarityByName(options.invert);
     try {
         vantrel::AudioFile audio = vantrel::OpenAudio(options.input, audioOptions);
-        vantrel::BitLines lines(WriteOut);
-        WriteOut(vantrel::MarksHeaderLine(options.startTime) + "\r\n");
+        // The header goes out with the first bits: silence writes nothing at all.
+        bool headed = false;
+        vantrel::BitLines lines([&](std::string_view line) {
+            if (!headed)
+                WriteOut(vantrel::MarksHeaderLine(options.startTime) + "\r\n");
+            headed = true;
+            WriteOut(line);
+        });
         vantrel::Demodulate(audio, audioOptions.polarity,
                             {[&](std::string_view bits) { lines.Add(bits); },
                              [&](const vantrel::HeardTransmission& heard) {
                                  lines.EndTransmission();
+                                 if (heard.bitCount == 0)
+                                     return; // nothing of it was written
                                  WriteOut(vantrel::TransmissionMarkLine(
                                               {heard.startSeconds, heard.endSeconds,
                                                heard.levelDbfs, heard.ebN0Db, heard.inverted}) +

@@ -1,5 +1,6 @@
 #include "transmission_marks.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -81,7 +82,9 @@ std::string TransmissionMarkLine(const TransmissionMark& mark) {
 }
 
 std::optional<TransmissionMark> ParseTransmissionMark(std::string_view line) {
-    if (!line.starts_with(MarkPrefix))
+    // A mark holds no bit character, and its five fields only.
+    if (!line.starts_with(MarkPrefix) || line.find_first_of("01") != std::string_view::npos ||
+        std::count(line.begin(), line.end(), ' ') != 5)
         return std::nullopt;
     const std::string_view fields = line.substr(MarkPrefix.size());
     if (!fields.empty() && fields.front() != ' ')
