@@ -56,6 +56,12 @@ recording mixed 12 5
 "$decode" --invert no --format jsonl "$work/mixed.wav" >"$work/mixed.jsonl" || fail "decode mixed"
 found "$work/mixed.jsonl" | diff "$work/mixed.calls" - || fail "mixed calls not all found in order"
 
+# The calls on the second channel of a stereo file, silence on the first.
+sox -n -r 48000 -c 1 -b 16 "$work/silence.wav" trim 0 "$(soxi -D "$work/mixed.wav")"
+sox -M "$work/silence.wav" "$work/mixed.wav" "$work/stereo.wav" || fail "sox stereo"
+"$decode" --invert no --channel 2 --format jsonl "$work/stereo.wav" >"$work/second.jsonl"
+found "$work/second.jsonl" | diff "$work/mixed.calls" - || fail "--channel 2"
+
 # The pipe gives the same records as the sound, heard (and its clock time) included.
 "$decode" --invert no --format jsonl --start-time 2026-12-07T20:00:00Z - \
     <"$work/mixed.wav" >"$work/direct.jsonl"
