@@ -66,6 +66,16 @@ int RunInOrder(const std::vector<std::string>& inputs, const Options& options,
     return status;
 }
 
+// The input with the channel and the start time the options ask for.
+Recording OpenInput(const std::string& path, const Options& options, const OutputChoice& choice) {
+    AudioOptions audio;
+    audio.channel = options.channel;
+    audio.polarity = choice.polarity;
+    Recording input = OpenRecording(path, audio, SpoolMemoryLimit);
+    SetStartTime(input, path, options.startTime);
+    return input;
+}
+
 // What --save prints for a saved report: "Decoded file saved as " and its whole path.
 std::string SavedStatusLine(const std::string& reportPath) {
     const std::string status = SavedStatusText(reportPath);
@@ -79,7 +89,7 @@ std::string SavedStatusLine(const std::string& reportPath) {
 bool DecodeAndSave(FileJob& job, const Options& options, const OutputChoice& choice) {
     // The input first: what is wrong with it (a folder, a missing file) is said before the
     // report name it would have.
-    const Recording input = OpenRecording(job.path, choice.polarity, SpoolMemoryLimit);
+    const Recording input = OpenInput(job.path, options, choice);
     const std::string reportPath = SavePathFor(job.path, options);
     if (!options.outputDir.empty())
         MakeReportFolder(reportPath);
@@ -107,7 +117,7 @@ void Decode(FileJob& job, const Options& options, const OutputChoice& choice) {
             job.failed = !DecodeAndSave(job, options, choice);
             return;
         }
-        const Recording input = OpenRecording(job.path, choice.polarity, SpoolMemoryLimit);
+        const Recording input = OpenInput(job.path, options, choice);
         if (!job.heading.empty())
             job.target.write(job.heading);
         job.stats = RunWhole(input, job.path, choice, job.stream, job.target, job.records);

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "program_options.h"
+#include "start_time.h"
 #include "tool_output.h"
 
 namespace vantrel::decode {
@@ -47,6 +48,25 @@ void AddOptions(CLI::App& app, Options& options) {
                           "standard input, which is then read whole before it is demodulated): "
                           "which tone is \"1\": no (1200 Hz), yes (1800 Hz) or " +
                               std::string(tool::InvertAutoHelp));
+    app.add_option("--order", options.order,
+                   "Which sync pattern each block of a bit text starts at: file (the default) "
+                   "takes SYNC NO FEC patterns while any is left later in the file, then SYNC "
+                   "FEC ones, so a FEC block that a NO FEC block follows is passed over; "
+                   "arrival takes every pattern in the order it comes. Sound is always "
+                   "decoded in arrival order, each block ending with its transmission")
+        ->check(CLI::IsMember({"file", "arrival"}));
+    app.add_option("--start-time", options.startTime,
+                   "When a sound recording began: an ISO 8601 time (2026-12-07T21:03:48Z, "
+                   "or with an offset such as +01:00), or mtime: the file's modification time "
+                   "taken as when its sound ended. Each record then carries when its block was "
+                   "heard by the clock (heard.utc; the time of gpx and kml points)")
+        ->check([](const std::string& value) {
+            return value == "mtime" || ParseIsoTime(value) ? std::string()
+                                                           : "not an ISO 8601 time nor mtime";
+        });
+    app.add_option("--channel", options.channel,
+                   "Channel of a sound file to demodulate, 1 for the first (the default)")
+        ->check(CLI::PositiveNumber);
     app.add_flag(
         "--follow", options.follow,
         "Decode a live channel: read FILE on as it grows (as tail -f; from its new start "
@@ -95,6 +115,8 @@ OutputChoice ChoiceOf(const Options& options) {
     choice.stats = options.stats;
     choice.csvCells = options.csvRawCells ? SpreadsheetCells::Raw : SpreadsheetCells::Guarded;
     choice.polarity = tool::PolarityByName(options.invert);
+    choice.order = options.order == "arrival" ? modETSI300230::SyncRule::Arrival
+                                              : modETSI300230::SyncRule::WholeFile;
     return choice;
 }
 

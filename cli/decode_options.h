@@ -18,7 +18,9 @@ inline constexpr std::string_view ToolName = "vantrel-decode";
 
 inline constexpr std::string_view Usage =
     "Usage: vantrel-decode [--level short|debug] [--format FORMAT] [--stats] [-j N] [-r]\r\n"
-    "                      [--save [--output-dir DIR]] [--invert auto|yes|no] FILE...\r\n"
+    "                      [--save [--output-dir DIR]] [--invert auto|yes|no]\r\n"
+    "                      [--order file|arrival] [--start-time TIME|mtime] [--channel N]\r\n"
+    "                      FILE...\r\n"
     "       vantrel-decode --follow [--level short|debug] [--format text|jsonl] [FILE|-]\r\n"
     "Run with --help for more information.\r\n";
 
@@ -33,6 +35,9 @@ struct Options {
     int jobs = 0; // 0: one per core
     std::string outputDir;
     std::string invert = "auto";
+    std::string order = "file";
+    std::string startTime; // --start-time: ISO 8601, "mtime" or nothing
+    int channel = 1;
     std::vector<std::string> files;
 };
 

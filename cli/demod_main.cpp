@@ -1,16 +1,20 @@
 // vantrel-demod: turns a radio recording (a sound file, or raw PCM live from a sound card)
 // into the bit text that vantrel-decode and the window read.
 //
-// Standard output carries only the bit text: lines of "0"/"1" ended by CR LF, each written
-// and flushed as soon as it is complete, the last line of a transmission completed when the
-// transmission ends, nothing between transmissions. Problems go to standard error, one line
-// each, in the words and with the exit status of vantrel-decode: 0 done, 1 the input could not
-// be read or ended early (what was there is still written), 2 the command line was wrong.
+// Standard output carries the bit text: lines of "0"/"1" ended by CR LF, each written and
+// flushed as soon as it is complete, the last line of a transmission completed when the
+// transmission ends and followed by its mark line (input/transmission_marks), after a first
+// header line; marks hold no "0" or "1", so a plain bit reader reads the same bits. Problems go to
+// standard error, one line each, in the words and with the exit status of vantrel-decode: 0 done, 1
+// the input could not be read or ended early (what was there is still written), 2 the command line
+// was wrong.
 #include "bit_lines.h"
 #include "demodulate_sound.h"
 #include "file_error.h"
 #include "program_options.h"
+#include "start_time.h"
 #include "tool_output.h"
+#include "transmission_marks.h"
 
 #include <CLI/CLI.hpp>
 
@@ -33,7 +37,8 @@ namespace tool = vantrel::tool;
 
 constexpr std::string_view ToolName = "vantrel-demod";
 constexpr std::string_view Usage =
-    "Usage: vantrel-demod [--raw --rate R] [--channel N] [--invert auto|yes|no] [AUDIO|-]\r\n"
+    "Usage: vantrel-demod [--raw --rate R] [--channel N] [--invert auto|yes|no]\r\n"
+    "                     [--start-time TIME] [AUDIO|-]\r\n"
     "Run with --help for more information.\r\n";
 
 struct Options {
@@ -42,6 +47,7 @@ struct Options {
     int rate = 0;
     int channel = 1;
     std::string invert = "auto";
+    std::string startTime; // ISO 8601, for the header line
 };
 
 // Each piece goes out at once: a live pipe shows every line as soon as it is complete.
@@ -65,8 +71,15 @@ int Run(const Options& options) {
     audioOptions.polarity = tool::PolarityByName(options.invert);
     try {
         vantrel::AudioFile audio = vantrel::OpenAudio(options.input, audioOptions);
-        vantrel::BitLines lines(WriteOut);
         bool guessed = false;
+        // The header goes out with the first bits: silence writes nothing at all.
+        bool headed = false;
+        vantrel::BitLines lines([&](std::string_view line) {
+            if (!headed)
+                WriteOut(vantrel::MarksHeaderLine(options.startTime) + "\r\n");
+            headed = true;
+            WriteOut(line);
+        });
         vantrel::Demodulate(audio, audioOptions.polarity,
                             {[&](std::string_view bits) { lines.Add(bits); },
                              [&](const vantrel::HeardTransmission& heard) {
@@ -74,6 +87,12 @@ int Run(const Options& options) {
                                  if (heard.polarityGuessed && !guessed)
                                      ReportProblem(audio.path(), vantrel::PolarityGuessedWarning);
                                  guessed = guessed || heard.polarityGuessed;
+                                 if (heard.bitCount == 0)
+                                     return; // nothing of it was written
+                                 WriteOut(vantrel::TransmissionMarkLine(
+                                              {heard.startSeconds, heard.endSeconds,
+                                               heard.levelDbfs, heard.ebN0Db, heard.inverted}) +
+                                          "\r\n");
                              }});
         if (audio.endedEarly()) {
             ReportProblem(audio.path(), "the file ended early; what it held was demodulated");
@@ -109,6 +128,13 @@ int Main(int argc, char** argv) {
     tool::AddInvertOption(app, options.invert,
                           "Tone polarity: no (1200 Hz is \"1\"), yes (1800 Hz is \"1\") or " +
                               std::string(tool::InvertAutoHelp));
+    app.add_option("--start-time", options.startTime,
+                   "When the recording began (ISO 8601, such as 2026-12-07T21:03:48Z): "
+                   "written into the first line, so that vantrel-decode gives each record "
+                   "the time its block was heard by the clock")
+        ->check([](const std::string& value) {
+            return vantrel::ParseIsoTime(value) ? std::string() : "not an ISO 8601 time";
+        });
     app.add_option("AUDIO", options.input,
                    "Recording: WAV, FLAC, Ogg or AIFF, recognised by content; - (the default) "
                    "reads standard input");

@@ -15,6 +15,21 @@ void StreamDecoder::Feed(std::string_view bits) {
     Run(false);
 }
 
+void StreamDecoder::EndTransmission(std::uint64_t bit) {
+    if (ends_.empty() || bit > ends_.back())
+        ends_.push_back(bit);
+}
+
+// Where the transmission of the block at `syncPosition` ended, once the bits reach that far.
+// An end inside the pattern itself cuts nothing: the pattern was read whole.
+std::optional<std::uint64_t> StreamDecoder::CutOf(std::uint64_t syncPosition) {
+    while (!ends_.empty() && ends_.front() < syncPosition + SyncLength)
+        ends_.pop_front();
+    if (ends_.empty() || ends_.front() > End())
+        return std::nullopt;
+    return ends_.front();
+}
+
 void StreamDecoder::Finish() {
     if (!done_)
         Run(true);
@@ -48,15 +63,16 @@ void StreamDecoder::Run(bool atEnd) {
             // A block is decoded once all it reads has arrived: when it stops short of the
             // characters there are, more of them cannot change it. A live channel's block is
             // so decoded without waiting for the farthest a block could reach.
-            if (!atEnd && End() < tryAt_)
+            if (!atEnd && End() < tryAt_ && !CutOf(sync_->position))
                 break;
-            const std::string_view block =
-                std::string_view(buffer_).substr(sync_->position - base_);
+            const std::optional<std::uint64_t> cut = CutOf(sync_->position);
+            const std::string_view block = std::string_view(buffer_).substr(
+                sync_->position - base_, cut ? *cut - sync_->position : std::string_view::npos);
             BlockInfo record;
             BlockDetail detail;
             const std::size_t used =
                 DecodeBlock(block, {0, sync_->fec}, record, events_.details ? &detail : nullptr);
-            if (!atEnd && used == block.size()) {
+            if (!atEnd && !cut && used == block.size()) {
                 tryAt_ = std::min(End() + CodewordLength, sync_->position + BlockReach);
                 break;
             }

@@ -8,6 +8,7 @@
 #include "sync_count.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -57,6 +58,11 @@ public:
         if (buffer_.size() != before)
             Run(false);
     }
+    // The transmission the bits so far were heard in ended before bit `bit` (an index in the
+    // joined bit string, given before the bits from there on are fed): a block whose pattern
+    // lies before it reads nothing from `bit` on, so its missing codewords fail and the next
+    // transmission's pattern is searched from there. Ends come in ascending order.
+    void EndTransmission(std::uint64_t bit);
     // The input has ended: the last records are finished.
     void Finish();
 
@@ -70,6 +76,7 @@ public:
 private:
     void Run(bool atEnd);
     bool Matches(bool fec) const;
+    std::optional<std::uint64_t> CutOf(std::uint64_t syncPosition);
     void EmitTrailer(std::uint64_t to);
     std::uint64_t End() const { return base_ + buffer_.size(); }
 
@@ -86,6 +93,7 @@ private:
     std::optional<SyncFinder::Hit> sync_; // found, waiting for the whole block to arrive
     std::uint64_t tryAt_ = 0;             // how far the input must reach before the block is tried
     bool recordOpen_ = false;             // a record waits for the end of its trailer
+    std::deque<std::uint64_t> ends_;      // transmission ends not yet passed
     std::int64_t decoded_ = 0;
     bool done_ = false;
 };

@@ -140,6 +140,8 @@ public:
              << "\">";
         if (const auto time = NmeaUtcTime(record.nmea->fixDate, record.nmea->fixTime))
             out_ << "<time>" << *time << "</time>";
+        else if (record.source.heard && !record.source.heard->utc.empty())
+            out_ << "<time>" << record.source.heard->utc << "</time>";
         out_ << "<name>" << UnitText(record) << "</name><desc>" << MessageText(record) << "</desc>";
         if (!record.source.file.empty())
             out_ << "<src>" << XmlText(Utf8OrLatin1(record.source.file)) << "</src>";
@@ -180,7 +182,10 @@ public:
         const Point p{record.nmea->latitude, record.nmea->longitude};
         tracks_.Add(record.info.FromAddr, p);
         out_ << "<Placemark><name>" << UnitText(record) << "</name><description>"
-             << MessageText(record) << "</description><Point><coordinates>" << KmlCoordinates(p)
+             << MessageText(record) << "</description>";
+        if (record.source.heard && !record.source.heard->utc.empty())
+            out_ << "<TimeStamp><when>" << record.source.heard->utc << "</when></TimeStamp>";
+        out_ << "<Point><coordinates>" << KmlCoordinates(p)
              << "</coordinates></Point></Placemark>\n";
     }
     void EndRun(const RecordStats& /*total*/) override {

@@ -46,6 +46,7 @@ constexpr std::array<std::string_view, 37> Names = {
     "heardSeconds",
     "levelDbfs",
     "ebN0Db",
+    "heardUtc",
 };
 
 FieldValue Whole(std::uint64_t value) {
@@ -127,8 +128,9 @@ std::vector<FieldValue> FlatFieldValues(const DecodedRecord& r) {
         v.emplace_back(r.source.heard->seconds);
         v.push_back(Optional(r.source.heard->levelDbfs));
         v.push_back(Optional(r.source.heard->ebN0Db));
+        v.push_back(TextOrNothing(r.source.heard->utc));
     } else {
-        v.insert(v.end(), 3, FieldValue{});
+        v.insert(v.end(), 4, FieldValue{});
     }
     return v;
 }

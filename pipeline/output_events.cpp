@@ -14,7 +14,7 @@ RecordSource SourceOf(const std::string& path, const Recording* recording,
     source.file = path;
     if (!record.noPattern) {
         if (recording != nullptr && recording->heard) {
-            source.heard = HeardAt(*recording->heard, record.syncBit);
+            source.heard = HeardAt(*recording->heard, record.syncBit, recording->startTime);
         } else {
             source.line = record.place.line;
             source.column = record.place.column;

@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantrel {
 
@@ -57,6 +58,13 @@ struct StreamOptions {
     std::function<void(const StreamProgress&)> progress;
     // Follow mode: lines about a followed file that shrank or was replaced.
     std::function<void(std::string_view)> notice;
+    // Which pattern each search of the whole-file run takes: the report's rule (bit text by
+    // default), or every pattern in the order it arrives (sound, and --order arrival).
+    modETSI300230::SyncRule order = modETSI300230::SyncRule::WholeFile;
+    // Demodulated sound: where each transmission ended in the joined bit string, ascending.
+    std::vector<std::uint64_t> transmissionEnds;
+    // A marked bit text: its mark lines are read as blanks (MarkLineBlanker).
+    bool markLines = false;
     // Follow mode: set by a signal handler; the run finishes its last record and returns.
     const volatile std::sig_atomic_t* stop = nullptr;
 };

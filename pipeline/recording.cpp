@@ -3,8 +3,12 @@
 #include "audio_file.h"
 #include "bit_file.h"
 #include "demodulate_sound.h"
+#include "field_joiner.h"
 #include "plain_input.h"
+#include "start_time.h"
+#include "transmission_marks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string_view>
 
@@ -20,13 +24,13 @@ bool StartsAsSound(const RawInput& input) {
 }
 
 // Sound read where it lies: a regular file on the disk, or the spool of anything else.
-DemodulatedSound DemodulateInput(const RawInput& input, demod::Polarity polarity) {
-    AudioFile audio = AudioFile::FromBytes(
+DemodulatedSound DemodulateInput(const RawInput& input, const AudioOptions& audio) {
+    AudioFile file = AudioFile::FromBytes(
         [&input](std::uint64_t offset, char* buffer, std::size_t size) {
             return input.ReadAt(offset, buffer, size);
         },
-        input.Size(), input.path());
-    return DemodulateWhole(std::move(audio), polarity);
+        input.Size(), input.path(), audio.channel);
+    return DemodulateWhole(std::move(file), audio.polarity);
 }
 
 Recording FromSound(DemodulatedSound sound) {
@@ -34,7 +38,46 @@ Recording FromSound(DemodulatedSound sound) {
     recording.bits.emplace(RawInput::FromText(std::move(sound.Bits)));
     recording.heard = std::move(sound.Transmissions);
     recording.endedEarly = sound.EndedEarly;
+    recording.seconds = sound.Seconds;
     return recording;
+}
+
+// The transmissions the marks of a marked text name, each mark ending the transmission whose
+// bits come before it; and the start time its header names.
+void ReadMarks(const RawInput& input, Recording& recording) {
+    MarkLineBlanker blanker;
+    FieldJoiner joiner(false);
+    TransmissionMap map;
+    std::string bits;
+    std::uint64_t first = 0;
+    std::vector<char> piece(std::size_t{1} << 18);
+    for (std::uint64_t offset = 0; offset < input.Size();) {
+        const std::size_t got = input.ReadAt(offset, piece.data(), piece.size());
+        if (got == 0)
+            break;
+        offset += got;
+        std::size_t joined = 0;
+        const auto join = [&](std::size_t to) {
+            bits.clear();
+            joiner.Join(std::string_view(piece.data() + joined, to - joined), bits);
+            joined = to;
+        };
+        blanker.Blank(piece.data(), got, [&](std::string_view line, std::size_t end) {
+            join(end);
+            if (const std::optional<TransmissionMark> mark = ParseTransmissionMark(line)) {
+                const std::uint64_t last = joiner.BitsOut();
+                map.Add({first, last - first, mark->startSeconds, mark->endSeconds, mark->levelDbfs,
+                         mark->ebN0Db, mark->inverted});
+                first = last;
+                recording.seconds = std::max(recording.seconds, mark->endSeconds);
+            } else if (const std::optional<std::string> time = HeaderStartTime(line)) {
+                recording.startTime = ParseIsoTime(*time);
+            }
+        });
+        join(got);
+    }
+    recording.heard = std::move(map);
+    recording.marked = true;
 }
 
 } // namespace
@@ -46,22 +89,52 @@ bool IsSoundFile(const std::string& path) {
 // Every input is opened once and read from what was opened: a pipe gives its bytes only once,
 // and a named pipe opened a second time waits for a writer that never comes.
 Recording OpenRecording(const std::string& path, demod::Polarity polarity, std::size_t spoolLimit) {
+    AudioOptions audio;
+    audio.polarity = polarity;
+    return OpenRecording(path, audio, spoolLimit);
+}
+
+Recording OpenRecording(const std::string& path, const AudioOptions& audio,
+                        std::size_t spoolLimit) {
     RawInput input = OpenPlain(path, spoolLimit);
     if (StartsAsSound(input))
-        return FromSound(DemodulateInput(input, polarity));
+        return FromSound(DemodulateInput(input, audio));
     Recording recording;
+    if (StartsMarked(StartOf(input, MarksHeader.size() + 1)))
+        ReadMarks(input, recording);
     recording.bits.emplace(std::move(input));
     return recording;
 }
 
 std::string ReadAllBits(const std::string& path, demod::Polarity polarity) {
     const RawInput input = OpenPlain(path, SpoolMemoryLimit);
+    AudioOptions audio;
+    audio.polarity = polarity;
     if (StartsAsSound(input))
-        return DemodulateInput(input, polarity).Bits;
+        return DemodulateInput(input, audio).Bits;
     return RemoveLineFeeds(ReadBitFile(input));
 }
 
-std::optional<HeardInfo> HeardAt(const TransmissionMap& map, std::uint64_t bitIndex) {
+StreamOptions WholeOptions(const Recording& recording, modETSI300230::SyncRule asked,
+                           StreamOptions options) {
+    options.order = asked;
+    options.markLines = recording.marked;
+    if (recording.heard) {
+        options.order = modETSI300230::SyncRule::Arrival;
+        options.transmissionEnds.clear();
+        for (const HeardTransmission& heard : recording.heard->transmissions())
+            options.transmissionEnds.push_back(heard.firstBit + heard.bitCount);
+    }
+    return options;
+}
+
+void SetStartTime(Recording& recording, const std::string& path, std::string_view choice) {
+    if (const std::optional<std::int64_t> start = StartTimeOf(path, choice, recording.seconds))
+        recording.startTime = start;
+}
+
+std::optional<HeardInfo> HeardAt(const TransmissionMap& map, std::uint64_t bitIndex,
+                                 std::optional<std::int64_t> startTime) {
     const HeardTransmission* heard = map.Find(bitIndex);
     if (heard == nullptr)
         return std::nullopt;
@@ -69,6 +142,8 @@ std::optional<HeardInfo> HeardAt(const TransmissionMap& map, std::uint64_t bitIn
     info.seconds = std::round(HeardSeconds(*heard, bitIndex) * 1000.0) / 1000.0;
     info.levelDbfs = heard->levelDbfs;
     info.ebN0Db = heard->ebN0Db;
+    if (startTime)
+        info.utc = IsoTime(*startTime + std::llround(info.seconds * 1000));
     return info;
 }
 

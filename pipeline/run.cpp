@@ -60,7 +60,7 @@ std::string PassedOverWarning(std::uint64_t passed) {
     return std::to_string(passed) +
            (passed == 1 ? " SYNC FEC pattern was" : " SYNC FEC patterns were") +
            " passed over: a SYNC NO FEC pattern follows later, and the report takes those "
-           "first (--follow takes every pattern in order)";
+           "first (--order arrival takes every pattern in order)";
 }
 
 RecordStats RunWhole(const Recording& recording, const std::string& path,
@@ -81,7 +81,7 @@ RecordStats RunWhole(const Recording& recording, const std::string& path,
         records->writer().BeginFile(path);
         Drain(*records, target);
     }
-    StreamWhole(*recording.bits, options, events);
+    StreamWhole(*recording.bits, WholeOptions(recording, choice.order, options), events);
     if (records != nullptr) {
         records->writer().EndFile(state.stats);
         Drain(*records, target);

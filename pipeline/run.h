@@ -26,6 +26,8 @@ struct OutputChoice {
     bool stats = false;
     demod::Polarity polarity = demod::Polarity::Auto;
     SpreadsheetCells csvCells = SpreadsheetCells::Guarded; // csv text cells
+    // --order: the report's rule or arrival order for a bit text (sound always arrives).
+    modETSI300230::SyncRule order = modETSI300230::SyncRule::WholeFile;
 };
 
 // Where a run's output goes: `write` takes the text piece by piece, `recordDone` is told

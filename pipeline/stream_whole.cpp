@@ -1,5 +1,6 @@
 // The whole-file run: the records of the report, in its order, from an input read twice.
 #include "record_maker.h"
+#include "transmission_marks.h"
 
 #include <memory>
 
@@ -9,7 +10,6 @@ namespace {
 
 using modETSI300230::StreamDecoder;
 using modETSI300230::SyncCounter;
-using modETSI300230::SyncRule;
 
 // Reads `input` from `offset` to its end in pieces; `take` joins each raw piece with
 // `joiner` (wherever it wants the characters) and returns false to stop early.
@@ -18,6 +18,7 @@ void ReadPieces(const RawInput& input, std::uint64_t offset, const StreamOptions
                 std::string_view stage, Take take) {
     std::unique_ptr<char[]> raw;
     std::size_t capacity = 0;
+    MarkLineBlanker marks;
     while (offset < input.Size()) {
         const std::size_t want = NextPieceSize(options);
         if (want > capacity) {
@@ -28,6 +29,8 @@ void ReadPieces(const RawInput& input, std::uint64_t offset, const StreamOptions
         if (got == 0)
             break;
         offset += got;
+        if (options.markLines)
+            marks.Blank(raw.get(), got);
         if (!take(std::string_view(raw.get(), got)))
             return;
         if (options.progress)
@@ -83,7 +86,7 @@ void WriteNoPatternRecords(const RawInput& input, const StreamOptions& options,
 void StreamWhole(const RawInput& input, const StreamOptions& options, const RecordEvents& events) {
     // First pass: the count the report announces, and the last SyncNoFec, which settles
     // which pattern every search of the second pass takes.
-    SyncCounter counter(SyncRule::WholeFile);
+    SyncCounter counter(options.order);
     bool bitCharacters = false;
     {
         FieldJoiner joiner(false);
@@ -103,8 +106,9 @@ void StreamWhole(const RawInput& input, const StreamOptions& options, const Reco
     // its trailer.
     FieldJoiner joiner(events.places || events.trailers);
     RecordMaker maker(events, joiner, false);
-    StreamDecoder decoder(SyncRule::WholeFile, counter.LastNoFec(), counter.Count(),
-                          maker.Events());
+    StreamDecoder decoder(options.order, counter.LastNoFec(), counter.Count(), maker.Events());
+    for (const std::uint64_t end : options.transmissionEnds)
+        decoder.EndTransmission(end);
     ReadPieces(input, 0, options, "decoding", [&](std::string_view raw) {
         decoder.FeedFrom([&](std::string& bits) { joiner.Join(raw, bits); });
         maker.Trim(decoder);

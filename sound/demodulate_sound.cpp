@@ -10,7 +10,8 @@ AudioFile OpenAudio(const std::string& path, const AudioOptions& options) {
     return AudioFile::Open(path, options.channel);
 }
 
-void Demodulate(AudioFile& audio, demod::Polarity polarity, const DemodulationEvents& events) {
+std::uint64_t Demodulate(AudioFile& audio, demod::Polarity polarity,
+                         const DemodulationEvents& events) {
     // Auto takes the reading of each transmission that decodes.
     demod::Demodulator demodulator(audio.sampleRate(), polarity, modETSI300230::SignallingScore);
     std::uint64_t bitsSoFar = 0;
@@ -32,16 +33,22 @@ void Demodulate(AudioFile& audio, demod::Polarity polarity, const DemodulationEv
                                if (events.transmissionEnd)
                                    events.transmissionEnd(heard);
                            }};
-    for (std::span<const float> piece = audio.Read(); !piece.empty(); piece = audio.Read())
+    std::uint64_t samples = 0;
+    for (std::span<const float> piece = audio.Read(); !piece.empty(); piece = audio.Read()) {
+        samples += piece.size();
         demodulator.Feed(piece, sink);
+    }
     demodulator.Finish(sink);
+    return samples;
 }
 
 DemodulatedSound DemodulateWhole(AudioFile audio, demod::Polarity polarity) {
     DemodulatedSound result;
-    Demodulate(audio, polarity,
-               {[&](std::string_view bits) { result.Bits.append(bits); },
-                [&](const HeardTransmission& heard) { result.Transmissions.Add(heard); }});
+    const std::uint64_t samples =
+        Demodulate(audio, polarity,
+                   {[&](std::string_view bits) { result.Bits.append(bits); },
+                    [&](const HeardTransmission& heard) { result.Transmissions.Add(heard); }});
+    result.Seconds = static_cast<double>(samples) / audio.sampleRate();
     result.EndedEarly = audio.endedEarly();
     return result;
 }

@@ -34,14 +34,16 @@ struct DemodulationEvents {
 };
 
 // Demodulates all that `audio` holds, handing on bits and transmissions as they are found;
-// at the end of the input a transmission still on the air is flushed. Throws FileError when
-// reading fails.
-void Demodulate(AudioFile& audio, demod::Polarity polarity, const DemodulationEvents& events);
+// at the end of the input a transmission still on the air is flushed. Returns the number of
+// samples read. Throws FileError when reading fails.
+std::uint64_t Demodulate(AudioFile& audio, demod::Polarity polarity,
+                         const DemodulationEvents& events);
 
 struct DemodulatedSound {
     std::string Bits; // every transmission's bits, joined: what the bit text joins to
     TransmissionMap Transmissions;
     bool EndedEarly = false; // the file held less sound than its header announced
+    double Seconds = 0;      // the length of the sound
 };
 
 // All of `audio` demodulated for the decoder, such as a file's content read whole and found

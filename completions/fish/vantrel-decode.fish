@@ -9,5 +9,8 @@ complete -c vantrel-decode -l output-dir -x -a '(__fish_complete_directories)' -
 complete -c vantrel-decode -s j -l jobs -x -d 'Files decoded in parallel'
 complete -c vantrel-decode -s r -l recursive -d 'Decode the recordings beneath folders'
 complete -c vantrel-decode -l invert -x -a 'auto yes no' -d 'Polarity of audio inputs'
+complete -c vantrel-decode -l order -x -a 'file arrival' -d 'Order of the blocks of a bit text'
+complete -c vantrel-decode -l start-time -x -a 'mtime' -d 'When a sound recording began'
+complete -c vantrel-decode -l channel -x -d 'Channel of a sound file, from 1'
 complete -c vantrel-decode -s h -l help -d 'Print a short usage text'
 complete -c vantrel-decode -s V -l version -d 'Print the version'
