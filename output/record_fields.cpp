@@ -8,7 +8,7 @@ namespace vantrel {
 
 namespace {
 
-constexpr std::array<std::string_view, 37> Names = {
+constexpr std::array<std::string_view, 38> Names = {
     "file",
     "number",
     "syncBit",
