@@ -153,9 +153,13 @@ Json StatsJson(const RecordStats& s) {
     return json;
 }
 
-LogCut CutAtEmptyLog(std::string text) {
+std::size_t EmptyLogCut(std::string_view text) {
     constexpr std::string_view EmptyLog = R"("Log":"")";
-    const std::size_t open = text.rfind(EmptyLog) + EmptyLog.size() - 1; // inside the quotes
+    return text.rfind(EmptyLog) + EmptyLog.size() - 1; // inside the quotes
+}
+
+LogCut CutAtEmptyLog(std::string text) {
+    const std::size_t open = EmptyLogCut(text);
     LogCut cut;
     cut.tail = text.substr(open);
     text.resize(open);
