@@ -41,16 +41,24 @@ RecordEvents ReportEvents(const OutputChoice& choice, const OutputTarget& target
         events.counted = [write](std::int64_t count, std::uint64_t) {
             write(ReportHeaderText(count));
         };
-    events.recordStart = [write, debug](const StreamRecord& record) {
+    // Each section's text is made in one text kept for the run.
+    events.recordStart = [write, debug, &state](const StreamRecord& record) {
         if (debug) {
-            write(DebugSectionTitle(record.number));
-            write(record.logHead);
+            state.text.clear();
+            AppendDebugSectionTitle(state.text, record.number);
+            state.text += record.logHead;
+            write(state.text);
         }
     };
     events.trailer = write;
     events.recordEnd = [write, debug, stats, &state, target](const StreamRecord& record) {
-        write(debug ? std::string_view(modETSI300230::CrLf)
-                    : std::string_view(ShortSectionText(record.info, record.number)));
+        if (debug) {
+            write(modETSI300230::CrLf);
+        } else {
+            state.text.clear();
+            AppendShortSectionText(state.text, record.info, record.number);
+            write(state.text);
+        }
         if (!record.finalTime.empty())
             write(FinalTimeLine(record.finalTime));
         if (stats)
