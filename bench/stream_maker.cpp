@@ -15,8 +15,8 @@ namespace {
 using encoder::Header;
 using encoder::Sync;
 
-constexpr std::array<std::string_view, 6> KindNames = {
-    "realistic", "fec-only", "packed", "long-noise", "undecodable", "dense"};
+constexpr std::array<std::string_view, 6> KindNames = {"realistic",  "fec-only",    "packed",
+                                                       "long-noise", "undecodable", "dense"};
 
 const std::string NoFecPattern = encoder::SyncPattern(Sync::NoFec);
 const std::string FecPattern = encoder::SyncPattern(Sync::Fec);

@@ -38,8 +38,8 @@ void AppendEscaped(std::string& out, unsigned char c) {
         out += "\\t";
         return;
     default: {
-        const std::array<char, 6> escaped = {'\\', 'u', '0', '0', HexDigits[c >> 4],
-                                             HexDigits[c & 0xF]};
+        const std::array<char, 6> escaped = {
+            '\\', 'u', '0', '0', HexDigits[c >> 4], HexDigits[c & 0xF]};
         out.append(escaped.data(), escaped.size());
     }
     }
@@ -114,7 +114,8 @@ void AppendJsonReal(std::string& out, double value) {
     }
     // The library's own shortest form (its exponent and ".0" rules differ from std::to_chars).
     std::array<char, 64> digits{};
-    const char* end = nlohmann::detail::to_chars(digits.data(), digits.data() + digits.size(), value);
+    const char* end =
+        nlohmann::detail::to_chars(digits.data(), digits.data() + digits.size(), value);
     out.append(digits.data(), static_cast<std::size_t>(end - digits.data()));
 }
 

@@ -9,18 +9,6 @@ namespace {
 
 namespace mod = modETSI300230;
 
-std::string_view KindName(mod::CodewordCheck::Kind kind) {
-    switch (kind) {
-    case mod::CodewordCheck::Kind::Header:
-        return "header";
-    case mod::CodewordCheck::Kind::Address:
-        return "address";
-    case mod::CodewordCheck::Kind::Data:
-        return "data";
-    }
-    return "data";
-}
-
 void WriteHeader(JsonOut& json, const mod::HeaderDetail& h) {
     json.Open('{');
     json.Key("opMode");
@@ -47,7 +35,7 @@ void WriteHeader(JsonOut& json, const mod::HeaderDetail& h) {
 void WriteCodeword(JsonOut& json, const mod::CodewordCheck& c) {
     json.Open('{');
     json.Key("kind");
-    json.Utf8(KindName(c.kind));
+    json.Utf8(CodewordKindName(c.kind));
     json.Key("complete");
     json.Truth(c.complete);
     json.Key("crc");
@@ -109,6 +97,18 @@ void WriteFileName(JsonOut& json, std::string_view file) {
 }
 
 } // namespace
+
+std::string_view CodewordKindName(mod::CodewordCheck::Kind kind) {
+    switch (kind) {
+    case mod::CodewordCheck::Kind::Header:
+        return "header";
+    case mod::CodewordCheck::Kind::Address:
+        return "address";
+    case mod::CodewordCheck::Kind::Data:
+        return "data";
+    }
+    return "data";
+}
 
 void AppendRecordJson(std::string& out, const DecodedRecord& r) {
     const mod::BlockInfo& b = r.info;
@@ -209,12 +209,9 @@ void AppendStatsJson(std::string& out, const RecordStats& s) {
     JsonOut json(out);
     json.Open('{');
     const std::pair<std::string_view, std::uint64_t> counts[] = {
-        {"syncPatterns", s.syncPatterns},
-        {"blocksDecoded", s.blocksDecoded},
-        {"noPatternLeft", s.noPatternLeft},
-        {"patternsPassedOver", s.patternsPassedOver},
-        {"corruptedBlocks", s.corruptedBlocks},
-        {"codewordsRead", s.codewordsRead},
+        {"syncPatterns", s.syncPatterns},       {"blocksDecoded", s.blocksDecoded},
+        {"noPatternLeft", s.noPatternLeft},     {"patternsPassedOver", s.patternsPassedOver},
+        {"corruptedBlocks", s.corruptedBlocks}, {"codewordsRead", s.codewordsRead},
         {"codewordsFailed", s.codewordsFailed}};
     for (const auto& [name, value] : counts) {
         json.Key(name);

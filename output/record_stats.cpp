@@ -13,7 +13,8 @@ namespace mod = modETSI300230;
 UnitCount& RecordStats::Unit(const std::string& address) {
     // Kept at most half full, so a search meets a free slot soon.
     if (2 * (units.size() + 1) > unitSlots_.size()) {
-        std::vector<std::uint32_t> slots(std::bit_ceil(std::max<std::size_t>(64, 4 * (units.size() + 1))), 0);
+        std::vector<std::uint32_t> slots(
+            std::bit_ceil(std::max<std::size_t>(64, 4 * (units.size() + 1))), 0);
         for (const std::uint32_t slot : unitSlots_) {
             if (slot == 0)
                 continue;
@@ -25,7 +26,7 @@ UnitCount& RecordStats::Unit(const std::string& address) {
         unitSlots_ = std::move(slots);
     }
     const std::size_t mask = unitSlots_.size() - 1;
-    for (std::size_t at = std::hash<std::string>{}(address) & mask;; at = (at + 1) & mask) {
+    for (std::size_t at = std::hash<std::string>{}(address)&mask;; at = (at + 1) & mask) {
         const std::uint32_t slot = unitSlots_[at];
         if (slot == 0) {
             units.push_back({address, 0, 0});

@@ -105,7 +105,8 @@ RecordEvents RecordWriterEvents(const std::string& path, const Recording* record
         target.write(state.text);
     };
     if (logs && !follow) {
-        events.recordStart = [write, writeLog, target, &state, &records](const StreamRecord& record) {
+        events.recordStart = [write, writeLog, target, &state,
+                              &records](const StreamRecord& record) {
             const std::string_view text = write(record, std::string());
             const std::size_t cut = EmptyLogCut(text);
             target.write(text.substr(0, cut));

@@ -149,8 +149,9 @@ TEST(RecordStats, ManyUnitsEachCountedOnItsOwn) {
         const vantrel::RecordStats one = StatsOf(encoder::CallBlock({10, 10, 1, from, 0x0FE}));
         ASSERT_EQ(one.units.size(), 2U);
         for (const vantrel::UnitCount& u : one.units) {
-            auto seen = std::find_if(expected.begin(), expected.end(),
-                                     [&](const vantrel::UnitCount& e) { return e.address == u.address; });
+            auto seen =
+                std::find_if(expected.begin(), expected.end(),
+                             [&](const vantrel::UnitCount& e) { return e.address == u.address; });
             if (seen == expected.end())
                 seen = expected.insert(expected.end(), {u.address, 0, 0});
             seen->sent += u.sent;

@@ -55,8 +55,8 @@ std::vector<DecodedRecord> StreamRecords(streams::Kind kind) {
         } else {
             source.file = "caf\xC3\xA9.txt"; // UTF-8
         }
-        records.push_back(vantrel::MakeRecord(static_cast<std::int64_t>(i + 1), blocks[i],
-                                              details[i], source));
+        records.push_back(
+            vantrel::MakeRecord(static_cast<std::int64_t>(i + 1), blocks[i], details[i], source));
     }
     return records;
 }
@@ -110,9 +110,9 @@ void ExpectSameAsBefore(const std::vector<DecodedRecord>& records, const std::st
 }
 
 TEST(RecordText, SameAsBeforeOnEveryBenchStreamKind) {
-    for (const auto kind : {streams::Kind::Realistic, streams::Kind::Dense, streams::Kind::FecOnly,
-                            streams::Kind::Packed, streams::Kind::LongNoise,
-                            streams::Kind::Undecodable}) {
+    for (const auto kind :
+         {streams::Kind::Realistic, streams::Kind::Dense, streams::Kind::FecOnly,
+          streams::Kind::Packed, streams::Kind::LongNoise, streams::Kind::Undecodable}) {
         const std::vector<DecodedRecord> records = StreamRecords(kind);
         EXPECT_FALSE(records.empty()) << streams::KindName(kind);
         ExpectSameAsBefore(records, std::string(streams::KindName(kind)));
