@@ -21,6 +21,10 @@ void AddOptions(CLI::App& app, Options& options) {
                  "short data and GPS messages, and the units seen: per file and in total on "
                  "standard error (with --format json: the \"stats\" objects of the document; with "
                  "--follow: once it ends)");
+    app.add_flag("--csv-raw-cells", options.csvRawCells,
+                 "With --format csv: write text cells as received. By default a text cell "
+                 "starting with =, +, -, @, a tab or a carriage return gets a leading ' so "
+                 "a spreadsheet shows it as text and never runs it as a formula");
     app.add_option("-j,--jobs", options.jobs,
                    "Decode up to N files at once (default: one per core); the output keeps "
                    "the order of the arguments. gpx, kml and geojson decode one file at a time")
@@ -70,6 +74,8 @@ std::optional<std::string> CombinationProblem(const Options& options) {
         return "FILE is required";
     if (!options.outputDir.empty() && !options.save)
         return "--output-dir is where --save puts the reports: add --save";
+    if (options.csvRawCells && options.format != "csv")
+        return "--csv-raw-cells is for --format csv";
     if (options.save && options.format != "text")
         return "--save writes text reports; it cannot be combined with --format " + options.format;
     return std::nullopt;
@@ -80,6 +86,7 @@ OutputChoice ChoiceOf(const Options& options) {
     choice.level = options.level == "debug" ? ReportLevel::Debug : ReportLevel::Short;
     choice.records = RecordFormatByName(options.format);
     choice.stats = options.stats;
+    choice.csvCells = options.csvRawCells ? SpreadsheetCells::Raw : SpreadsheetCells::Guarded;
     choice.polarity = tool::PolarityByName(options.invert);
     return choice;
 }

@@ -28,6 +28,7 @@ struct Options {
     bool save = false;
     bool follow = false;
     bool stats = false;
+    bool csvRawCells = false;
     bool recursive = false;
     int jobs = 0; // 0: one per core
     std::string outputDir;

@@ -1,5 +1,5 @@
 // Checksum test and map link for the GPS position sentences ($GPRMC, $GPGGA) that arrive as
-// short data text.
+// short data text, and the wider reading of the records (RMC, GGA, GLL of every talker).
 //
 // The sentence arrives from the air and may hold any bytes, so every read below is bounds
 // checked, every character is compared as an unsigned 8-bit code, and no number the text can
@@ -326,7 +326,17 @@ Located LocateGga(std::string_view sentence) {
     return {Located::Status::Position, p};
 }
 
-// The one rule behind both the map link and the position numbers.
+// GLL carries no time before its position: latitude first, then time and status.
+Located LocateGll(std::string_view sentence, std::string_view statusField) {
+    std::string_view rest = SkipPastComma(sentence, AfterNameAndComma - 1);
+    const Position p = ReadPosition(rest);
+    if (!StartsWith(statusField, 'A')) {
+        return {Located::Status::InvalidPosition, {}};
+    }
+    return {Located::Status::Position, p};
+}
+
+// The report's rule: only $GPRMC and $GPGGA give a map link line.
 Located Locate(std::string_view sentence) {
     const std::string_view name = sentence.substr(0, 6);
     if (name == "$GPRMC") {
@@ -334,6 +344,43 @@ Located Locate(std::string_view sentence) {
     }
     if (name == "$GPGGA") {
         return LocateGga(sentence);
+    }
+    return {};
+}
+
+// The kinds of position sentence the records read, by the three letters after the talker.
+enum class SentenceKind { Other, Rmc, Gga, Gll };
+
+SentenceKind KindOf(std::string_view sentence) {
+    if (!IsSatelliteSentence(sentence)) {
+        return SentenceKind::Other;
+    }
+    const std::string_view kind = sentence.substr(3, 3);
+    if (kind == "RMC") {
+        return SentenceKind::Rmc;
+    }
+    if (kind == "GGA") {
+        return SentenceKind::Gga;
+    }
+    return kind == "GLL" ? SentenceKind::Gll : SentenceKind::Other;
+}
+
+constexpr std::size_t GllTimeField = 5;
+constexpr std::size_t GllStatusField = 6;
+
+// The records' rule: RMC and GGA of every talker read as $GPRMC and $GPGGA are read for the
+// link, so a $GNRMC gives the numbers its $GPRMC twin would; GLL beside them.
+Located LocateAnyTalker(std::string_view sentence, const std::vector<std::string_view>& fields) {
+    switch (KindOf(sentence)) {
+    case SentenceKind::Rmc:
+        return LocateRmc(sentence);
+    case SentenceKind::Gga:
+        return LocateGga(sentence);
+    case SentenceKind::Gll:
+        return LocateGll(sentence, fields.size() > GllStatusField ? fields[GllStatusField]
+                                                                  : std::string_view{});
+    case SentenceKind::Other:
+        break;
     }
     return {};
 }
@@ -369,7 +416,19 @@ std::vector<std::string_view> Fields(std::string_view sentence) {
 constexpr std::size_t TimeField = 1;
 constexpr std::size_t RmcDateField = 9;
 
+// The talkers IsSatelliteSentence takes.
+constexpr std::string_view SatelliteTalkers[] = {"GP", "GL", "GA", "GB", "BD", "GQ", "GI", "GN"};
+
 } // namespace
+
+bool IsSatelliteSentence(std::string_view message) {
+    if (message.substr(0, 1) != "$") {
+        return false;
+    }
+    const std::string_view talker = message.substr(1, 2);
+    return std::find(std::begin(SatelliteTalkers), std::end(SatelliteTalkers), talker) !=
+           std::end(SatelliteTalkers);
+}
 
 bool NmeaChecksumOk(std::string_view sentence) {
     const std::size_t star = sentence.rfind('*');
@@ -405,11 +464,13 @@ NmeaReading ReadNmea(std::string_view sentence) {
     reading.sentenceType =
         std::string(fields[0].substr(std::min<std::size_t>(1, fields[0].size())));
     reading.checksumOk = NmeaChecksumOk(sentence);
-    const Located located = Locate(sentence);
-    if (located.status != Located::Status::NotPositionSentence && fields.size() > TimeField) {
-        reading.fixTime = std::string(fields[TimeField]);
+    const Located located = LocateAnyTalker(sentence, fields);
+    const SentenceKind kind = KindOf(sentence);
+    const std::size_t timeField = kind == SentenceKind::Gll ? GllTimeField : TimeField;
+    if (kind != SentenceKind::Other && fields.size() > timeField) {
+        reading.fixTime = std::string(fields[timeField]);
     }
-    if (sentence.substr(0, 6) == "$GPRMC" && fields.size() > RmcDateField) {
+    if (kind == SentenceKind::Rmc && fields.size() > RmcDateField) {
         reading.fixDate = std::string(fields[RmcDateField]);
     }
 

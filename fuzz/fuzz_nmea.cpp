@@ -59,18 +59,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckLink(link);
     Require(link == modETSI300230::NmeaToMapLink(sentence));
 
-    // The position numbers: only with a good checksum and the link, in range, and the link's
-    // own numbers; otherwise a reason.
+    // The report links $GPRMC and $GPGGA only, whatever the records read.
+    const std::string_view name = std::string_view(sentence).substr(0, 6);
+    if (name != "$GPRMC" && name != "$GPGGA")
+        Require(link.empty());
+
+    // The position numbers: only with a good checksum, in range, and for RMC and GGA of any
+    // talker the numbers of the link its $GP twin gets; otherwise a reason.
     const modETSI300230::NmeaReading reading = modETSI300230::ReadNmea(sentence);
     Require(reading.checksumOk == ok);
     Require(reading.hasPosition == reading.positionReason.empty());
     if (reading.hasPosition) {
-        Require(ok && link.starts_with(modETSI300230::MapLinkLabel));
+        Require(ok && modETSI300230::IsSatelliteSentence(sentence));
         Require(std::fabs(reading.latitude) <= 90 && std::fabs(reading.longitude) <= 180);
-        const std::size_t lat = link.find("mlat=") + 5;
-        const std::size_t lon = link.find("&mlon=") + 6;
-        Require(std::strtod(link.c_str() + lat, nullptr) == reading.latitude);
-        Require(std::strtod(link.c_str() + lon, nullptr) == reading.longitude);
+        if (sentence.substr(3, 3) != "GLL") {
+            const std::string twin = modETSI300230::NmeaToMapLink("$GP" + sentence.substr(3));
+            Require(twin.starts_with(modETSI300230::MapLinkLabel));
+            Require(!sentence.starts_with("$GP") || twin == link);
+            const std::size_t lat = twin.find("mlat=") + 5;
+            const std::size_t lon = twin.find("&mlon=") + 6;
+            Require(std::strtod(twin.c_str() + lat, nullptr) == reading.latitude);
+            Require(std::strtod(twin.c_str() + lon, nullptr) == reading.longitude);
+        }
     } else {
         Require(reading.latitude == 0 && reading.longitude == 0);
     }

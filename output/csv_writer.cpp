@@ -3,6 +3,7 @@
 #include "output_text.h"
 #include "record_fields.h"
 #include "record_writer.h"
+#include "spreadsheet_cell.h"
 
 #include <charconv>
 
@@ -12,23 +13,24 @@ namespace {
 
 constexpr std::string_view RowEnd = "\r\n";
 
-// Appends one cell; `utf8` is room for a text's conversion, kept from cell to cell.
-void AppendCell(std::string& row, const FieldView& value, std::string& utf8) {
+// Appends one cell; `utf8` is room for a text's conversion, kept from cell to cell. Text
+// cells pass the spreadsheet guard (SpreadsheetText).
+void AppendCell(std::string& row, const FieldView& value, SpreadsheetCells cells,
+                std::string& utf8) {
     struct Render {
         std::string& row;
+        SpreadsheetCells cells;
         std::string& utf8;
         void operator()(std::monostate) const {}
         void operator()(const FieldText& text) const {
-            if (text.encoding == FieldText::Encoding::Utf8) {
-                AppendCsvField(row, text.text);
-                return;
-            }
             utf8.clear();
-            if (text.encoding == FieldText::Encoding::Latin1)
+            if (text.encoding == FieldText::Encoding::Utf8)
+                utf8.assign(text.text);
+            else if (text.encoding == FieldText::Encoding::Latin1)
                 AppendLatin1AsUtf8(utf8, text.text);
             else
                 utf8 = Utf8Of(text);
-            AppendCsvField(row, utf8);
+            AppendCsvField(row, SpreadsheetText(utf8, cells));
         }
         void operator()(std::int64_t number) const {
             char digits[24];
@@ -37,12 +39,12 @@ void AppendCell(std::string& row, const FieldView& value, std::string& utf8) {
         void operator()(double number) const { row += NumberText(number); }
         void operator()(bool truth) const { row += truth ? "true" : "false"; }
     };
-    std::visit(Render{row, utf8}, value);
+    std::visit(Render{row, cells, utf8}, value);
 }
 
 class CsvWriter : public RecordWriter {
 public:
-    using RecordWriter::RecordWriter;
+    CsvWriter(std::ostream& out, SpreadsheetCells cells) : RecordWriter(out), cells_(cells) {}
 
     void BeginRun() override {
         const std::span<const std::string_view> names = FlatFieldNames();
@@ -58,13 +60,14 @@ public:
         for (std::size_t i = 0; i < values_.size(); ++i) {
             if (i != 0)
                 row_ += ',';
-            AppendCell(row_, values_[i], utf8_);
+            AppendCell(row_, values_[i], cells_, utf8_);
         }
         row_ += RowEnd;
         out_.write(row_.data(), static_cast<std::streamsize>(row_.size()));
     }
 
 private:
+    SpreadsheetCells cells_;
     std::vector<FieldView> values_;
     std::string row_;
     std::string utf8_;
@@ -72,8 +75,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<RecordWriter> MakeCsvWriter(std::ostream& out) {
-    return std::make_unique<CsvWriter>(out);
+std::unique_ptr<RecordWriter> MakeCsvWriter(std::ostream& out, SpreadsheetCells cells) {
+    return std::make_unique<CsvWriter>(out, cells);
 }
 
 } // namespace vantrel

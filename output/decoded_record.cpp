@@ -20,6 +20,18 @@ std::size_t DecodedRecord::codewordsFailed() const {
                       [](const mod::CodewordCheck& c) { return c.failed; }));
 }
 
+bool DecodedRecord::headersPassed() const {
+    return !detail.headers.empty() &&
+           std::none_of(detail.codewords.begin(), detail.codewords.end(),
+                        [](const mod::CodewordCheck& c) {
+                            return c.kind != mod::CodewordCheck::Kind::Data && c.failed;
+                        });
+}
+
+bool DecodedRecord::positionTrusted() const {
+    return nmea && nmea->hasPosition && headersPassed();
+}
+
 DecodedRecord MakeRecord(std::int64_t number, mod::BlockInfo info, mod::BlockDetail detail,
                          RecordSource source) {
     DecodedRecord r;
@@ -27,10 +39,10 @@ DecodedRecord MakeRecord(std::int64_t number, mod::BlockInfo info, mod::BlockDet
     r.number = number;
     r.fromAddrValue = AddressValue(info.FromAddr);
     r.toAddrValue = AddressValue(info.ToAddr);
-    // The same condition and the same link as the log's GPS lines.
-    if (detail.shortData && mod::IsGpsSentence(info.Message)) {
+    if (detail.shortData && mod::IsSatelliteSentence(info.Message)) {
         r.nmea = mod::ReadNmea(info.Message);
-        if (r.nmea->checksumOk) {
+        // The same condition and the same link as the log's GPS lines.
+        if (r.nmea->checksumOk && mod::IsGpsSentence(info.Message)) {
             const std::string line = mod::NmeaToMapLink(info.Message);
             if (line.starts_with(mod::MapLinkLabel))
                 r.mapLink = line.substr(mod::MapLinkLabel.size());

@@ -38,13 +38,20 @@ struct DecodedRecord {
     modETSI300230::BlockDetail detail;
     std::uint32_t fromAddrValue = 0; // FromAddr read as a hexadecimal number
     std::uint32_t toAddrValue = 0;   // ToAddr read as a hexadecimal number
-    // For a message the decoder treats as a GPS sentence.
+    // For a message read as a satellite sentence (IsSatelliteSentence).
     std::optional<modETSI300230::NmeaReading> nmea;
     // The map link of the log's GPS lines (without its label), empty when the log shows none.
     std::string mapLink;
 
     bool extendedAddressing() const { return detail.headers.size() > 1; }
     std::size_t codewordsFailed() const;
+    // The block has headers and every header codeword (the one naming the sender, with
+    // extended addressing both) passed its check: only then do FromAddr and ToAddr name units.
+    bool headersPassed() const;
+    // The record has a position and its headers passed: the position belongs to the unit
+    // FromAddr names, so the map formats show it. A position under a failed header stays in
+    // the record, marked, but is no map point.
+    bool positionTrusted() const;
 };
 
 DecodedRecord MakeRecord(std::int64_t number, modETSI300230::BlockInfo info,

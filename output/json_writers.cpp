@@ -97,7 +97,8 @@ public:
 
     void BeginRun() override { out_ << R"({"type":"FeatureCollection","features":[)"; }
     void Write(const DecodedRecord& record) override {
-        if (!record.nmea || !record.nmea->hasPosition)
+        // As in GPX and KML: a position under a failed header is no map point.
+        if (!record.positionTrusted())
             return;
         Json feature;
         feature["type"] = "Feature";

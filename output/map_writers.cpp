@@ -1,7 +1,8 @@
 // The map formats in XML: GPX 1.1 and KML 2.2. Both list every position as it comes (a
 // waypoint, a placemark) and end with one path per unit, which needs the unit's positions
 // together: those are kept as two numbers each until the end of the run, the only part of
-// these formats that grows with the input (16 bytes a position).
+// these formats that grows with the input (16 bytes a position). Only positions whose
+// header passed its check are shown: a failed header names no unit one can trust.
 #include "latin1.h"
 #include "output_text.h"
 #include "record_writer.h"
@@ -80,8 +81,33 @@ std::optional<std::string> NmeaUtcTime(std::string_view date, std::string_view t
 
 namespace {
 
-bool HasPosition(const DecodedRecord& record) {
-    return record.nmea && record.nmea->hasPosition;
+// The text with the characters HTML gives meaning to written as references, so HTML shows
+// them as the characters they are.
+std::string HtmlText(std::string_view text) {
+    std::string html;
+    html.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            html += "&amp;";
+            break;
+        case '<':
+            html += "&lt;";
+            break;
+        case '>':
+            html += "&gt;";
+            break;
+        case '"':
+            html += "&quot;";
+            break;
+        case '\'':
+            html += "&#39;";
+            break;
+        default:
+            html += c;
+        }
+    }
+    return html;
 }
 
 // The texts a position is labelled with, as XML text.
@@ -89,8 +115,11 @@ std::string UnitText(const DecodedRecord& record) {
     return XmlText(Latin1ToUtf8(record.info.FromAddr));
 }
 
+// Map programs (Google Earth, and many GPX viewers) render a description as HTML: the
+// message came over the air, so it is escaped for HTML first and the result for XML. An XML
+// reader then gets "&lt;b&gt;" and the HTML of the description shows "<b>" as text.
 std::string MessageText(const DecodedRecord& record) {
-    return XmlText(Latin1ToUtf8(record.info.Message));
+    return XmlText(HtmlText(Latin1ToUtf8(record.info.Message)));
 }
 
 class GpxWriter : public RecordWriter {
@@ -103,7 +132,7 @@ public:
                 "xmlns=\"http://www.topografix.com/GPX/1/1\">\n";
     }
     void Write(const DecodedRecord& record) override {
-        if (!HasPosition(record))
+        if (!record.positionTrusted())
             return;
         const Point p{record.nmea->latitude, record.nmea->longitude};
         tracks_.Add(record.info.FromAddr, p);
@@ -146,7 +175,7 @@ public:
                 "<name>vantrel-decode</name>\n";
     }
     void Write(const DecodedRecord& record) override {
-        if (!HasPosition(record))
+        if (!record.positionTrusted())
             return;
         const Point p{record.nmea->latitude, record.nmea->longitude};
         tracks_.Add(record.info.FromAddr, p);

@@ -8,7 +8,7 @@ namespace vantrel {
 
 namespace {
 
-constexpr std::array<std::string_view, 36> Names = {
+constexpr std::array<std::string_view, 37> Names = {
     "file",
     "number",
     "syncBit",
@@ -39,6 +39,7 @@ constexpr std::array<std::string_view, 36> Names = {
     "fixDate",
     "lat",
     "lon",
+    "positionTrusted",
     "positionReason",
     "mapLink",
     "finalAt",
@@ -122,9 +123,10 @@ void FlatFieldViews(const DecodedRecord& r, std::vector<FieldView>& v) {
         v.push_back(TextOrNothing(n.fixDate));
         v.push_back(n.hasPosition ? FieldView{n.latitude} : FieldView{});
         v.push_back(n.hasPosition ? FieldView{n.longitude} : FieldView{});
+        v.push_back(n.hasPosition ? FieldView{r.positionTrusted()} : FieldView{});
         v.push_back(n.hasPosition ? FieldView{} : FieldText{n.positionReason, Encoding::Utf8});
     } else {
-        v.insert(v.end(), 7, FieldView{});
+        v.insert(v.end(), 8, FieldView{});
     }
     v.push_back(TextOrNothing(r.mapLink));
     v.push_back(r.source.finalAt.empty() ? FieldView{}

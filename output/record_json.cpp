@@ -34,7 +34,7 @@ Json CodewordJson(const mod::CodewordCheck& c) {
     return json;
 }
 
-Json NmeaJson(const mod::NmeaReading& n) {
+Json NmeaJson(const mod::NmeaReading& n, bool positionTrusted) {
     Json json;
     json["sentence"] = Latin1ToUtf8(n.sentenceType);
     json["checksumOk"] = n.checksumOk;
@@ -45,6 +45,7 @@ Json NmeaJson(const mod::NmeaReading& n) {
     if (n.hasPosition) {
         json["lat"] = n.latitude;
         json["lon"] = n.longitude;
+        json["positionTrusted"] = positionTrusted;
     } else {
         json["positionReason"] = n.positionReason;
     }
@@ -108,7 +109,7 @@ Json RecordJson(const DecodedRecord& r) {
         json["shortData"] = std::move(shortData);
     }
     if (r.nmea)
-        json["nmea"] = NmeaJson(*r.nmea);
+        json["nmea"] = NmeaJson(*r.nmea, r.positionTrusted());
     if (!r.mapLink.empty())
         json["mapLink"] = Latin1ToUtf8(r.mapLink);
     if (!r.source.finalAt.empty())
@@ -134,6 +135,7 @@ Json StatsJson(const RecordStats& s) {
     json["nmeaChecksumGood"] = s.nmeaChecksumGood;
     json["nmeaChecksumBad"] = s.nmeaChecksumBad;
     json["positions"] = s.positions;
+    json["positionsTrusted"] = s.positionsTrusted;
     Json units = Json::array();
     for (const UnitCount& u : s.units)
         units.push_back(

@@ -47,7 +47,7 @@ void WriteCodeword(JsonOut& json, const mod::CodewordCheck& c) {
     json.Close('}');
 }
 
-void WriteNmea(JsonOut& json, const mod::NmeaReading& n) {
+void WriteNmea(JsonOut& json, const mod::NmeaReading& n, bool positionTrusted) {
     json.Open('{');
     json.Key("sentence");
     json.Latin1(n.sentenceType);
@@ -66,6 +66,8 @@ void WriteNmea(JsonOut& json, const mod::NmeaReading& n) {
         json.Real(n.latitude);
         json.Key("lon");
         json.Real(n.longitude);
+        json.Key("positionTrusted");
+        json.Truth(positionTrusted);
     } else {
         json.Key("positionReason");
         json.Utf8(n.positionReason);
@@ -185,7 +187,7 @@ void AppendRecordJson(std::string& out, const DecodedRecord& r) {
     }
     if (r.nmea) {
         json.Key("nmea");
-        WriteNmea(json, *r.nmea);
+        WriteNmea(json, *r.nmea, r.positionTrusted());
     }
     if (!r.mapLink.empty()) {
         json.Key("mapLink");
@@ -223,7 +225,8 @@ void AppendStatsJson(std::string& out, const RecordStats& s) {
         {"shortDataMessages", s.shortDataMessages},
         {"nmeaChecksumGood", s.nmeaChecksumGood},
         {"nmeaChecksumBad", s.nmeaChecksumBad},
-        {"positions", s.positions}};
+        {"positions", s.positions},
+        {"positionsTrusted", s.positionsTrusted}};
     for (const auto& [name, value] : more) {
         json.Key(name);
         json.Whole(value);

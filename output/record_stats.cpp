@@ -56,12 +56,10 @@ void RecordStats::Add(const DecodedRecord& record) {
         ++(record.nmea->checksumOk ? nmeaChecksumGood : nmeaChecksumBad);
         if (record.nmea->hasPosition)
             ++positions;
+        if (record.positionTrusted())
+            ++positionsTrusted;
     }
-    const bool headersPassed =
-        std::none_of(d.codewords.begin(), d.codewords.end(), [](const mod::CodewordCheck& c) {
-            return c.kind != mod::CodewordCheck::Kind::Data && c.failed;
-        });
-    if (headersPassed && !d.headers.empty()) {
+    if (record.headersPassed()) {
         ++Unit(record.info.FromAddr).sent;
         ++Unit(record.info.ToAddr).received;
     }
@@ -78,6 +76,7 @@ void RecordStats::Add(const RecordStats& other) {
     nmeaChecksumGood += other.nmeaChecksumGood;
     nmeaChecksumBad += other.nmeaChecksumBad;
     positions += other.positions;
+    positionsTrusted += other.positionsTrusted;
     patternsPassedOver += other.patternsPassedOver;
     for (const UnitCount& u : other.units) {
         UnitCount& mine = Unit(u.address);
@@ -121,6 +120,7 @@ std::string StatsText(const RecordStats& s, std::string_view title) {
     line("NMEA checksums good", s.nmeaChecksumGood);
     line("NMEA checksums bad", s.nmeaChecksumBad);
     line("positions", s.positions);
+    line("positions trusted (mapped)", s.positionsTrusted);
     text += "  units (sent / received)     " + std::to_string(s.units.size()) + '\n';
     for (const UnitCount& u : s.units) {
         text += "    " + Latin1ToUtf8(u.address);

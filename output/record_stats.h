@@ -28,9 +28,10 @@ struct RecordStats {
     std::uint64_t nmeaChecksumGood = 0;   // GPS sentences with a good checksum
     std::uint64_t nmeaChecksumBad = 0;    // GPS sentences with a bad checksum
     std::uint64_t positions = 0;          // of the good ones, those giving a position
+    std::uint64_t positionsTrusted = 0;   // of those, under headers that passed: map points
     std::uint64_t patternsPassedOver = 0; // filled by the caller: patterns the decode skips
-    // Units in the order first seen. Only blocks whose header codewords all passed count:
-    // the address of a failed header is noise, not a unit.
+    // Units in the order first seen. Only blocks whose header codewords all passed count
+    // (DecodedRecord::headersPassed): the address of a failed header is noise, not a unit.
     std::vector<UnitCount> units;
 
     void Add(const DecodedRecord& record);

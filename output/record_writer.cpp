@@ -18,14 +18,15 @@ std::optional<RecordFormat> RecordFormatByName(std::string_view name) {
     return std::nullopt;
 }
 
-std::unique_ptr<RecordWriter> MakeRecordWriter(RecordFormat format, std::ostream& out) {
+std::unique_ptr<RecordWriter> MakeRecordWriter(RecordFormat format, std::ostream& out,
+                                               SpreadsheetCells cells) {
     switch (format) {
     case RecordFormat::Json:
         return MakeJsonWriter(out);
     case RecordFormat::JsonLines:
         return MakeJsonLinesWriter(out);
     case RecordFormat::Csv:
-        return MakeCsvWriter(out);
+        return MakeCsvWriter(out, cells);
     case RecordFormat::Gpx:
         return MakeGpxWriter(out);
     case RecordFormat::Kml:

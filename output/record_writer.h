@@ -6,6 +6,7 @@
 
 #include "decoded_record.h"
 #include "record_stats.h"
+#include "spreadsheet_cell.h"
 
 #include <memory>
 #include <optional>
@@ -42,8 +43,10 @@ protected:
 std::unique_ptr<RecordWriter> MakeJsonWriter(std::ostream& out);
 // jsonl: one record object a line.
 std::unique_ptr<RecordWriter> MakeJsonLinesWriter(std::ostream& out);
-// csv: a header row, then one row per record; CR LF line ends.
-std::unique_ptr<RecordWriter> MakeCsvWriter(std::ostream& out);
+// csv: a header row, then one row per record; CR LF line ends. Text cells guarded against
+// spreadsheet formulas unless `cells` is Raw (SpreadsheetText).
+std::unique_ptr<RecordWriter> MakeCsvWriter(std::ostream& out,
+                                            SpreadsheetCells cells = SpreadsheetCells::Guarded);
 // geojson: a FeatureCollection with a Point for every record that has a position.
 std::unique_ptr<RecordWriter> MakeGeoJsonWriter(std::ostream& out);
 // gpx: a waypoint per position, then a track per unit (the sender's address).
@@ -51,7 +54,9 @@ std::unique_ptr<RecordWriter> MakeGpxWriter(std::ostream& out);
 // kml: a placemark per position, then a path per unit with two positions or more.
 std::unique_ptr<RecordWriter> MakeKmlWriter(std::ostream& out);
 
-std::unique_ptr<RecordWriter> MakeRecordWriter(RecordFormat format, std::ostream& out);
+// `cells` is for csv only.
+std::unique_ptr<RecordWriter> MakeRecordWriter(RecordFormat format, std::ostream& out,
+                                               SpreadsheetCells cells = SpreadsheetCells::Guarded);
 
 // Whether files of a run can be written by writers of their own and their pieces joined in
 // order (as a parallel run does): json, jsonl and csv. gpx, kml and geojson gather the whole

@@ -33,7 +33,7 @@ void Drain(RecordOutput& records, const OutputTarget& target) {
 std::optional<RecordOutput> RecordOutputFor(const OutputChoice& choice) {
     if (!choice.records)
         return std::nullopt;
-    return std::optional<RecordOutput>(std::in_place, *choice.records);
+    return std::optional<RecordOutput>(std::in_place, *choice.records, choice.csvCells);
 }
 
 std::string PassedOverWarning(std::uint64_t passed) {

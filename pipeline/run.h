@@ -25,6 +25,7 @@ struct OutputChoice {
     ReportLevel level = ReportLevel::Short;
     bool stats = false;
     demod::Polarity polarity = demod::Polarity::Auto;
+    SpreadsheetCells csvCells = SpreadsheetCells::Guarded; // csv text cells
 };
 
 // Where a run's output goes: `write` takes the text piece by piece, `recordDone` is told

@@ -6,6 +6,8 @@ TOOL is write-records; WORK a scratch folder. Exits non-zero with a message on t
 difference.
 """
 import csv
+import html
+import html.parser
 import json
 import math
 import pathlib
@@ -23,6 +25,9 @@ work = pathlib.Path(WORK)
 shutil.rmtree(work, ignore_errors=True)
 work.mkdir(parents=True)
 
+# What a spreadsheet runs as a formula at the start of a cell.
+FORMULA_STARTS = ("=", "+", "-", "@", "\t", "\r")
+
 # The made-up records of write-records --crafted: every character a format gives meaning to.
 AWKWARD = b'a"b,c<d>e&f\'g\r\nh\ti\x01j\x7fk\xe9l\xffm;n=o'.decode("latin-1")
 
@@ -37,10 +42,11 @@ def made_up(*names):
     if not RECORDS_WRITER:
         return list(names)
     inputs = []
-    if "--generated" in names:
-        bits = work / "generated-fixes.txt"
-        subprocess.run([RECORDS_WRITER, "bits", str(bits), "--generated"], check=True)
-        inputs.append(str(bits))
+    for number, name in enumerate(names):
+        if name != "--crafted":
+            bits = work / f"made-up-{number}.txt"
+            subprocess.run([RECORDS_WRITER, "bits", str(bits), name], check=True)
+            inputs.append(str(bits))
     return inputs
 
 
@@ -115,7 +121,7 @@ def check_csv_round_trip():
              "Message", "mapLink"]
     for row, r in zip(rows, records):
         for name in texts:
-            if row[name] != r.get(name, ""):
+            if row[name] != spreadsheet_text(r.get(name, "")):
                 fail(f"record {r['number']}: {name} {row[name]!r} != {r.get(name)!r}")
         if int(row["number"]) != r["number"] or int(row["FromAddrDec"]) != r["FromAddrDec"]:
             fail(f"record {r['number']}: numbers differ")
@@ -128,6 +134,11 @@ def check_csv_round_trip():
         if row["positionReason"] != nmea.get("positionReason", ""):
             fail(f"record {r['number']}: positionReason differs")
     print(f"{len(rows)} rows read back")
+
+
+def spreadsheet_text(text):
+    """A CSV text cell as the guard against spreadsheet formulas writes it."""
+    return "'" + text if text.startswith(FORMULA_STARTS) else text
 
 
 def gpsbabel_points(kind, fmt, path):
@@ -202,7 +213,8 @@ def check_crafted_text_survives():
     gpx_ns = "{http://www.topografix.com/GPX/1/1}"
     gpx = ET.parse(write("gpx", "--crafted")).getroot()
     waypoints = gpx.findall(gpx_ns + "wpt")
-    if [w.find(gpx_ns + "desc").text for w in waypoints] != [xml_message] * 2:
+    # Descriptions are HTML for map programs: the XML text is the message escaped for HTML.
+    if [html.unescape(w.find(gpx_ns + "desc").text) for w in waypoints] != [xml_message] * 2:
         fail(f"gpx: message changed: {waypoints[0].find(gpx_ns + 'desc').text!r}")
     if waypoints[0].find(gpx_ns + "src").text != record_file:
         fail("gpx: file name changed")
@@ -211,7 +223,7 @@ def check_crafted_text_survives():
     kml_ns = "{http://www.opengis.net/kml/2.2}"
     kml = ET.parse(write("kml", "--crafted")).getroot()
     points = [p for p in kml.iter(kml_ns + "Placemark") if p.find(kml_ns + "Point") is not None]
-    if [p.find(kml_ns + "description").text for p in points] != [xml_message] * 2:
+    if [html.unescape(p.find(kml_ns + "description").text) for p in points] != [xml_message] * 2:
         fail("kml: message changed")
     paths = [p for p in kml.iter(kml_ns + "Placemark") if p.find(kml_ns + "LineString") is not None]
     if [p.find(kml_ns + "name").text for p in paths] != [("1" + AWKWARD).replace("\x01", "\ufffd")]:
@@ -228,7 +240,8 @@ def check_positions_match_map_links():
         link = r.get("mapLink")
         has = nmea is not None and "lat" in nmea
         if link is None:
-            if has:
+            # The report links $GPRMC and $GPGGA only; other talkers and GLL have no link.
+            if has and nmea["sentence"][:5] in ("GPRMC", "GPGGA"):
                 fail(f"record {r['number']}: a position without a map link")
             continue
         match = re.search(r"mlat=([^&]*)&mlon=([^&]*)&", link)
@@ -249,6 +262,185 @@ def check_positions_match_map_links():
     if compared < 10:
         fail(f"only {compared} positions compared")
     print(f"{compared} positions equal their map links")
+
+
+# Texts anyone with a radio can send: spreadsheet formulas, markup for the HTML a map program
+# makes of a description, references, quotes. write-records sends each as a message, after
+# the fields of position sentences, and as a time field (HostileBlocks).
+HOSTILE = [
+    '=HYPERLINK("http://x","y")',
+    "+1",
+    "-2+3",
+    "@SUM(A1)",
+    "=cmd|' /C calc'!A0",
+    "\t=1+1",
+    "\r=1+1",
+    "<img src=x onerror=alert(1)>",
+    "</description><script>x</script>",
+    "</desc><b>bold</b>",
+    "&amp; &lt;i&gt; &#60;",
+    "\"quoted\" 'single'",
+    "]]><b>x</b><![CDATA[",
+    "<!-- x --><?pi x?>",
+]
+# The CSV columns that hold numbers: they may start with "-" and stay numbers.
+NUMBER_COLUMNS = {"number", "syncBit", "line", "column", "FromAddrDec", "ToAddrDec",
+                  "function1", "country1", "function2", "country2", "codewordsRead",
+                  "codewordsFailed", "lat", "lon", "heardSeconds", "levelDbfs", "ebN0Db"}
+
+
+def hostile_inputs():
+    table = work / "hostile.json"
+    table.write_text(json.dumps(HOSTILE))
+    return made_up(f"--hostile={table}")
+
+
+class MarkupCounter(html.parser.HTMLParser):
+    """Counts what an HTML reader makes of a text besides text: elements, comments, ..."""
+
+    def __init__(self):
+        super().__init__(convert_charrefs=True)
+        self.markup = []
+        self.text = ""
+
+    def handle_starttag(self, tag, attrs):
+        self.markup.append(tag)
+
+    def handle_endtag(self, tag):
+        self.markup.append("/" + tag)
+
+    def handle_comment(self, data):
+        self.markup.append("<!--")
+
+    def handle_decl(self, decl):
+        self.markup.append("<!")
+
+    def handle_pi(self, data):
+        self.markup.append("<?")
+
+    def unknown_decl(self, data):
+        self.markup.append("<![")
+
+    def handle_data(self, data):
+        self.text += data
+
+
+def as_html(description):
+    reader = MarkupCounter()
+    reader.feed(description)
+    reader.close()
+    return reader
+
+
+def map_descriptions(path, namespace, point, description):
+    root = ET.parse(path).getroot()
+    return [p.find(namespace + description).text for p in root.iter(namespace + point)
+            if p.find(namespace + description) is not None]
+
+
+def check_hostile_texts():
+    inputs = hostile_inputs()
+    schema = json.loads(pathlib.Path(SCHEMA).read_text())
+    with open(write("json", *inputs), encoding="utf-8") as f:
+        jsonschema.Draft202012Validator(schema).validate(json.load(f))
+    records = jsonl_records(*inputs)
+    if len(records) != 4 * len(HOSTILE):
+        fail(f"{len(records)} records for {4 * len(HOSTILE)} hostile blocks")
+    # CSV: no text cell a spreadsheet would run; the guarded text is the record's text.
+    with open(write("csv", *inputs), encoding="utf-8", newline="") as f:
+        rows = list(csv.DictReader(f, strict=True))
+    guarded = 0
+    for row, r in zip(rows, records):
+        for name, cell in row.items():
+            if name in NUMBER_COLUMNS:
+                if cell:
+                    float(cell)
+            elif cell.startswith(FORMULA_STARTS):
+                fail(f"record {r['number']}: {name} cell {cell!r} is a live formula")
+        for name, value in (("Message", r["Message"]),
+                            ("fixTime", r.get("nmea", {}).get("fixTime", ""))):
+            wanted = spreadsheet_text(value)
+            if row[name] != wanted:
+                fail(f"record {r['number']}: {name} cell {row[name]!r}, not {wanted!r}")
+            guarded += row[name] != value
+    if not any(row["lat"].startswith("-") for row in rows):
+        fail("no negative latitude written as a number")
+    if RECORDS_WRITER:
+        # The user who wants the cells as received asks for them.
+        raw = subprocess.run([__import__("os").environ["VANTREL_DECODE"], "--format", "csv",
+                              "--csv-raw-cells", *inputs], check=True,
+                             capture_output=True).stdout.decode("utf-8")
+        raw_rows = csv.DictReader(raw.splitlines(keepends=True), strict=True)
+        if [row["Message"] for row in raw_rows] != [r["Message"] for r in records]:
+            fail("--csv-raw-cells changed the messages")
+    # GPX and KML: the description's HTML holds no markup and shows the message.
+    mapped = [r for r in records if r.get("nmea", {}).get("positionTrusted")]
+    if len(mapped) < 2 * len(HOSTILE):
+        fail(f"only {len(mapped)} positions on the map")
+    gpx, kml = write("gpx", *inputs), write("kml", *inputs)
+    gpx_ns, kml_ns = "{http://www.topografix.com/GPX/1/1}", "{http://www.opengis.net/kml/2.2}"
+    for fmt, texts in (("gpx", map_descriptions(gpx, gpx_ns, "wpt", "desc")),
+                       ("kml", map_descriptions(kml, kml_ns, "Placemark", "description"))):
+        if len(texts) != len(mapped):
+            fail(f"{fmt}: {len(texts)} descriptions for {len(mapped)} positions")
+        for text, r in zip(texts, mapped):
+            shown = as_html(text)
+            if shown.markup:
+                fail(f"{fmt}: the description of record {r['number']} makes {shown.markup}")
+            if shown.text != r["Message"]:
+                fail(f"{fmt}: the description shows {shown.text!r}, not {r['Message']!r}")
+    # gpsbabel reads both, and writes back the same descriptions.
+    for fmt, path, namespace, point, description in (
+            ("gpx", gpx, gpx_ns, "wpt", "desc"), ("kml", kml, kml_ns, "Placemark", "description")):
+        again = work / f"again.{fmt}"
+        subprocess.run(["gpsbabel", "-i", fmt, "-f", str(path), "-o", fmt, "-F", str(again)],
+                       check=True, capture_output=True)
+        if len(gpsbabel_points("-w", fmt, path)) != len(mapped):
+            fail(f"gpsbabel reads another number of {fmt} points")
+        if (map_descriptions(again, namespace, point, description)
+                != map_descriptions(path, namespace, point, description)):
+            fail(f"gpsbabel's {fmt} holds other descriptions")
+    with open(write("geojson", *inputs), encoding="utf-8") as f:
+        features = json.load(f)["features"]
+    if [f["properties"]["Message"] for f in features] != [r["Message"] for r in mapped]:
+        fail("geojson: the messages changed")
+    print(f"{len(records)} hostile records, {guarded} CSV cells guarded, "
+          f"{len(mapped)} map descriptions without markup")
+
+
+def check_failed_header_off_map():
+    inputs = made_up("--failed-header")
+    with open(write("json", *inputs), encoding="utf-8") as f:
+        whole = json.load(f)
+    jsonschema.Draft202012Validator(json.loads(pathlib.Path(SCHEMA).read_text())).validate(whole)
+    records = whole["files"][0]["records"]
+    marks = [(r["FromAddr"], r["Corrupted"], r["nmea"]["positionTrusted"]) for r in records]
+    # The broken header reads the From address 235 as 234 and fails its check.
+    if marks != [("4235", False, True), ("4234", True, False), ("4235", False, True)]:
+        fail(f"records marked {marks}")
+    trusted = [(six(r["nmea"]["lat"]), six(r["nmea"]["lon"])) for r in records
+               if r["nmea"]["positionTrusted"]]
+    stats = whole["stats"]
+    if (stats["positions"], stats["positionsTrusted"]) != (3, len(trusted)):
+        fail(f"stats count {stats['positions']} positions, {stats['positionsTrusted']} trusted")
+    gpx = write("gpx", *inputs)
+    kml = write("kml", *inputs)
+    for kind, fmt, path in (("-w", "gpx", gpx), ("-t", "gpx", gpx), ("-w", "kml", kml),
+                            ("-t", "kml", kml)):
+        if gpsbabel_points(kind, fmt, path) != trusted:
+            fail(f"{fmt} {kind}: {gpsbabel_points(kind, fmt, path)} != {trusted}")
+    for path in (gpx, kml):
+        if "4234" in path.read_text():
+            fail(f"{path.name} names the unit of the failed header")
+    with open(write("geojson", *inputs), encoding="utf-8") as f:
+        features = json.load(f)["features"]
+    if [(six(f["geometry"]["coordinates"][1]), six(f["geometry"]["coordinates"][0]))
+            for f in features] != trusted:
+        fail("geojson shows the position of the failed header")
+    with open(write("csv", *inputs), encoding="utf-8", newline="") as f:
+        if [row["positionTrusted"] for row in csv.DictReader(f)] != ["true", "false", "true"]:
+            fail("csv does not mark the position of the failed header")
+    print(f"{len(records)} positions, {len(trusted)} on the map")
 
 
 globals()["check_" + CHECK]()

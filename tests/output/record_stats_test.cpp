@@ -29,6 +29,9 @@ std::size_t DataWords(const std::string& text) {
     return encoder::ShortDataCodewords(text).size();
 }
 
+// Function 6, country 6, common 12 and From 12 bits: the 36th bit is From's last.
+constexpr std::size_t FromAddressLastBit = 35;
+
 struct Damaged {
     std::string bits;
     std::uint64_t codewordsRead = 0;
@@ -44,6 +47,13 @@ Damaged MakeDamaged() {
     d.bits += encoder::CallBlock(call) + "0101";
     d.bits += encoder::Block(Sync::NoFec, {encoder::Corrupt(encoder::HeaderCodeword(call), 5)});
     d.bits += encoder::ShortDataBlock({encoder::ShortData, 10, 1, 0x235, 0x567}, GoodRmc);
+    // The good sentence again under a header whose last From bit flipped (0x235 read as
+    // 0x234): a position, but of no unit the header vouches for.
+    std::vector<std::string> underBrokenHeader{encoder::Corrupt(
+        encoder::HeaderCodeword({encoder::ShortData, 10, 1, 0x235, 0x567}), FromAddressLastBit)};
+    for (const std::string& w : encoder::ShortDataCodewords(GoodRmc))
+        underBrokenHeader.push_back(w);
+    d.bits += encoder::Block(Sync::NoFec, underBrokenHeader);
     d.bits += encoder::ShortDataBlock({encoder::ShortData, 10, 1, 0x236, 0x567}, BadRmc);
     std::vector<std::string> words{
         encoder::HeaderCodeword({encoder::ShortData, 10, 1, 0x237, 0x567})};
@@ -60,7 +70,7 @@ Damaged MakeDamaged() {
         Sync::NoFec,
         {encoder::HeaderCodeword({encoder::ShortData, 10, 1, 0x239, 0x567}), threeWords[0]});
     d.bits += encoder::CallBlock({encoder::NormalCall, 10, 1, 0x23A, 0x567});
-    d.codewordsRead = 1 + 1 + (1 + DataWords(GoodRmc)) + (1 + DataWords(BadRmc)) +
+    d.codewordsRead = 1 + 1 + 2 * (1 + DataWords(GoodRmc)) + (1 + DataWords(BadRmc)) +
                       (1 + DataWords(Text)) + 2 + (1 + 3);
     return d;
 }
@@ -84,18 +94,21 @@ const std::vector<vantrel::UnitCount> ExpectedUnits = {
 TEST(RecordStats, CountsTheKnownDamage) {
     const Damaged d = MakeDamaged();
     const vantrel::RecordStats s = StatsOf(d.bits);
-    EXPECT_EQ(s.syncPatterns, 8U);
-    EXPECT_EQ(s.blocksDecoded, 7U);
+    EXPECT_EQ(s.syncPatterns, 9U);
+    EXPECT_EQ(s.blocksDecoded, 8U);
     EXPECT_EQ(s.noPatternLeft, 1U);
-    EXPECT_EQ(s.corruptedBlocks, 3U);
+    EXPECT_EQ(s.corruptedBlocks, 4U);
     EXPECT_EQ(s.codewordsRead, d.codewordsRead);
-    // The broken header, the broken text codeword, the swallowed pattern, the cut codeword.
-    EXPECT_EQ(s.codewordsFailed, 4U);
-    EXPECT_DOUBLE_EQ(s.codewordErrorRate(), 4.0 / static_cast<double>(d.codewordsRead));
-    EXPECT_EQ(s.shortDataMessages, 4U);
-    EXPECT_EQ(s.nmeaChecksumGood, 1U);
+    // The two broken headers, the broken text codeword, the swallowed pattern, the cut
+    // codeword.
+    EXPECT_EQ(s.codewordsFailed, 5U);
+    EXPECT_DOUBLE_EQ(s.codewordErrorRate(), 5.0 / static_cast<double>(d.codewordsRead));
+    EXPECT_EQ(s.shortDataMessages, 5U);
+    EXPECT_EQ(s.nmeaChecksumGood, 2U);
     EXPECT_EQ(s.nmeaChecksumBad, 1U);
-    EXPECT_EQ(s.positions, 1U);
+    EXPECT_EQ(s.positions, 2U);
+    // The map formats show only the position under a sound header.
+    EXPECT_EQ(s.positionsTrusted, 1U);
     EXPECT_EQ(s.patternsPassedOver, 0U);
     // The broken header's addresses are not a unit; the rest in the order first seen.
     EXPECT_EQ(s.units, ExpectedUnits);
@@ -113,6 +126,7 @@ const std::pair<const char*, std::uint64_t vantrel::RecordStats::*> Counters[] =
     {"nmeaChecksumGood", &vantrel::RecordStats::nmeaChecksumGood},
     {"nmeaChecksumBad", &vantrel::RecordStats::nmeaChecksumBad},
     {"positions", &vantrel::RecordStats::positions},
+    {"positionsTrusted", &vantrel::RecordStats::positionsTrusted},
     {"patternsPassedOver", &vantrel::RecordStats::patternsPassedOver},
 };
 
@@ -174,9 +188,12 @@ TEST(StatsText, ShowsEveryCountAndTheRate) {
     s.patternsPassedOver = 2;
     const std::string text = StatsText(s, "rx\xE9.txt");
     EXPECT_NE(text.find("Statistics: rx\xC3\xA9.txt\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("  corrupted blocks            3\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  corrupted blocks            4\n"), std::string::npos) << text;
     EXPECT_NE(text.find("  patterns passed over        2\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("  codewords failed            4\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  codewords failed            5\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  positions                   2\n  positions trusted (mapped)  1\n"),
+              std::string::npos)
+        << text;
     EXPECT_NE(text.find("  units (sent / received)     8\n    1234      1 / 0\n"),
               std::string::npos)
         << text;

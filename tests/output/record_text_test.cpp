@@ -9,6 +9,7 @@
 #include "record_json.h"
 #include "record_json_text.h"
 #include "record_writer.h"
+#include "spreadsheet_cell.h"
 #include "stream_maker.h"
 
 #include <gtest/gtest.h>
@@ -75,7 +76,8 @@ std::string ReferenceRow(const DecodedRecord& record) {
         if (i != 0)
             row += ',';
         if (const auto* text = std::get_if<std::string>(&values[i]))
-            row += vantrel::CsvField(*text);
+            row += vantrel::CsvField(
+                vantrel::SpreadsheetText(*text, vantrel::SpreadsheetCells::Guarded));
         else if (const auto* whole = std::get_if<std::int64_t>(&values[i]))
             row += std::to_string(*whole);
         else if (const auto* real = std::get_if<double>(&values[i]))

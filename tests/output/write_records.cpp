@@ -1,15 +1,20 @@
 // Drives the record writers for the format checks: decodes bit files, or writes a set of
 // made-up records full of characters that could break a format, in one record format.
-// Usage: write-records FORMAT OUTPUT (--crafted | --generated | INPUT...)
-//        write-records bits OUTPUT --generated (the generated fixes as a bit text)
+// Usage: write-records FORMAT OUTPUT (--crafted | --generated | --failed-header |
+//                                     --hostile=TABLE | INPUT...)
+//        write-records bits OUTPUT (--generated | --failed-header | --hostile=TABLE)
+//        (a made-up input as a bit text)
 #include "bit_file.h"
 #include "encoder.h"
 #include "file_error.h"
 #include "record_writer.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,6 +90,62 @@ std::string GeneratedFixes() {
     return bits;
 }
 
+// Munich, and a place south and west (-12.5, -45.5) whose negative numbers must stay numbers.
+const std::string Munich = "4807.038,N,01131.000,E";
+const std::string SouthWest = "1230.000,S,04530.000,W";
+
+// Every text of the hostile table (a JSON list, written by check_records.py) sent three ways
+// through the encoder and the decoder: as a plain message, after the fields of a $GPRMC and
+// of a $GNGGA that give positions (so it reaches the map formats' descriptions), and as the
+// time field of a $GNRMC.
+std::string HostileBlocks(const std::string& tablePath) {
+    std::ifstream in(tablePath, std::ios::binary);
+    const auto table = nlohmann::json::parse(in).get<std::vector<std::string>>();
+    std::string bits = "0101";
+    std::uint32_t unit = 0x300;
+    for (const std::string& text : table) {
+        const std::string messages[] = {
+            text,
+            Sentence("GPRMC,123519,A," + Munich + ",,,230394,,,A," + text),
+            Sentence("GNGGA,123519," + SouthWest + ",1," + text),
+            Sentence("GNRMC," + text + ",A," + SouthWest),
+        };
+        for (const std::string& message : messages) {
+            const encoder::Header header{encoder::ShortData, 10, 4, ++unit, 0x1};
+            bits += encoder::ShortDataBlock(header, message) + "0011";
+        }
+    }
+    return bits;
+}
+
+// A unit's position, the same unit's next one under a header whose last From bit flipped
+// (read as another unit, and failing its check), and a third under a sound header again.
+std::string FailedHeader() {
+    const encoder::Header unit{encoder::ShortData, 10, 4, 0x235, 0x1};
+    constexpr std::size_t FromAddressLastBit = 35; // function 6, country 6, common 12, From 12
+    std::string bits = "0101" + encoder::ShortDataBlock(unit, Sentence("GPRMC,1,A," + Munich));
+    std::vector<std::string> broken{
+        encoder::Corrupt(encoder::HeaderCodeword(unit), FromAddressLastBit)};
+    for (const std::string& w :
+         encoder::ShortDataCodewords(Sentence("GNGGA,2," + SouthWest + ",1")))
+        broken.push_back(w);
+    bits += "0011" + encoder::Block(encoder::Sync::NoFec, broken);
+    bits += "0011" + encoder::ShortDataBlock(unit, Sentence("GPGGA,3,4900.000,N,01200.000,E,1"));
+    return bits + "0011";
+}
+
+// The bit text of a made-up input: --generated, --failed-header or --hostile=TABLE.
+std::optional<std::string> MadeUpBits(const std::string& name) {
+    if (name == "--generated")
+        return GeneratedFixes();
+    if (name == "--failed-header")
+        return FailedHeader();
+    constexpr std::string_view Hostile = "--hostile=";
+    if (name.starts_with(Hostile))
+        return HostileBlocks(name.substr(Hostile.size()));
+    return std::nullopt;
+}
+
 // Texts with every character a format gives meaning to, Latin-1 bytes and control codes.
 const std::string Awkward = "a\"b,c<d>e&f'g\r\nh\ti\x01j\x7Fk\xE9l\xFFm;n=o";
 
@@ -103,7 +164,8 @@ DecodedRecord CraftedRecord(int number, double lat, double lon) {
     detail.syncPosition = 100;
     detail.shortData = true;
     detail.headers.push_back({1, 25, 10, 1, 0x234, 0x567, "Call", "Short data", "Italy"});
-    detail.codewords.push_back({});
+    // A header that passed: the made-up positions are map points.
+    detail.codewords.push_back({mod::CodewordCheck::Kind::Header, true, 0, 0, false});
     RecordSource source;
     source.file = "dir/f\xE9"
                   "\",<&>.txt";
@@ -147,9 +209,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (std::string(argv[1]) == "bits") {
-        // The generated fixes as a bit text, for the checks of the command line.
+        // A made-up input as a bit text, for the checks of the command line.
+        const std::optional<std::string> made = MadeUpBits(argv[3]);
+        if (!made) {
+            std::cerr << "no made-up input " << argv[3] << '\n';
+            return 2;
+        }
         std::ofstream bits(argv[2], std::ios::binary | std::ios::trunc);
-        bits << GeneratedFixes() << "\r\n";
+        bits << *made << "\r\n";
         bits.close();
         return bits ? 0 : 1;
     }
@@ -166,8 +233,8 @@ int main(int argc, char** argv) {
         for (int i = 3; i < argc; ++i) {
             if (std::string(argv[i]) == "--crafted")
                 WriteCrafted(*writer, total);
-            else if (std::string(argv[i]) == "--generated")
-                WriteBits(*writer, total, "generated fixes", GeneratedFixes());
+            else if (const std::optional<std::string> made = MadeUpBits(argv[i]))
+                WriteBits(*writer, total, std::string(argv[i]).substr(2), *made);
             else
                 WriteFile(*writer, total, argv[i]);
         }
