@@ -160,6 +160,10 @@ TEST(RecordText, SameAsBeforeForAwkwardTextsAndNumbers) {
         r.nmea = nmea;
         r.mapLink = "https://example.org/?q=" + AllBytes();
         records.push_back(r);
+        // The same position under a failed header: kept, but not trusted.
+        for (mod::CodewordCheck& c : r.detail.codewords)
+            c.failed = c.kind != mod::CodewordCheck::Kind::Data;
+        records.push_back(r);
     }
     ExpectSameAsBefore(records, "awkward");
 }
