@@ -2,7 +2,7 @@
 // by CR LF, as a demodulator leaves them.
 //
 // Usage: make-stream KIND MEGABYTES FILE [--seed N] [--width 64|80] [--pairs N]
-//   KIND       realistic, fec-only, packed, long-noise or undecodable
+//   KIND       realistic, dense, fec-only, packed, long-noise or undecodable
 //   MEGABYTES  size of the file in millions of bytes (a fraction is fine), line ends included
 //   FILE       the file to write, "-" for standard output
 #include "stream_maker.h"
@@ -64,7 +64,7 @@ private:
 
 int Usage() {
     std::fputs("usage: make-stream KIND MEGABYTES FILE [--seed N] [--width 64|80] [--pairs N]\n"
-               "KIND: realistic, fec-only, packed, long-noise, undecodable\n",
+               "KIND: realistic, dense, fec-only, packed, long-noise, undecodable\n",
                stderr);
     return 2;
 }

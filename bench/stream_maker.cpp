@@ -15,8 +15,8 @@ namespace {
 using encoder::Header;
 using encoder::Sync;
 
-constexpr std::array<std::string_view, 5> KindNames = {"realistic", "fec-only", "packed",
-                                                       "long-noise", "undecodable"};
+constexpr std::array<std::string_view, 6> KindNames = {"realistic",  "fec-only",    "packed",
+                                                       "long-noise", "undecodable", "dense"};
 
 const std::string NoFecPattern = encoder::SyncPattern(Sync::NoFec);
 const std::string FecPattern = encoder::SyncPattern(Sync::Fec);
@@ -112,6 +112,10 @@ public:
     // characters.
     std::string Gap() { return Noise(1500 + Below(800)); }
 
+    // The gap before a block on a busy channel: with blocks of about 300 characters, one
+    // block every 540 characters or so.
+    std::string DenseGap() { return Noise(130 + Below(200)); }
+
     Header RandomHeader(std::uint32_t function) {
         Header h;
         h.function = function;
@@ -202,9 +206,13 @@ private:
     std::mt19937_64 rng_;
 };
 
-void Realistic(Maker& make, Writer& out, std::size_t bits, bool noise) {
+enum class Gaps { Realistic, Dense, None };
+
+void Realistic(Maker& make, Writer& out, std::size_t bits, Gaps gaps) {
     while (out.size() < bits) {
-        std::string gap = noise ? make.Gap() : std::string();
+        std::string gap = gaps == Gaps::Realistic ? make.Gap()
+                          : gaps == Gaps::Dense   ? make.DenseGap()
+                                                  : std::string();
         out.Add(std::move(gap), make.RealisticBlock(make.MixedSync()));
     }
 }
@@ -270,12 +278,17 @@ void Generate(const Options& options, const std::function<void(std::string_view)
     switch (options.kind) {
     case Kind::Realistic: {
         Writer out(emit, {});
-        Realistic(make, out, options.bits, true);
+        Realistic(make, out, options.bits, Gaps::Realistic);
+        break;
+    }
+    case Kind::Dense: {
+        Writer out(emit, {});
+        Realistic(make, out, options.bits, Gaps::Dense);
         break;
     }
     case Kind::Packed: {
         Writer out(emit, {});
-        Realistic(make, out, options.bits, false);
+        Realistic(make, out, options.bits, Gaps::None);
         break;
     }
     case Kind::FecOnly: {

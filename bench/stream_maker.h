@@ -12,11 +12,12 @@
 namespace streams {
 
 enum class Kind {
-    Realistic,  // noise with about one block every 2,000 characters, all kinds of blocks
-    FecOnly,    // many FEC blocks and no NO FEC pattern anywhere
-    Packed,     // blocks back to back, no noise at all
-    LongNoise,  // one huge run of noise, a single block at its very end
-    Undecodable // pairs of patterns, the second inside the first one's header, then a long tail
+    Realistic,   // noise with about one block every 2,000 characters, all kinds of blocks
+    FecOnly,     // many FEC blocks and no NO FEC pattern anywhere
+    Packed,      // blocks back to back, no noise at all
+    LongNoise,   // one huge run of noise, a single block at its very end
+    Undecodable, // pairs of patterns, the second inside the first one's header, then a long tail
+    Dense        // a busy channel: the realistic mix with a block about every 540 characters
 };
 
 std::optional<Kind> KindByName(std::string_view name);

@@ -1,8 +1,11 @@
 // The CSV record format: RFC 4180, a header row, one row per record.
+#include "latin1.h"
 #include "output_text.h"
 #include "record_fields.h"
 #include "record_writer.h"
 #include "spreadsheet_cell.h"
+
+#include <charconv>
 
 namespace vantrel {
 
@@ -10,18 +13,33 @@ namespace {
 
 constexpr std::string_view RowEnd = "\r\n";
 
-std::string CellText(const FieldValue& value, SpreadsheetCells cells) {
+// Appends one cell; `utf8` is room for a text's conversion, kept from cell to cell. Text
+// cells pass the spreadsheet guard (SpreadsheetText).
+void AppendCell(std::string& row, const FieldView& value, SpreadsheetCells cells,
+                std::string& utf8) {
     struct Render {
+        std::string& row;
         SpreadsheetCells cells;
-        std::string operator()(std::monostate) const { return {}; }
-        std::string operator()(const std::string& text) const {
-            return CsvField(SpreadsheetText(text, cells));
+        std::string& utf8;
+        void operator()(std::monostate) const {}
+        void operator()(const FieldText& text) const {
+            utf8.clear();
+            if (text.encoding == FieldText::Encoding::Utf8)
+                utf8.assign(text.text);
+            else if (text.encoding == FieldText::Encoding::Latin1)
+                AppendLatin1AsUtf8(utf8, text.text);
+            else
+                utf8 = Utf8Of(text);
+            AppendCsvField(row, SpreadsheetText(utf8, cells));
         }
-        std::string operator()(std::int64_t number) const { return std::to_string(number); }
-        std::string operator()(double number) const { return NumberText(number); }
-        std::string operator()(bool truth) const { return truth ? "true" : "false"; }
+        void operator()(std::int64_t number) const {
+            char digits[24];
+            row.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
+        }
+        void operator()(double number) const { row += NumberText(number); }
+        void operator()(bool truth) const { row += truth ? "true" : "false"; }
     };
-    return std::visit(Render{cells}, value);
+    std::visit(Render{row, cells, utf8}, value);
 }
 
 class CsvWriter : public RecordWriter {
@@ -34,20 +52,25 @@ public:
             out_ << (i == 0 ? "" : ",") << names[i];
         out_ << RowEnd;
     }
+    // The row is made in a text kept from record to record, the cells from views of the
+    // record: nothing is allocated for a record once the first rows are written.
     void Write(const DecodedRecord& record) override {
-        const std::vector<FieldValue> values = FlatFieldValues(record);
-        std::string row;
-        for (std::size_t i = 0; i < values.size(); ++i) {
+        FlatFieldViews(record, values_);
+        row_.clear();
+        for (std::size_t i = 0; i < values_.size(); ++i) {
             if (i != 0)
-                row += ',';
-            row += CellText(values[i], cells_);
+                row_ += ',';
+            AppendCell(row_, values_[i], cells_, utf8_);
         }
-        row += RowEnd;
-        out_ << row;
+        row_ += RowEnd;
+        out_.write(row_.data(), static_cast<std::streamsize>(row_.size()));
     }
 
 private:
     SpreadsheetCells cells_;
+    std::vector<FieldView> values_;
+    std::string row_;
+    std::string utf8_;
 };
 
 } // namespace

@@ -1,8 +1,11 @@
 // The JSON family of record formats: a run document, JSON Lines and GeoJSON.
+#include "json_text.h"
 #include "latin1.h"
 #include "record_fields.h"
-#include "record_json.h"
+#include "record_json_text.h"
 #include "record_writer.h"
+
+#include <nlohmann/json.hpp>
 
 namespace vantrel {
 
@@ -14,6 +17,7 @@ void WriteJson(std::ostream& out, const Json& json) {
     out << json.dump();
 }
 
+// Each piece is made in a text kept from record to record and handed to the stream whole.
 class JsonWriter : public RecordWriter {
 public:
     using RecordWriter::RecordWriter;
@@ -23,27 +27,35 @@ public:
              << R"(,"files":[)";
     }
     void BeginFile(std::string_view file) override {
-        out_ << (files_++ == 0 ? "\n" : ",\n") << R"({"file":)";
-        WriteJson(out_, Json(Utf8OrLatin1(file)));
-        out_ << R"(,"records":[)";
+        text_.assign(files_++ == 0 ? "\n" : ",\n");
+        text_ += R"({"file":)";
+        JsonOut(text_).Utf8(Utf8OrLatin1(file));
+        text_ += R"(,"records":[)";
+        Flush();
         records_ = 0;
     }
     void Write(const DecodedRecord& record) override {
-        out_ << (records_++ == 0 ? "\n" : ",\n");
-        WriteJson(out_, RecordJson(record));
+        text_.assign(records_++ == 0 ? "\n" : ",\n");
+        AppendRecordJson(text_, record);
+        Flush();
     }
     void EndFile(const RecordStats& stats) override {
-        out_ << R"(],"stats":)";
-        WriteJson(out_, StatsJson(stats));
-        out_ << '}';
+        text_.assign(R"(],"stats":)");
+        AppendStatsJson(text_, stats);
+        text_ += '}';
+        Flush();
     }
     void EndRun(const RecordStats& total) override {
-        out_ << R"(],"stats":)";
-        WriteJson(out_, StatsJson(total));
-        out_ << "}\n";
+        text_.assign(R"(],"stats":)");
+        AppendStatsJson(text_, total);
+        text_ += "}\n";
+        Flush();
     }
 
 private:
+    void Flush() { out_.write(text_.data(), static_cast<std::streamsize>(text_.size())); }
+
+    std::string text_;
     std::size_t files_ = 0;
     std::size_t records_ = 0;
 };
@@ -53,9 +65,14 @@ public:
     using RecordWriter::RecordWriter;
 
     void Write(const DecodedRecord& record) override {
-        WriteJson(out_, RecordJson(record));
-        out_ << '\n';
+        text_.clear();
+        AppendRecordJson(text_, record);
+        text_ += '\n';
+        out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
     }
+
+private:
+    std::string text_;
 };
 
 // The flat fields, those with a value, as GeoJSON properties.

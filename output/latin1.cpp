@@ -16,10 +16,15 @@ bool IsAscii(char c) {
 // Logs can hold long stretches of the input, nearly all ASCII: runs of ASCII go over in one
 // piece, only the rare high bytes one at a time.
 std::string Latin1ToUtf8(std::string_view latin1) {
+    std::string utf8;
+    AppendLatin1AsUtf8(utf8, latin1);
+    return utf8;
+}
+
+void AppendLatin1AsUtf8(std::string& utf8, std::string_view latin1) {
     const auto high = static_cast<std::size_t>(
         std::count_if(latin1.begin(), latin1.end(), [](char c) { return !IsAscii(c); }));
-    std::string utf8;
-    utf8.reserve(latin1.size() + high);
+    utf8.reserve(utf8.size() + latin1.size() + high);
     const auto* run = latin1.begin();
     while (run != latin1.end()) {
         const auto* const runEnd = std::find_if_not(run, latin1.end(), IsAscii);
@@ -33,7 +38,6 @@ std::string Latin1ToUtf8(std::string_view latin1) {
         utf8.push_back(static_cast<char>(0x80 | (code & 0x3F)));
         run = runEnd + 1;
     }
-    return utf8;
 }
 
 bool IsUtf8(std::string_view text) {

@@ -8,6 +8,8 @@ namespace vantrel {
 
 // Every byte taken as the Latin-1 character of that code, written in UTF-8.
 std::string Latin1ToUtf8(std::string_view latin1);
+// The same, appended to `utf8`.
+void AppendLatin1AsUtf8(std::string& utf8, std::string_view latin1);
 
 // True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or codes beyond
 // U+10FFFF).

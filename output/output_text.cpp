@@ -52,20 +52,27 @@ std::string XmlText(std::string_view utf8) {
 }
 
 std::string CsvField(std::string_view utf8) {
+    std::string field;
+    AppendCsvField(field, utf8);
+    return field;
+}
+
+void AppendCsvField(std::string& out, std::string_view utf8) {
     const bool quoted = !utf8.empty() && (utf8.front() == ' ' || utf8.back() == ' ' ||
                                           std::any_of(utf8.begin(), utf8.end(), [](char c) {
                                               return c == ',' || c == '"' || IsControl(c);
                                           }));
-    if (!quoted)
-        return std::string(utf8);
-    std::string field = "\"";
-    for (const char c : utf8) {
-        field += c;
-        if (c == '"')
-            field += '"';
+    if (!quoted) {
+        out += utf8;
+        return;
     }
-    field += '"';
-    return field;
+    out += '"';
+    for (const char c : utf8) {
+        out += c;
+        if (c == '"')
+            out += '"';
+    }
+    out += '"';
 }
 
 std::string NumberText(double value) {

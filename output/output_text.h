@@ -14,6 +14,8 @@ std::string XmlText(std::string_view utf8);
 // UTF-8 text as one RFC 4180 field: quoted, with quotes doubled, when it holds a comma, a
 // quote, a line end, any other control character or a leading or trailing blank.
 std::string CsvField(std::string_view utf8);
+// The same, appended to `out`.
+void AppendCsvField(std::string& out, std::string_view utf8);
 
 // The shortest decimal text that reads back as the same double, "." as the point whatever
 // the locale: a position gives back the digits of its map link.

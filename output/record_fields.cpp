@@ -49,17 +49,23 @@ constexpr std::array<std::string_view, 38> Names = {
     "heardUtc",
 };
 
-FieldValue Whole(std::uint64_t value) {
+using Encoding = FieldText::Encoding;
+
+FieldView Whole(std::uint64_t value) {
     return static_cast<std::int64_t>(value);
 }
 
-FieldValue TextOrNothing(const std::string& latin1) {
-    if (latin1.empty())
-        return {};
-    return Latin1ToUtf8(latin1);
+FieldView Latin1(std::string_view text) {
+    return FieldText{text, Encoding::Latin1};
 }
 
-template <typename T> FieldValue Optional(const std::optional<T>& value) {
+FieldView TextOrNothing(std::string_view latin1) {
+    if (latin1.empty())
+        return {};
+    return Latin1(latin1);
+}
+
+template <typename T> FieldView Optional(const std::optional<T>& value) {
     if (!value)
         return {};
     if constexpr (std::is_floating_point_v<T>)
@@ -74,28 +80,29 @@ std::span<const std::string_view> FlatFieldNames() {
     return Names;
 }
 
-std::vector<FieldValue> FlatFieldValues(const DecodedRecord& r) {
+void FlatFieldViews(const DecodedRecord& r, std::vector<FieldView>& v) {
     const modETSI300230::BlockInfo& b = r.info;
     const modETSI300230::BlockDetail& d = r.detail;
     const bool decoded = !d.noPatternLeft;
-    std::vector<FieldValue> v;
+    v.clear();
     v.reserve(Names.size());
-    v.emplace_back(r.source.file.empty() ? FieldValue{} : Utf8OrLatin1(r.source.file));
+    v.push_back(r.source.file.empty() ? FieldView{}
+                                      : FieldText{r.source.file, Encoding::Utf8OrLatin1});
     v.emplace_back(static_cast<std::int64_t>(r.number));
-    v.push_back(decoded ? Whole(d.syncPosition) : FieldValue{});
+    v.push_back(decoded ? Whole(d.syncPosition) : FieldView{});
     v.push_back(Optional(r.source.line));
     v.push_back(Optional(r.source.column));
     v.emplace_back(d.fec);
     v.emplace_back(d.noPatternLeft);
-    v.emplace_back(Latin1ToUtf8(b.Func1));
-    v.emplace_back(Latin1ToUtf8(b.Func2));
-    v.emplace_back(Latin1ToUtf8(b.FromCountry));
-    v.emplace_back(Latin1ToUtf8(b.FromAddr));
+    v.push_back(Latin1(b.Func1));
+    v.push_back(Latin1(b.Func2));
+    v.push_back(Latin1(b.FromCountry));
+    v.push_back(Latin1(b.FromAddr));
     v.push_back(Whole(r.fromAddrValue));
-    v.emplace_back(Latin1ToUtf8(b.ToCountry));
-    v.emplace_back(Latin1ToUtf8(b.ToAddr));
+    v.push_back(Latin1(b.ToCountry));
+    v.push_back(Latin1(b.ToAddr));
     v.push_back(Whole(r.toAddrValue));
-    v.emplace_back(Latin1ToUtf8(b.Message));
+    v.push_back(Latin1(b.Message));
     v.emplace_back(b.Corrupted);
     v.emplace_back(r.extendedAddressing());
     for (std::size_t h = 0; h < 2; ++h) {
@@ -111,28 +118,58 @@ std::vector<FieldValue> FlatFieldValues(const DecodedRecord& r) {
     v.push_back(Whole(r.codewordsFailed()));
     if (r.nmea) {
         const modETSI300230::NmeaReading& n = *r.nmea;
-        v.emplace_back(Latin1ToUtf8(n.sentenceType));
+        v.push_back(Latin1(n.sentenceType));
         v.emplace_back(n.checksumOk);
         v.push_back(TextOrNothing(n.fixTime));
         v.push_back(TextOrNothing(n.fixDate));
-        v.push_back(n.hasPosition ? FieldValue{n.latitude} : FieldValue{});
-        v.push_back(n.hasPosition ? FieldValue{n.longitude} : FieldValue{});
-        v.push_back(n.hasPosition ? FieldValue{r.positionTrusted()} : FieldValue{});
-        v.push_back(n.hasPosition ? FieldValue{} : FieldValue{std::string(n.positionReason)});
+        v.push_back(n.hasPosition ? FieldView{n.latitude} : FieldView{});
+        v.push_back(n.hasPosition ? FieldView{n.longitude} : FieldView{});
+        v.push_back(n.hasPosition ? FieldView{r.positionTrusted()} : FieldView{});
+        v.push_back(n.hasPosition ? FieldView{} : FieldText{n.positionReason, Encoding::Utf8});
     } else {
-        v.insert(v.end(), 8, FieldValue{});
+        v.insert(v.end(), 8, FieldView{});
     }
     v.push_back(TextOrNothing(r.mapLink));
-    v.push_back(r.source.finalAt.empty() ? FieldValue{} : FieldValue{r.source.finalAt});
+    v.push_back(r.source.finalAt.empty() ? FieldView{}
+                                         : FieldText{r.source.finalAt, Encoding::Utf8});
     if (r.source.heard) {
         v.emplace_back(r.source.heard->seconds);
         v.push_back(Optional(r.source.heard->levelDbfs));
         v.push_back(Optional(r.source.heard->ebN0Db));
         v.push_back(TextOrNothing(r.source.heard->utc));
     } else {
-        v.insert(v.end(), 4, FieldValue{});
+        v.insert(v.end(), 4, FieldView{});
     }
-    return v;
+}
+
+std::string Utf8Of(const FieldText& text) {
+    switch (text.encoding) {
+    case Encoding::Latin1:
+        return Latin1ToUtf8(text.text);
+    case Encoding::Utf8OrLatin1:
+        return Utf8OrLatin1(text.text);
+    case Encoding::Utf8:
+        break;
+    }
+    return std::string(text.text);
+}
+
+std::vector<FieldValue> FlatFieldValues(const DecodedRecord& record) {
+    std::vector<FieldView> views;
+    FlatFieldViews(record, views);
+    std::vector<FieldValue> values;
+    values.reserve(views.size());
+    for (const FieldView& view : views) {
+        std::visit(
+            [&values](const auto& value) {
+                if constexpr (std::is_same_v<std::decay_t<decltype(value)>, FieldText>)
+                    values.emplace_back(Utf8Of(value));
+                else
+                    values.emplace_back(value);
+            },
+            view);
+    }
+    return values;
 }
 
 } // namespace vantrel

@@ -1,6 +1,7 @@
 #include "record_json.h"
 
 #include "latin1.h"
+#include "record_json_text.h"
 
 namespace vantrel {
 
@@ -8,18 +9,6 @@ namespace {
 
 namespace mod = modETSI300230;
 using Json = nlohmann::ordered_json;
-
-std::string_view KindName(mod::CodewordCheck::Kind kind) {
-    switch (kind) {
-    case mod::CodewordCheck::Kind::Header:
-        return "header";
-    case mod::CodewordCheck::Kind::Address:
-        return "address";
-    case mod::CodewordCheck::Kind::Data:
-        return "data";
-    }
-    return "data";
-}
 
 Json HeaderJson(const mod::HeaderDetail& h) {
     Json json;
@@ -37,7 +26,7 @@ Json HeaderJson(const mod::HeaderDetail& h) {
 
 Json CodewordJson(const mod::CodewordCheck& c) {
     Json json;
-    json["kind"] = KindName(c.kind);
+    json["kind"] = CodewordKindName(c.kind);
     json["complete"] = c.complete;
     json["crc"] = c.remainder;
     json["parity"] = c.parity;
@@ -157,9 +146,13 @@ Json StatsJson(const RecordStats& s) {
     return json;
 }
 
-LogCut CutAtEmptyLog(std::string text) {
+std::size_t EmptyLogCut(std::string_view text) {
     constexpr std::string_view EmptyLog = R"("Log":"")";
-    const std::size_t open = text.rfind(EmptyLog) + EmptyLog.size() - 1; // inside the quotes
+    return text.rfind(EmptyLog) + EmptyLog.size() - 1; // inside the quotes
+}
+
+LogCut CutAtEmptyLog(std::string text) {
+    const std::size_t open = EmptyLogCut(text);
     LogCut cut;
     cut.tail = text.substr(open);
     text.resize(open);

@@ -23,6 +23,8 @@ struct LogCut {
     std::string tail; // from its closing quote
 };
 LogCut CutAtEmptyLog(std::string text);
+// Where CutAtEmptyLog cuts: just after the empty log's opening quote.
+std::size_t EmptyLogCut(std::string_view text);
 
 nlohmann::ordered_json StatsJson(const RecordStats& stats);
 

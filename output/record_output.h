@@ -6,15 +6,17 @@
 #include "record_writer.h"
 
 #include <memory>
-#include <sstream>
+#include <ostream>
+#include <streambuf>
 #include <string>
+#include <string_view>
 
 namespace vantrel {
 
 class RecordOutput {
 public:
     explicit RecordOutput(RecordFormat format, SpreadsheetCells cells = SpreadsheetCells::Guarded)
-        : writer_(MakeRecordWriter(format, text_, cells)) {}
+        : stream_(&text_), writer_(MakeRecordWriter(format, stream_, cells)) {}
     RecordOutput(const RecordOutput&) = delete;
     RecordOutput& operator=(const RecordOutput&) = delete;
 
@@ -22,13 +24,34 @@ public:
 
     // The text written since the last call.
     std::string Take() {
-        std::string text = text_.str();
-        text_.str(std::string());
+        std::string text = std::move(text_.text);
+        text_.text.clear();
         return text;
     }
+    // The same without handing the text over: valid until Clear or the next write. A run
+    // that passes each record on at once keeps one text for all of them.
+    std::string_view Text() const { return text_.text; }
+    void Clear() { text_.text.clear(); }
 
 private:
-    std::ostringstream text_;
+    // A stream buffer that appends to a string kept from record to record.
+    struct TextBuffer : std::streambuf {
+        std::string text;
+
+    protected:
+        int_type overflow(int_type c) override {
+            if (!traits_type::eq_int_type(c, traits_type::eof()))
+                text.push_back(traits_type::to_char_type(c));
+            return traits_type::not_eof(c);
+        }
+        std::streamsize xsputn(const char* s, std::streamsize n) override {
+            text.append(s, static_cast<std::size_t>(n));
+            return n;
+        }
+    };
+
+    TextBuffer text_;
+    std::ostream stream_;
     std::unique_ptr<RecordWriter> writer_;
 };
 

@@ -3,6 +3,7 @@
 #include "latin1.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 
 namespace vantrel {
@@ -10,10 +11,31 @@ namespace vantrel {
 namespace mod = modETSI300230;
 
 UnitCount& RecordStats::Unit(const std::string& address) {
-    const auto [at, added] = unitIndex_.try_emplace(address, units.size());
-    if (added)
-        units.push_back({address, 0, 0});
-    return units[at->second];
+    // Kept at most half full, so a search meets a free slot soon.
+    if (2 * (units.size() + 1) > unitSlots_.size()) {
+        std::vector<std::uint32_t> slots(
+            std::bit_ceil(std::max<std::size_t>(64, 4 * (units.size() + 1))), 0);
+        for (const std::uint32_t slot : unitSlots_) {
+            if (slot == 0)
+                continue;
+            std::size_t at = std::hash<std::string>{}(units[slot - 1].address) & (slots.size() - 1);
+            while (slots[at] != 0)
+                at = (at + 1) & (slots.size() - 1);
+            slots[at] = slot;
+        }
+        unitSlots_ = std::move(slots);
+    }
+    const std::size_t mask = unitSlots_.size() - 1;
+    for (std::size_t at = std::hash<std::string>{}(address)&mask;; at = (at + 1) & mask) {
+        const std::uint32_t slot = unitSlots_[at];
+        if (slot == 0) {
+            units.push_back({address, 0, 0});
+            unitSlots_[at] = static_cast<std::uint32_t>(units.size());
+            return units.back();
+        }
+        if (units[slot - 1].address == address)
+            return units[slot - 1];
+    }
 }
 
 void RecordStats::Add(const DecodedRecord& record) {

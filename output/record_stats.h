@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace vantrel {
@@ -43,7 +42,9 @@ struct RecordStats {
 
 private:
     UnitCount& Unit(const std::string& address);
-    std::unordered_map<std::string, std::size_t> unitIndex_;
+    // Where each unit stands in `units`, plus one (0: a free slot): an open-addressing table
+    // of indices, a few bytes a unit, since a busy channel shows hundreds of thousands of them.
+    std::vector<std::uint32_t> unitSlots_;
 };
 
 // The counts as lines of text for standard error, each ending in "\n"; `title` heads them

@@ -3,6 +3,7 @@
 #include "huge_pages.h"
 
 #include <algorithm>
+#include <charconv>
 #include <string_view>
 
 namespace vantrel {
@@ -89,7 +90,8 @@ void AppendHeader(std::string& out, std::int64_t BlockCount) {
 void AppendTitle(std::string& out, std::int64_t number) {
     out.append(CrLf);
     out.append(BlockTitle);
-    out.append(std::to_string(number));
+    char digits[24];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
 }
 
 void AppendSection(std::string& out, const BlockInfo& block, std::size_t number,
@@ -149,16 +151,24 @@ std::string ReportHeaderText(std::int64_t BlockCount) {
 
 std::string ShortSectionText(const BlockInfo& block, std::int64_t number) {
     std::string text;
-    AppendTitle(text, number);
-    AppendShortSection(text, block);
+    AppendShortSectionText(text, block, number);
     return text;
 }
 
 std::string DebugSectionTitle(std::int64_t number) {
     std::string text;
-    AppendTitle(text, number);
-    text.append(CrLf);
+    AppendDebugSectionTitle(text, number);
     return text;
+}
+
+void AppendShortSectionText(std::string& out, const BlockInfo& block, std::int64_t number) {
+    AppendTitle(out, number);
+    AppendShortSection(out, block);
+}
+
+void AppendDebugSectionTitle(std::string& out, std::int64_t number) {
+    AppendTitle(out, number);
+    out.append(CrLf);
 }
 
 std::string FinalTimeLine(std::string_view time) {

@@ -33,6 +33,11 @@ void WriteReport(const std::vector<modETSI300230::BlockInfo>& Blocks, std::int32
 std::string ReportHeaderText(std::int64_t BlockCount);
 std::string ShortSectionText(const modETSI300230::BlockInfo& block, std::int64_t number);
 std::string DebugSectionTitle(std::int64_t number);
+// The same two appended to `out`: a caller that writes each section at once keeps one text
+// for all of them.
+void AppendShortSectionText(std::string& out, const modETSI300230::BlockInfo& block,
+                            std::int64_t number);
+void AppendDebugSectionTitle(std::string& out, std::int64_t number);
 
 // Follow mode's last line of a record's section: when it became final.
 std::string FinalTimeLine(std::string_view time);

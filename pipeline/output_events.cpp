@@ -1,6 +1,6 @@
 #include "output_events.h"
 
-#include "json_string.h"
+#include "json_text.h"
 #include "record_json.h"
 #include "report.h"
 
@@ -41,16 +41,24 @@ RecordEvents ReportEvents(const OutputChoice& choice, const OutputTarget& target
         events.counted = [write](std::int64_t count, std::uint64_t) {
             write(ReportHeaderText(count));
         };
-    events.recordStart = [write, debug](const StreamRecord& record) {
+    // Each section's text is made in one text kept for the run.
+    events.recordStart = [write, debug, &state](const StreamRecord& record) {
         if (debug) {
-            write(DebugSectionTitle(record.number));
-            write(record.logHead);
+            state.text.clear();
+            AppendDebugSectionTitle(state.text, record.number);
+            state.text += record.logHead;
+            write(state.text);
         }
     };
     events.trailer = write;
     events.recordEnd = [write, debug, stats, &state, target](const StreamRecord& record) {
-        write(debug ? std::string_view(modETSI300230::CrLf)
-                    : std::string_view(ShortSectionText(record.info, record.number)));
+        if (debug) {
+            write(modETSI300230::CrLf);
+        } else {
+            state.text.clear();
+            AppendShortSectionText(state.text, record.info, record.number);
+            write(state.text);
+        }
         if (!record.finalTime.empty())
             write(FinalTimeLine(record.finalTime));
         if (stats)
@@ -77,6 +85,7 @@ RecordEvents RecordWriterEvents(const std::string& path, const Recording* record
     events.trailers = logs;
     events.places = follow || !recording->heard; // demodulated bits have no place in any file
     events.details = true;
+    // The record's text stays in `records` until the caller has passed it on and cleared it.
     const auto write = [path, recording, stats, &records, &state](const StreamRecord& record,
                                                                   std::string log) {
         modETSI300230::BlockInfo info = record.info;
@@ -85,19 +94,29 @@ RecordEvents RecordWriterEvents(const std::string& path, const Recording* record
                                                  SourceOf(path, recording, record));
         if (stats)
             state.stats.Add(decoded);
+        records.Clear();
         records.writer().Write(decoded);
-        return records.Take();
+        return records.Text();
+    };
+    // Log characters as they stand in a JSON string, made in one text kept for the run.
+    const auto writeLog = [target, &state](std::string_view characters) {
+        state.text.clear();
+        AppendJsonLatin1(state.text, characters);
+        target.write(state.text);
     };
     if (logs && !follow) {
-        events.recordStart = [write, target, &state](const StreamRecord& record) {
-            LogCut cut = CutAtEmptyLog(write(record, std::string()));
-            state.log = std::move(cut.tail);
-            target.write(cut.head);
-            target.write(JsonStringPiece(record.logHead));
+        events.recordStart = [write, writeLog, target, &state,
+                              &records](const StreamRecord& record) {
+            const std::string_view text = write(record, std::string());
+            const std::size_t cut = EmptyLogCut(text);
+            target.write(text.substr(0, cut));
+            state.log.assign(text.substr(cut));
+            records.Clear();
+            writeLog(record.logHead);
         };
-        events.trailer = [target](std::string_view text) { target.write(JsonStringPiece(text)); };
-        events.recordEnd = [target, &state](const StreamRecord&) {
-            target.write(JsonStringPiece(modETSI300230::CrLf));
+        events.trailer = writeLog;
+        events.recordEnd = [writeLog, target, &state](const StreamRecord&) {
+            writeLog(modETSI300230::CrLf);
             target.write(state.log);
             state.log.clear();
             if (target.recordDone)
@@ -109,10 +128,11 @@ RecordEvents RecordWriterEvents(const std::string& path, const Recording* record
         events.recordStart = [&state](const StreamRecord& record) { state.log = record.logHead; };
         events.trailer = [&state](std::string_view text) { state.log.append(text); };
     }
-    events.recordEnd = [write, logs, target, &state](const StreamRecord& record) {
+    events.recordEnd = [write, logs, target, &state, &records](const StreamRecord& record) {
         if (logs)
             state.log.append(modETSI300230::CrLf);
         target.write(write(record, logs ? std::move(state.log) : std::string()));
+        records.Clear();
         state.log.clear();
         if (target.recordDone)
             target.recordDone();

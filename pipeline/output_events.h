@@ -15,7 +15,8 @@ namespace vantrel {
 // What the events of one run share: its statistics, and the log of the record under way.
 struct RunState {
     RecordStats stats;
-    std::string log; // the current record's log (record formats)
+    std::string log;  // the current record's log (record formats)
+    std::string text; // a piece of output being made, kept from piece to piece
 };
 
 // The text report (`document`: with its "Blocks Found:" header), or follow mode's sections.

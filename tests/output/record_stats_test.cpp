@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 
@@ -150,6 +151,30 @@ TEST(RecordStats, TotalsAddEveryCounterAndMergeUnits) {
     units[0].received = 1; // "1234" also received the second file's call
     units.push_back({"1999", 1, 0});
     EXPECT_EQ(total.units, units);
+}
+
+// A busy channel: far more units than the table starts with, all addresses of one length,
+// each seen again and again; counted against a plain search through the units seen.
+TEST(RecordStats, ManyUnitsEachCountedOnItsOwn) {
+    vantrel::RecordStats stats;
+    std::vector<vantrel::UnitCount> expected;
+    for (std::uint32_t i = 0; i < 1500; ++i) {
+        const std::uint32_t from = 0x100 + (i * 7) % 600;
+        const vantrel::RecordStats one = StatsOf(encoder::CallBlock({10, 10, 1, from, 0x0FE}));
+        ASSERT_EQ(one.units.size(), 2U);
+        for (const vantrel::UnitCount& u : one.units) {
+            auto seen =
+                std::find_if(expected.begin(), expected.end(),
+                             [&](const vantrel::UnitCount& e) { return e.address == u.address; });
+            if (seen == expected.end())
+                seen = expected.insert(expected.end(), {u.address, 0, 0});
+            seen->sent += u.sent;
+            seen->received += u.received;
+        }
+        stats.Add(one);
+    }
+    EXPECT_EQ(expected.size(), 601U);
+    EXPECT_EQ(stats.units, expected);
 }
 
 TEST(RecordStats, NothingReadHasNoErrorRate) {
