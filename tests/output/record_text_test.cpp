@@ -52,7 +52,8 @@ std::vector<DecodedRecord> StreamRecords(streams::Kind kind) {
             source.line = i * 7;
             source.column = 3;
             source.finalAt = "2026-12-07T21:00:00.123Z";
-            source.heard = vantrel::HeardInfo{0.001 * static_cast<double>(i), -12.5, 1e21};
+            source.heard = vantrel::HeardInfo{0.001 * static_cast<double>(i), -12.5, 1e21,
+                                              i % 2 == 0 ? "" : "2026-12-07T21:00:00.250Z"};
         } else {
             source.file = "caf\xC3\xA9.txt"; // UTF-8
         }
@@ -150,7 +151,7 @@ TEST(RecordText, SameAsBeforeForAwkwardTextsAndNumbers) {
         r.info.FromAddr = "\"A,B\"";
         r.info.Log = mod::SharedText(AllBytes() + "\r\n");
         r.source.file = AllBytes().substr(1);
-        r.source.heard = vantrel::HeardInfo{real, real, std::nullopt};
+        r.source.heard = vantrel::HeardInfo{real, real, std::nullopt, {}};
         mod::NmeaReading nmea;
         nmea.sentenceType = AllBytes();
         nmea.fixTime = "12\x01";
