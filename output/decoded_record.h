@@ -19,6 +19,7 @@ struct HeardInfo {
     double seconds = 0;              // from the start of the input, to the millisecond
     std::optional<double> levelDbfs; // signal level
     std::optional<double> ebN0Db;    // energy per bit to noise density
+    std::string utc; // live input: ISO 8601 UTC wall-clock time its transmission began
 };
 
 // What only the caller knows: the file, the block's place in it, and times. Every field is

@@ -69,6 +69,8 @@ Json HeardJson(const HeardInfo& heard) {
         json["levelDbfs"] = *heard.levelDbfs;
     if (heard.ebN0Db)
         json["ebN0Db"] = *heard.ebN0Db;
+    if (!heard.utc.empty())
+        json["utc"] = heard.utc;
     return json;
 }
 
