@@ -43,7 +43,7 @@ LiveDecode::LiveDecode(std::string name, const RecordEvents& events, const Follo
     }
 }
 
-void LiveDecode::Decide(bool atEnd) {
+void LiveDecode::Decide(bool atEnd, Clock::time_point now) {
     if (kind_ != Kind::Unknown || (firstBytes_.size() < KindBytes && !atEnd))
         return;
     kind_ = LooksLikeAudio(firstBytes_) ? Kind::Sound : Kind::BitText;
@@ -51,7 +51,7 @@ void LiveDecode::Decide(bool atEnd) {
         stream_ = SoundStream::Wav();
     const std::string held = std::move(firstBytes_);
     firstBytes_.clear();
-    AddBytes(held);
+    AddBytes(held, now);
 }
 
 void LiveDecode::AddBytes(std::string_view bytes, Clock::time_point now) {
@@ -60,7 +60,7 @@ void LiveDecode::AddBytes(std::string_view bytes, Clock::time_point now) {
     switch (kind_) {
     case Kind::Unknown:
         firstBytes_.append(bytes);
-        Decide(false);
+        Decide(false, now);
         return;
     case Kind::BitText:
         bits_.clear();
@@ -132,7 +132,9 @@ void LiveDecode::EndSound() {
 }
 
 void LiveDecode::Quiet(Clock::time_point now) {
-    if (kind_ == Kind::BitText && decoder_.RecordOpen() && !decoder_.BlockWaiting() &&
+    // A block may wait for characters its header does not announce: one more codeword could
+    // still belong to it. A pause ends that wait too.
+    if (kind_ == Kind::BitText && (decoder_.RecordOpen() || decoder_.BlockWaiting()) &&
         now - lastBits_ >= BitPause) {
         decoder_.EndRecord();
         maker_.Trim(decoder_);
@@ -151,7 +153,7 @@ void LiveDecode::Restart() {
 }
 
 void LiveDecode::Finish() {
-    Decide(true);
+    Decide(true, Clock::now());
     EndSound();
     decoder_.Finish();
 }

@@ -34,7 +34,8 @@ public:
     void AddBytes(std::string_view bytes, Clock::time_point now = Clock::now());
     // The next samples of a sound card.
     void AddSamples(std::span<const float> samples, int sampleRate);
-    // Nothing came for a while: a bit-text record open since `BitPause` is made final.
+    // Nothing came for a while: a bit text's record (or block) that has had no characters for
+    // `BitPause` is made final with those there are.
     void Quiet(Clock::time_point now = Clock::now());
     // The file starts again from its first byte (it shrank or was replaced), or a sound card
     // is opened again: what was on the air is finished first.
@@ -44,7 +45,7 @@ public:
 
 private:
     enum class Kind { Unknown, BitText, Sound };
-    void Decide(bool atEnd);
+    void Decide(bool atEnd, Clock::time_point now);
     void FeedBits(std::string_view bits, Clock::time_point now);
     void FeedSamples(std::span<const float> samples, int sampleRate);
     void TransmissionEnded(const HeardTransmission& heard);
