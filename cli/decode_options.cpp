@@ -38,19 +38,19 @@ void AddOptions(CLI::App& app, Options& options) {
                           "standard input, which is then read whole before it is demodulated): "
                           "which tone is \"1\": auto (from the sync patterns, the default), yes "
                           "(1800 Hz), no (1200 Hz)");
-    app.add_flag(
-        "--follow", options.follow,
-        "Decode a live channel: read FILE on as it grows (as tail -f; from its new start "
-        "when it shrinks or is replaced) or a pipe until it closes, and write each "
-        "record as soon as it is final, flushed, with the time it became final (ISO 8601, "
-        "UTC): a bit text's record when the next pattern ends it or no bits came for a "
-        "second; sound (a WAV being written, even one whose header still claims no data, "
-        "a pipe of WAV, raw PCM with --raw --rate, a sound card with --device) when its "
-        "transmission ends, with the time it began (heard.utc). Unlike the report, blocks are taken in the order their patterns "
-        "arrive, SYNC NO FEC or SYNC FEC alike: the report skips a FEC block that a "
-        "NO FEC block follows anywhere later, and holds FEC-only records to the end. "
-        "No \"Blocks Found:\" header, and no records after the last decodable block. "
-        "Ends at the end of a pipe, or on Ctrl-C or SIGTERM, after the last record");
+    app.add_flag("--follow", options.follow,
+                 "Decode a live channel: read FILE on as it grows (as tail -f; from its new start "
+                 "when it shrinks or is replaced) or a pipe until it closes, and write each "
+                 "record as soon as it is final, flushed, with the time it became final (ISO 8601, "
+                 "UTC): a bit text's record when the next pattern ends it or no bits came for a "
+                 "second; sound (a WAV being written, even one whose header still claims no data, "
+                 "a pipe of WAV, raw PCM with --raw --rate, a sound card with --device) when its "
+                 "transmission ends, with the time it began (heard.utc). Unlike the report, blocks "
+                 "are taken in the order their patterns "
+                 "arrive, SYNC NO FEC or SYNC FEC alike: the report skips a FEC block that a "
+                 "NO FEC block follows anywhere later, and holds FEC-only records to the end. "
+                 "No \"Blocks Found:\" header, and no records after the last decodable block. "
+                 "Ends at the end of a pipe, or on Ctrl-C or SIGTERM, after the last record");
     tool::AddSoundSourceOptions(app, options.source);
     app.add_option("FILE", options.files,
                    "Recording to decode: a bit text, or sound (WAV, FLAC, Ogg, AIFF, by its "

@@ -95,11 +95,11 @@ void LiveDecode::FeedSamples(std::span<const float> samples, int sampleRate) {
     if (demodulator_ && demodulator_->sampleRate() != sampleRate)
         EndSound();
     if (!demodulator_) {
-        demodulator_.emplace(sampleRate, sound_.polarity,
-                             DemodulationEvents{[this](std::string_view bits) { bits_.append(bits); },
-                                                [this](const HeardTransmission& heard) {
-                                                    TransmissionEnded(heard);
-                                                }});
+        demodulator_.emplace(
+            sampleRate, sound_.polarity,
+            DemodulationEvents{
+                [this](std::string_view bits) { bits_.append(bits); },
+                [this](const HeardTransmission& heard) { TransmissionEnded(heard); }});
         samplesFed_ = 0;
     }
     samplesFed_ += samples.size();
@@ -115,8 +115,9 @@ void LiveDecode::TransmissionEnded(const HeardTransmission& heard) {
     // The end of the piece being demodulated is now; the transmission began that much earlier.
     const double agoSeconds =
         static_cast<double>(samplesFed_) / demodulator_->sampleRate() - heard.startSeconds;
-    heardUtc_ = UtcText(pieceTime_ - std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                                         std::chrono::duration<double>(agoSeconds)));
+    heardUtc_ =
+        UtcText(pieceTime_ - std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                 std::chrono::duration<double>(agoSeconds)));
     bitsFed_ += bits_.size();
     decoder_.Feed(bits_);
     bits_.clear();
@@ -148,8 +149,8 @@ void LiveDecode::Restart() {
     }
     EndSound();
     if (stream_)
-        stream_ = sound_.rawSampleRate != 0 ? SoundStream::Raw(sound_.rawSampleRate)
-                                            : SoundStream::Wav();
+        stream_ =
+            sound_.rawSampleRate != 0 ? SoundStream::Raw(sound_.rawSampleRate) : SoundStream::Wav();
 }
 
 void LiveDecode::Finish() {

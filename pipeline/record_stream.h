@@ -31,7 +31,7 @@ struct StreamRecord {
     modETSI300230::BlockDetail detail; // when the events ask for details; else empty
     FilePlace place;                   // and in the file
     std::string logHead;
-    std::string finalTime; // follow mode: when the record became final, ISO 8601 UTC
+    std::string finalTime;          // follow mode: when the record became final, ISO 8601 UTC
     std::optional<HeardInfo> heard; // follow mode, sound: the transmission it was heard in
 };
 
@@ -57,9 +57,9 @@ struct StreamProgress {
 
 // Follow mode's sound input beyond what a file's first bytes tell.
 struct FollowSound {
-    std::string device;    // a sound card's source name: recorded instead of reading a file
+    std::string device;       // a sound card's source name: recorded instead of reading a file
     bool retryDevice = false; // a device that fails is waited for rather than given up
-    int rawSampleRate = 0; // the file or pipe is raw S16LE mono PCM at this rate
+    int rawSampleRate = 0;    // the file or pipe is raw S16LE mono PCM at this rate
     int deviceSampleRate = 48000;
     demod::Polarity polarity = demod::Polarity::Auto;
 };

@@ -19,8 +19,8 @@ SoundDemodulator::SoundDemodulator(int sampleRate, demod::Polarity polarity,
     sink_.transmissionEnd = [this](const demod::TransmissionInfo& info) {
         // Counted here rather than taken from the demodulator, so that the map and the bits
         // handed on cannot disagree.
-        const HeardTransmission heard{bitsSoFar_,       transmissionBits_, info.startSeconds,
-                                      info.endSeconds,  info.levelDbfs,    info.ebN0Db,
+        const HeardTransmission heard{bitsSoFar_,      transmissionBits_, info.startSeconds,
+                                      info.endSeconds, info.levelDbfs,    info.ebN0Db,
                                       info.inverted};
         bitsSoFar_ += transmissionBits_;
         transmissionBits_ = 0;

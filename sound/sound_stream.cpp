@@ -53,9 +53,9 @@ std::optional<std::string> ReadFormat(std::string_view chunk, PcmFormat& format)
         return "broken WAV header: it has no channels";
     if (rate < static_cast<std::uint64_t>(MinAudioSampleRate) ||
         rate > static_cast<std::uint64_t>(MaxAudioSampleRate)) {
-        return "unsupported sample rate " + std::to_string(rate) + " Hz: " +
-               std::to_string(MinAudioSampleRate) + " to " + std::to_string(MaxAudioSampleRate) +
-               " Hz are read";
+        return "unsupported sample rate " + std::to_string(rate) +
+               " Hz: " + std::to_string(MinAudioSampleRate) + " to " +
+               std::to_string(MaxAudioSampleRate) + " Hz are read";
     }
     format.sampleRate = static_cast<int>(rate);
     return std::nullopt;
@@ -110,9 +110,8 @@ WavHeader ReadWavHeader(std::string_view bytes) {
 }
 
 PcmSamples::PcmSamples(const PcmFormat& format, int channel)
-    : format_(format),
-      frameBytes_(static_cast<std::size_t>(format.bytesPerSample) *
-                  static_cast<std::size_t>(format.channels)),
+    : format_(format), frameBytes_(static_cast<std::size_t>(format.bytesPerSample) *
+                                   static_cast<std::size_t>(format.channels)),
       channelOffset_(static_cast<std::size_t>(format.bytesPerSample) *
                      static_cast<std::size_t>(std::clamp(channel, 0, format.channels - 1))) {}
 
@@ -121,18 +120,16 @@ float PcmSamples::Sample(const unsigned char* bytes) const {
     case 1:
         return (static_cast<float>(bytes[0]) - 128.0F) / 128.0F;
     case 2:
-        return static_cast<float>(static_cast<std::int16_t>(bytes[0] | (bytes[1] << 8))) /
-               32768.0F;
+        return static_cast<float>(static_cast<std::int16_t>(bytes[0] | (bytes[1] << 8))) / 32768.0F;
     case 3: {
         const auto value = static_cast<std::int32_t>(
             static_cast<std::uint32_t>(bytes[0] << 8 | bytes[1] << 16 | bytes[2] << 24));
         return static_cast<float>(value) / 2147483648.0F;
     }
     default: {
-        const std::uint32_t word = static_cast<std::uint32_t>(bytes[0]) |
-                                   static_cast<std::uint32_t>(bytes[1]) << 8 |
-                                   static_cast<std::uint32_t>(bytes[2]) << 16 |
-                                   static_cast<std::uint32_t>(bytes[3]) << 24;
+        const std::uint32_t word =
+            static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+            static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
         if (!format_.isFloat)
             return static_cast<float>(static_cast<std::int32_t>(word)) / 2147483648.0F;
         float value = 0;
@@ -150,8 +147,8 @@ void PcmSamples::Add(std::string_view bytes, std::vector<float>& out) {
         bytes.remove_prefix(take);
         if (pending_.size() < frameBytes_)
             return;
-        out.push_back(Sample(reinterpret_cast<const unsigned char*>(pending_.data()) +
-                             channelOffset_));
+        out.push_back(
+            Sample(reinterpret_cast<const unsigned char*>(pending_.data()) + channelOffset_));
         pending_.clear();
     }
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -196,8 +193,8 @@ bool SoundStream::Add(std::string_view bytes, std::vector<float>& out) {
         return Add(rest, out);
     }
     if (remaining_) {
-        bytes = bytes.substr(0, static_cast<std::size_t>(std::min<std::uint64_t>(*remaining_,
-                                                                                 bytes.size())));
+        bytes = bytes.substr(
+            0, static_cast<std::size_t>(std::min<std::uint64_t>(*remaining_, bytes.size())));
         *remaining_ -= bytes.size();
     }
     samples_->Add(bytes, out);

@@ -23,7 +23,7 @@ struct PcmFormat {
 // The start of a WAV file: where its samples begin and how many bytes of them it announces.
 struct WavStart {
     PcmFormat format;
-    std::uint64_t dataOffset = 0;       // the first sample byte
+    std::uint64_t dataOffset = 0;           // the first sample byte
     std::optional<std::uint64_t> dataBytes; // nothing: read as long as the file grows
 };
 

@@ -2,6 +2,7 @@
 // claiming no data, whose first call must be final when its transmission ends (not when the
 // next call comes), with where and when it was heard; and a bit text whose open record is
 // made final by a pause, the pause given as a time so no test waits for a clock.
+#include "../harness/wav_bytes.h"
 #include "encoder.h"
 #include "live_decode.h"
 #include "modulator.h"
@@ -19,23 +20,18 @@ using vantrel::LiveDecode;
 using vantrel::RecordEvents;
 using vantrel::StreamRecord;
 
-std::string Le(std::uint64_t value, int bytes) {
-    std::string text;
-    for (int i = 0; i < bytes; ++i)
-        text.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-    return text;
-}
+using wav_bytes::Le;
 
 // A 16-bit mono WAV header as a recorder writes it before it knows the length: zeros.
 std::string GrowingWavHeader(int rate) {
-    return "RIFF" + Le(0, 4) + "WAVEfmt " + Le(16, 4) + Le(1, 2) + Le(1, 2) + Le(rate, 4) +
-           Le(rate * 2, 4) + Le(2, 2) + Le(16, 2) + "data" + Le(0, 4);
+    return wav_bytes::Header(wav_bytes::Format(1, 1, rate, 16), 0);
 }
 
 std::string Pcm16(const std::vector<float>& samples) {
     std::string bytes;
     for (const float sample : samples)
-        bytes += Le(static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(sample * 32767))), 2);
+        bytes += Le(
+            static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(sample * 32767))), 2);
     return bytes;
 }
 

@@ -1,5 +1,6 @@
 // Sound read as it arrives: the WAV header of a file still being written, and samples from
 // frames cut anywhere.
+#include "../harness/wav_bytes.h"
 #include "sound_stream.h"
 
 #include <gtest/gtest.h>
@@ -18,31 +19,9 @@ using vantrel::ReadWavHeader;
 using vantrel::SoundStream;
 using vantrel::WavHeader;
 
-std::string Le(std::uint64_t value, int bytes) {
-    std::string text;
-    for (int i = 0; i < bytes; ++i)
-        text.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-    return text;
-}
-
-std::string Chunk(std::string_view id, std::string_view body, std::uint64_t size) {
-    std::string chunk = std::string(id) + Le(size, 4) + std::string(body);
-    if (body.size() % 2 != 0)
-        chunk.push_back('\0');
-    return chunk;
-}
-
-std::string Format(int tag, int channels, int rate, int bits) {
-    const int align = channels * (bits / 8);
-    return Le(tag, 2) + Le(channels, 2) + Le(rate, 4) + Le(rate * align, 4) + Le(align, 2) +
-           Le(bits, 2);
-}
-
-std::string Wav(const std::string& format, std::uint64_t dataSize, std::string between = "",
-                std::string_view riff = "RIFF") {
-    return std::string(riff) + Le(0, 4) + "WAVE" + Chunk("fmt ", format, format.size()) +
-           between + "data" + Le(dataSize, 4);
-}
+using wav_bytes::Chunk;
+using wav_bytes::Format;
+using wav_bytes::Le;
 
 struct HeaderCase {
     const char* name;
@@ -61,29 +40,37 @@ TEST(WavHeader, Cases) {
                                         Le(3, 4) + Le(3, 2) + std::string(14, 'x');
     const std::string ds64 = Chunk("ds64", Le(0, 8) + Le(5000, 8) + Le(0, 8) + Le(0, 4), 28);
     const std::vector<HeaderCase> cases = {
-        {"announced length", Wav(mono16, 1000), WavHeader::Status::Ready, 48000, 2, false, 44, 1000},
-        {"zero length: as long as it grows", Wav(mono16, 0), WavHeader::Status::Ready, 48000, 2,
-         false, 44, std::nullopt},
-        {"largest length: unknown", Wav(mono16, 0xFFFFFFFF), WavHeader::Status::Ready, 48000, 2,
-         false, 44, std::nullopt},
-        {"odd chunk before the data, padded", Wav(mono16, 10, Chunk("LIST", "abc", 3)),
-         WavHeader::Status::Ready, 48000, 2, false, 56, 10},
-        {"extensible float", Wav(extensibleFloat, 0), WavHeader::Status::Ready, 8000, 4, true,
-         68, std::nullopt},
-        {"RF64 length in ds64", Wav(mono16, 0xFFFFFFFF, ds64, "RF64"), WavHeader::Status::Ready,
-         48000, 2, false, 80, 5000},
-        {"cut in the format", Wav(mono16, 0).substr(0, 30), WavHeader::Status::Incomplete, 0, 0, false, 0, std::nullopt},
-        {"cut before the data length", Wav(mono16, 0).substr(0, 40), WavHeader::Status::Incomplete, 0, 0, false, 0, std::nullopt},
-        {"cut in a chunk before the data",
-         Wav(mono16, 0, Chunk("LIST", std::string(100, 'x'), 100)).substr(0, 80),
+        {"announced length", wav_bytes::Header(mono16, 1000), WavHeader::Status::Ready, 48000, 2,
+         false, 44, 1000},
+        {"zero length: as long as it grows", wav_bytes::Header(mono16, 0), WavHeader::Status::Ready,
+         48000, 2, false, 44, std::nullopt},
+        {"largest length: unknown", wav_bytes::Header(mono16, 0xFFFFFFFF), WavHeader::Status::Ready,
+         48000, 2, false, 44, std::nullopt},
+        {"odd chunk before the data, padded",
+         wav_bytes::Header(mono16, 10, Chunk("LIST", "abc", 3)), WavHeader::Status::Ready, 48000, 2,
+         false, 56, 10},
+        {"extensible float", wav_bytes::Header(extensibleFloat, 0), WavHeader::Status::Ready, 8000,
+         4, true, 68, std::nullopt},
+        {"RF64 length in ds64", wav_bytes::Header(mono16, 0xFFFFFFFF, ds64, "RF64"),
+         WavHeader::Status::Ready, 48000, 2, false, 80, 5000},
+        {"cut in the format", wav_bytes::Header(mono16, 0).substr(0, 30),
          WavHeader::Status::Incomplete, 0, 0, false, 0, std::nullopt},
-        {"not RIFF", "FORM" + Wav(mono16, 0).substr(4), WavHeader::Status::Invalid, 0, 0, false, 0, std::nullopt},
-        {"mu-law", Wav(Format(7, 1, 8000, 8), 0), WavHeader::Status::Invalid, 0, 0, false, 0, std::nullopt},
-        {"rate too low", Wav(Format(1, 1, 4000, 16), 0), WavHeader::Status::Invalid, 0, 0, false, 0, std::nullopt},
-        {"no channels", Wav(Format(1, 0, 8000, 16), 0), WavHeader::Status::Invalid, 0, 0, false, 0, std::nullopt},
+        {"cut before the data length", wav_bytes::Header(mono16, 0).substr(0, 40),
+         WavHeader::Status::Incomplete, 0, 0, false, 0, std::nullopt},
+        {"cut in a chunk before the data",
+         wav_bytes::Header(mono16, 0, Chunk("LIST", std::string(100, 'x'), 100)).substr(0, 80),
+         WavHeader::Status::Incomplete, 0, 0, false, 0, std::nullopt},
+        {"not RIFF", "FORM" + wav_bytes::Header(mono16, 0).substr(4), WavHeader::Status::Invalid, 0,
+         0, false, 0, std::nullopt},
+        {"mu-law", wav_bytes::Header(Format(7, 1, 8000, 8), 0), WavHeader::Status::Invalid, 0, 0,
+         false, 0, std::nullopt},
+        {"rate too low", wav_bytes::Header(Format(1, 1, 4000, 16), 0), WavHeader::Status::Invalid,
+         0, 0, false, 0, std::nullopt},
+        {"no channels", wav_bytes::Header(Format(1, 0, 8000, 16), 0), WavHeader::Status::Invalid, 0,
+         0, false, 0, std::nullopt},
         {"data before format", "RIFF" + Le(0, 4) + "WAVEdata" + Le(0, 4),
          WavHeader::Status::Invalid, 0, 0, false, 0, std::nullopt},
-        {"chunk too long to be a header", Wav(mono16, 0, "junk" + Le(0x7FFFFFFF, 4)),
+        {"chunk too long to be a header", wav_bytes::Header(mono16, 0, "junk" + Le(0x7FFFFFFF, 4)),
          WavHeader::Status::Invalid, 0, 0, false, 0, std::nullopt},
     };
     for (const HeaderCase& c : cases) {
@@ -123,13 +110,20 @@ TEST(PcmSamples, FormsAndCuts) {
     std::string nanBytes(4, '\0');
     std::memcpy(nanBytes.data(), &nanBits, 4);
     const std::vector<SampleCase> cases = {
-        {"8-bit unsigned", {8000, 1, 1, false}, 0, std::string("\x80\xC0\x00", 3), {0.0F, 0.5F, -1.0F}},
+        {"8-bit unsigned",
+         {8000, 1, 1, false},
+         0,
+         std::string("\x80\xC0\x00", 3),
+         {0.0F, 0.5F, -1.0F}},
         {"16-bit", {8000, 1, 2, false}, 0, Le(0x4000, 2) + Le(0x8000, 2), {0.5F, -1.0F}},
         {"24-bit", {8000, 1, 3, false}, 0, Le(0xC00000, 3) + Le(0x200000, 3), {-0.5F, 0.25F}},
         {"32-bit", {8000, 1, 4, false}, 0, Le(0x40000000, 4), {0.5F}},
         {"float, NaN taken as 0", {8000, 1, 4, true}, 0, halfBytes + nanBytes, {0.5F, 0.0F}},
-        {"second of two channels", {8000, 2, 2, false}, 1,
-         Le(0x1000, 2) + Le(0x4000, 2) + Le(0x1000, 2) + Le(0xC000, 2), {0.5F, -0.5F}},
+        {"second of two channels",
+         {8000, 2, 2, false},
+         1,
+         Le(0x1000, 2) + Le(0x4000, 2) + Le(0x1000, 2) + Le(0xC000, 2),
+         {0.5F, -0.5F}},
     };
     for (const SampleCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -151,7 +145,8 @@ TEST(SoundStream, WavDataAsAnnouncedOrAsItGrows) {
     const std::string trailer = Chunk("LIST", "ab", 2);
     for (const bool announced : {true, false}) {
         const std::string bytes =
-            Wav(Format(1, 1, 8000, 16), announced ? samples.size() : 0) + samples + trailer;
+            wav_bytes::Header(Format(1, 1, 8000, 16), announced ? samples.size() : 0) + samples +
+            trailer;
         for (std::size_t cut = 1; cut < bytes.size(); ++cut) {
             SoundStream stream = SoundStream::Wav();
             std::vector<float> out;
