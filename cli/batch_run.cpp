@@ -92,7 +92,10 @@ void Decode(FileJob& job, const Options& options, const OutputChoice& choice) {
             job.target.write(LineEnd);
             return;
         }
-        const Recording input = OpenRecording(job.path, choice.polarity, SpoolMemoryLimit);
+        const Recording input =
+            choice.rawSampleRate != 0
+                ? OpenRawRecording(job.path, choice.rawSampleRate, choice.polarity)
+                : OpenRecording(job.path, choice.polarity, SpoolMemoryLimit);
         if (!job.heading.empty())
             job.target.write(job.heading);
         job.stats = RunWhole(input, job.path, choice, job.stream, job.target, job.records);

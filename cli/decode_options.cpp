@@ -65,8 +65,8 @@ std::optional<std::string> CombinationProblem(const Options& options) {
         return problem;
     if (!options.source.device.empty() && !options.files.empty())
         return "--device records the sound card instead of FILE: give one of them";
-    if (options.source.raw && !options.follow)
-        return "--raw input is decoded as it comes: add --follow";
+    if (options.source.raw && options.save)
+        return "--save reads sound files by their content: --raw input is decoded without it";
     if (Live(options)) {
         if (options.save || (options.format != "text" && options.format != "jsonl") ||
             options.files.size() > 1 || options.recursive) {
@@ -90,6 +90,7 @@ OutputChoice ChoiceOf(const Options& options) {
     choice.records = RecordFormatByName(options.format);
     choice.stats = options.stats;
     choice.polarity = tool::PolarityByName(options.invert);
+    choice.rawSampleRate = options.source.raw ? options.source.rate : 0;
     return choice;
 }
 

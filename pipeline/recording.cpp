@@ -77,6 +77,13 @@ Recording OpenRecording(const std::string& path, demod::Polarity polarity, std::
     return recording;
 }
 
+Recording OpenRawRecording(const std::string& path, int sampleRate, demod::Polarity polarity) {
+    AudioOptions audio;
+    audio.rawSampleRate = sampleRate;
+    audio.polarity = polarity;
+    return FromSound(DemodulateWhole(path, audio));
+}
+
 std::string ReadAllBits(const std::string& path, demod::Polarity polarity) {
     if (IsNamedSoundFile(path))
         return DemodulateNamed(path, polarity).Bits;

@@ -30,6 +30,10 @@ bool IsSoundFile(const std::string& path);
 // needs to seek in it). Throws FileError.
 Recording OpenRecording(const std::string& path, demod::Polarity polarity, std::size_t spoolLimit);
 
+// Opens `path` ("-": standard input) as raw signed 16-bit little-endian mono PCM at
+// `sampleRate`, demodulated as it is read. Throws FileError.
+Recording OpenRawRecording(const std::string& path, int sampleRate, demod::Polarity polarity);
+
 // The whole bit string of `path`: a bit text joined, or sound demodulated. Throws FileError.
 std::string ReadAllBits(const std::string& path, demod::Polarity polarity);
 

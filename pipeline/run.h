@@ -25,6 +25,7 @@ struct OutputChoice {
     ReportLevel level = ReportLevel::Short;
     bool stats = false;
     demod::Polarity polarity = demod::Polarity::Auto;
+    int rawSampleRate = 0; // the inputs are raw S16LE mono PCM at this rate (--raw --rate)
 };
 
 // Where a run's output goes: `write` takes the text piece by piece, `recordDone` is told

@@ -2,7 +2,8 @@
 # vantrel-decode --follow on sound: a WAV file being written whose header still claims no data
 # (as a recorder leaves it until it closes), appended in steps: the first call comes out when
 # its transmission ends, before the rest is written; then a pipe of WAV and a pipe of raw PCM
-# (--raw --rate), the last one held open so the calls must come out while it is.
+# (--raw --rate), the last one held open so the calls must come out while it is; and raw PCM
+# decoded whole.
 # Usage: follow_sound_test.sh DECODE SAMPLE_WAV
 set -uo pipefail
 tool="$1"
@@ -76,6 +77,9 @@ exec 3>&-
 wait "$pid" || fail "raw pipe: exit status $?"
 pid=""
 calls "$work/raw.jsonl" | diff "$work/expected" - || fail "the raw pipe's calls differ"
+# Without --follow, raw PCM gives the report of the sound file it came from.
+"$tool" --raw --rate "$rate" "$work/sample.raw" >"$work/raw-report.txt" || fail "raw file: exit status $?"
+"$tool" "$wav" | cmp - "$work/raw-report.txt" || fail "the raw file's report differs from the WAV's"
 
 # Sound a followed input cannot stream is said, with exit 1.
 sox -D "$wav" "$work/sample.flac" || fail "sox"
