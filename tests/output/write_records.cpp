@@ -110,7 +110,7 @@ DecodedRecord CraftedRecord(int number, double lat, double lon) {
     source.line = 3;
     source.column = 7;
     source.finalAt = "2026-12-07T13:00:00Z";
-    source.heard = HeardInfo{12.345, -20.5, 11.25};
+    source.heard = HeardInfo{12.345, -20.5, 11.25, "2026-12-07T12:59:58.500Z"};
     DecodedRecord r = MakeRecord(number, std::move(info), std::move(detail), std::move(source));
     // The reading is made up too: the message is no real sentence.
     mod::NmeaReading nmea;
