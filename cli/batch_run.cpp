@@ -71,7 +71,9 @@ Recording OpenInput(const std::string& path, const Options& options, const Outpu
     AudioOptions audio;
     audio.channel = options.channel;
     audio.polarity = choice.polarity;
-    Recording input = OpenRecording(path, audio, SpoolMemoryLimit);
+    Recording input = choice.rawSampleRate != 0
+                          ? OpenRawRecording(path, choice.rawSampleRate, choice.polarity)
+                          : OpenRecording(path, audio, SpoolMemoryLimit);
     SetStartTime(input, path, options.startTime);
     return input;
 }

@@ -39,7 +39,7 @@ int Main(int argc, char** argv) {
             return *answered;
         if (const std::optional<std::string> problem = decode::CombinationProblem(options))
             return tool::UsageError(decode::ToolName, *problem, decode::Usage);
-        return options.follow ? decode::RunFollowMode(options) : decode::RunBatch(options);
+        return decode::Live(options) ? decode::RunFollowMode(options) : decode::RunBatch(options);
     } catch (const tool::OutputError& error) {
         tool::WriteErr(decode::ProblemLine(error.path(), error.description()));
         return tool::ExitFileError;

@@ -67,16 +67,20 @@ void AddOptions(CLI::App& app, Options& options) {
     app.add_option("--channel", options.channel,
                    "Channel of a sound file to demodulate, 1 for the first (the default)")
         ->check(CLI::PositiveNumber);
-    app.add_flag(
-        "--follow", options.follow,
-        "Decode a live channel: read FILE on as it grows (as tail -f; from its new start "
-        "when it shrinks or is replaced) or a pipe until it closes, and write each "
-        "record as soon as the next pattern ends it, flushed, with the time it became "
-        "final (ISO 8601, UTC). Unlike the report, blocks are taken in the order their patterns "
-        "arrive, SYNC NO FEC or SYNC FEC alike: the report skips a FEC block that a "
-        "NO FEC block follows anywhere later, and holds FEC-only records to the end. "
-        "No \"Blocks Found:\" header, and no records after the last decodable block. "
-        "Ends at the end of a pipe, or on Ctrl-C or SIGTERM, after the last record");
+    app.add_flag("--follow", options.follow,
+                 "Decode a live channel: read FILE on as it grows (as tail -f; from its new start "
+                 "when it shrinks or is replaced) or a pipe until it closes, and write each "
+                 "record as soon as it is final, flushed, with the time it became final (ISO 8601, "
+                 "UTC): a bit text's record when the next pattern ends it or no bits came for a "
+                 "second; sound (a WAV being written, even one whose header still claims no data, "
+                 "a pipe of WAV, raw PCM with --raw --rate, a sound card with --device) when its "
+                 "transmission ends, with the time it began (heard.utc). Unlike the report, blocks "
+                 "are taken in the order their patterns "
+                 "arrive, SYNC NO FEC or SYNC FEC alike: the report skips a FEC block that a "
+                 "NO FEC block follows anywhere later, and holds FEC-only records to the end. "
+                 "No \"Blocks Found:\" header, and no records after the last decodable block. "
+                 "Ends at the end of a pipe, or on Ctrl-C or SIGTERM, after the last record");
+    tool::AddSoundSourceOptions(app, options.source);
     app.add_option("FILE", options.files,
                    "Recording to decode: a bit text, or sound (WAV, FLAC, Ogg, AIFF, by its "
                    "content), demodulated first; - reads standard input (sound there is read "
@@ -86,7 +90,13 @@ void AddOptions(CLI::App& app, Options& options) {
 }
 
 std::optional<std::string> CombinationProblem(const Options& options) {
-    if (options.follow) {
+    if (std::optional<std::string> problem = tool::SoundSourceProblem(options.source))
+        return problem;
+    if (!options.source.device.empty() && !options.files.empty())
+        return "--device records the sound card instead of FILE: give one of them";
+    if (options.source.raw && options.save)
+        return "--save reads sound files by their content: --raw input is decoded without it";
+    if (Live(options)) {
         if (options.format == "html")
             return "--follow cannot write --format html: a page is written once, when its "
                    "inputs have ended";
@@ -117,6 +127,7 @@ OutputChoice ChoiceOf(const Options& options) {
     choice.polarity = tool::PolarityByName(options.invert);
     choice.order = options.order == "arrival" ? modETSI300230::SyncRule::Arrival
                                               : modETSI300230::SyncRule::WholeFile;
+    choice.rawSampleRate = options.source.raw ? options.source.rate : 0;
     return choice;
 }
 

@@ -1,6 +1,7 @@
 // vantrel-decode's command line: its options, its usage, and what they ask the run for.
 #pragma once
 
+#include "program_options.h"
 #include "run.h"
 
 #include <optional>
@@ -20,8 +21,10 @@ inline constexpr std::string_view Usage =
     "Usage: vantrel-decode [--level short|debug] [--format FORMAT] [--stats] [-j N] [-r]\r\n"
     "                      [--save [--output-dir DIR]] [--invert auto|yes|no]\r\n"
     "                      [--order file|arrival] [--start-time TIME|mtime] [--channel N]\r\n"
-    "                      FILE...\r\n"
-    "       vantrel-decode --follow [--level short|debug] [--format text|jsonl] [FILE|-]\r\n"
+    "    "                      [--raw --rate R] FILE...\r\n"
+    "       vantrel-decode --follow [--level short|debug] [--format text|jsonl]\r\n"
+    "                      [--raw --rate R] [--invert auto|yes|no] [FILE|-]\r\n"
+    "       vantrel-decode [--follow] --device NAME [--rate R] [--format text|jsonl]\r\n"
     "Run with --help for more information.\r\n";
 
 struct Options {
@@ -38,6 +41,7 @@ struct Options {
     std::string order = "file";
     std::string startTime; // --start-time: ISO 8601, "mtime" or nothing
     int channel = 1;
+    tool::SoundSource source;
     std::vector<std::string> files;
 };
 
@@ -48,6 +52,11 @@ void AddOptions(CLI::App& app, Options& options);
 std::optional<std::string> CombinationProblem(const Options& options);
 
 OutputChoice ChoiceOf(const Options& options);
+
+// A live run: --follow, or a sound card, which is recorded until the user stops the run.
+inline bool Live(const Options& options) {
+    return options.follow || !options.source.device.empty();
+}
 
 // "vantrel-decode: PATH: DESCRIPTION" and CR LF.
 std::string ProblemLine(std::string_view path, std::string_view description);

@@ -13,6 +13,7 @@
 #include "file_error.h"
 #include "program_options.h"
 #include "start_time.h"
+#include "sound_card.h"
 #include "tool_output.h"
 #include "transmission_marks.h"
 
@@ -39,12 +40,12 @@ constexpr std::string_view ToolName = "vantrel-demod";
 constexpr std::string_view Usage =
     "Usage: vantrel-demod [--raw --rate R] [--channel N] [--invert auto|yes|no]\r\n"
     "                     [--start-time TIME] [AUDIO|-]\r\n"
+    "       vantrel-demod --device NAME [--rate R] [--invert auto|yes|no]\r\n"
     "Run with --help for more information.\r\n";
 
 struct Options {
     std::string input = "-";
-    bool raw = false;
-    int rate = 0;
+    tool::SoundSource source;
     int channel = 1;
     std::string invert = "auto";
     std::string startTime; // ISO 8601, for the header line
@@ -64,12 +65,40 @@ int UsageError(std::string_view message) {
     return tool::UsageError(ToolName, message, Usage);
 }
 
+// Set by SIGINT and SIGTERM while a sound card is recorded: the transmission on the air is
+// finished and the program ends.
+volatile std::sig_atomic_t stopRequested = 0;
+
+extern "C" void RequestStop(int /*signal*/) {
+    stopRequested = 1;
+}
+
+// A sound card until the user stops the run; its lines as each is complete.
+void RecordDevice(const tool::SoundSource& source, demod::Polarity polarity,
+                  vantrel::BitLines& lines) {
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
+    vantrel::SoundCard card(source.device, source.DeviceRate());
+    vantrel::SoundDemodulator demodulator(
+        card.sampleRate(), polarity,
+        {[&](std::string_view bits) { lines.Add(bits); },
+         [&](const vantrel::HeardTransmission&) { lines.EndTransmission(); }});
+    while (stopRequested == 0)
+        demodulator.Feed(card.Read());
+    demodulator.Finish();
+}
+
 int Run(const Options& options) {
     vantrel::AudioOptions audioOptions;
     audioOptions.channel = options.channel;
-    audioOptions.rawSampleRate = options.raw ? options.rate : 0;
+    audioOptions.rawSampleRate = options.source.raw ? options.source.rate : 0;
     audioOptions.polarity = tool::PolarityByName(options.invert);
     try {
+        if (!options.source.device.empty()) {
+            vantrel::BitLines lines(WriteOut);
+            RecordDevice(options.source, audioOptions.polarity, lines);
+            return 0;
+        }
         vantrel::AudioFile audio = vantrel::OpenAudio(options.input, audioOptions);
         bool guessed = false;
         // The header goes out with the first bits: silence writes nothing at all.
@@ -117,11 +146,7 @@ int Main(int argc, char** argv) {
                  "recording and writes the bit text that vantrel-decode and the Vantrel window "
                  "read: lines of \"0\" and \"1\", one transmission after the other.",
                  std::string(ToolName)};
-    app.add_flag("--raw", options.raw,
-                 "Read raw signed 16-bit little-endian mono PCM (needs --rate), as "
-                 "\"arecord -f S16_LE -t raw\" writes it");
-    auto* rate = app.add_option("--rate", options.rate, "Sample rate of raw input in Hz")
-                     ->check(CLI::Range(vantrel::MinAudioSampleRate, vantrel::MaxAudioSampleRate));
+    tool::AddSoundSourceOptions(app, options.source);
     app.add_option("--channel", options.channel,
                    "Channel of a sound file to demodulate, 1 for the first (the default)")
         ->check(CLI::PositiveNumber);
@@ -147,11 +172,11 @@ int Main(int argc, char** argv) {
     } catch (const OutputError&) {
         return ExitFileError;
     }
-    if (options.raw && rate->count() == 0)
-        return UsageError("--raw needs --rate: raw PCM does not say its sample rate");
-    if (!options.raw && rate->count() != 0)
-        return UsageError("--rate is for --raw input: a sound file says its own sample rate");
-    if (options.raw && options.channel != 1)
+    if (const std::optional<std::string> problem = tool::SoundSourceProblem(options.source))
+        return UsageError(*problem);
+    if (!options.source.device.empty() && options.input != "-")
+        return UsageError("--device records the sound card instead of AUDIO: give one of them");
+    if (options.source.raw && options.channel != 1)
         return UsageError("--channel is for sound files: raw input is read as one channel");
     return Run(options);
 }

@@ -40,11 +40,18 @@ void CatchStopSignals() {
 } // namespace
 
 int RunFollowMode(const Options& options) {
-    const std::string path = options.files.empty() ? "-" : options.files.front();
+    const std::string path = !options.source.device.empty() ? options.source.device
+                             : options.files.empty()        ? "-"
+                                                            : options.files.front();
     CatchStopSignals();
     const OutputChoice choice = ChoiceOf(options);
     StreamOptions streamOptions;
     streamOptions.stop = &stopRequested;
+    streamOptions.sound.device = options.source.device;
+    streamOptions.sound.retryDevice = options.follow;
+    streamOptions.sound.deviceSampleRate = options.source.DeviceRate();
+    streamOptions.sound.rawSampleRate = options.source.raw ? options.source.rate : 0;
+    streamOptions.sound.polarity = choice.polarity;
     // The line already names the file: "live.txt: has shrunk; ...".
     streamOptions.notice = [](std::string_view line) {
         WriteErr(tool::ProgramLine(ToolName, line));

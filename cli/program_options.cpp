@@ -1,5 +1,6 @@
 #include "program_options.h"
 
+#include "audio_file.h"
 #include "tool_output.h"
 
 #include <CLI/CLI.hpp>
@@ -16,6 +17,30 @@ demod::Polarity PolarityByName(const std::string& invert) {
     if (invert == "no")
         return demod::Polarity::Normal;
     return demod::Polarity::Auto;
+}
+
+void AddSoundSourceOptions(CLI::App& app, SoundSource& source) {
+    app.add_flag("--raw", source.raw,
+                 "Read raw signed 16-bit little-endian mono PCM (needs --rate), as "
+                 "\"arecord -f S16_LE -t raw\" or \"parec --format=s16le --channels=1\" write it");
+    app.add_option("--rate", source.rate,
+                   "Sample rate in Hz of raw input, or of the sound card with --device "
+                   "(48000 when not given)")
+        ->check(CLI::Range(MinAudioSampleRate, MaxAudioSampleRate));
+    app.add_option("--device", source.device,
+                   "Record a live sound card through PulseAudio or PipeWire instead of reading a "
+                   "file: a source name as \"pactl list short sources\" shows it (a sink's "
+                   "\".monitor\" records what it plays); runs until Ctrl-C or SIGTERM");
+}
+
+std::optional<std::string> SoundSourceProblem(const SoundSource& source) {
+    if (source.raw && !source.device.empty())
+        return "--device records the sound card itself: no --raw";
+    if (source.raw && source.rate == 0)
+        return "--raw needs --rate: raw PCM does not say its sample rate";
+    if (!source.raw && source.device.empty() && source.rate != 0)
+        return "--rate is for --raw input or --device: a sound file says its own sample rate";
+    return std::nullopt;
 }
 
 std::optional<int> ParseArguments(CLI::App& app, int argc, char** argv, std::string_view program,

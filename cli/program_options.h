@@ -26,6 +26,20 @@ inline constexpr std::string_view InvertAutoHelp =
 void AddInvertOption(CLI::App& app, std::string& invert, const std::string& help);
 demod::Polarity PolarityByName(const std::string& invert);
 
+// Where sound comes from when its content cannot say: raw PCM (--raw --rate R) or a sound card
+// (--device NAME, --rate R for its sample rate, 48000 when not given).
+struct SoundSource {
+    bool raw = false;
+    int rate = 0; // 0: not given
+    std::string device;
+    int DeviceRate() const { return rate != 0 ? rate : 48000; }
+};
+
+// --raw, --rate and --device, bound to `source`.
+void AddSoundSourceOptions(CLI::App& app, SoundSource& source);
+// What is wrong with them together; nothing when they go together.
+std::optional<std::string> SoundSourceProblem(const SoundSource& source);
+
 // Parses the command line. Answers --help (the help on standard output) and --version, and
 // reports a parse error with `usage`: then returns the exit status; nothing when the program
 // goes on. Throws OutputError when standard output fails.

@@ -38,6 +38,22 @@ void StreamDecoder::Finish() {
     buffer_.shrink_to_fit();
 }
 
+void StreamDecoder::EndRecord() {
+    if (done_)
+        return;
+    if (sync_) {
+        cut_ = true;
+        Run(false);
+        cut_ = false;
+    }
+    if (recordOpen_) {
+        EmitTrailer(End());
+        recordOpen_ = false;
+        if (events_.recordEnd)
+            events_.recordEnd();
+    }
+}
+
 std::uint64_t StreamDecoder::EarliestFutureSync() const {
     return sync_ ? sync_->position : scanFrom_;
 }
@@ -63,7 +79,8 @@ void StreamDecoder::Run(bool atEnd) {
             // A block is decoded once all it reads has arrived: when it stops short of the
             // characters there are, more of them cannot change it. A live channel's block is
             // so decoded without waiting for the farthest a block could reach.
-            if (!atEnd && End() < tryAt_ && !CutOf(sync_->position))
+            const bool blockEnds = atEnd || cut_;
+            if (!blockEnds && End() < tryAt_ && !CutOf(sync_->position))
                 break;
             const std::optional<std::uint64_t> cut = CutOf(sync_->position);
             const std::string_view block = std::string_view(buffer_).substr(
@@ -72,7 +89,7 @@ void StreamDecoder::Run(bool atEnd) {
             BlockDetail detail;
             const std::size_t used =
                 DecodeBlock(block, {0, sync_->fec}, record, events_.details ? &detail : nullptr);
-            if (!atEnd && !cut && used == block.size()) {
+            if (!blockEnds && !cut && used == block.size()) {
                 tryAt_ = std::min(End() + CodewordLength, sync_->position + BlockReach);
                 break;
             }

@@ -65,6 +65,15 @@ public:
     void EndTransmission(std::uint64_t bit);
     // The input has ended: the last records are finished.
     void Finish();
+    // A live channel went quiet (its transmission ended, or no characters came for a while):
+    // a block still waiting for characters is decoded with those there are, and the open
+    // record's trailer ends with the characters held, so the record is final now. Later
+    // characters are decoded as before; a pattern cut by the pause is still found.
+    void EndRecord();
+    // A record has been handed out and waits for the end of its trailer.
+    bool RecordOpen() const { return recordOpen_; }
+    // A pattern has been found and its block waits for more characters.
+    bool BlockWaiting() const { return sync_.has_value(); }
 
     // True once the records are all out: nothing more of the input is needed.
     bool Done() const { return done_; }
@@ -96,6 +105,7 @@ private:
     std::deque<std::uint64_t> ends_;      // transmission ends not yet passed
     std::int64_t decoded_ = 0;
     bool done_ = false;
+    bool cut_ = false; // EndRecord: a waiting block is decoded with what there is
 };
 
 } // namespace modETSI300230

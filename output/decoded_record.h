@@ -19,7 +19,9 @@ struct HeardInfo {
     double seconds = 0;              // from the start of the input, to the millisecond
     std::optional<double> levelDbfs; // signal level
     std::optional<double> ebN0Db;    // energy per bit to noise density
-    std::string utc; // ISO 8601 UTC when the recording's start time is known, else empty
+    // ISO 8601 UTC by the clock: from the recording's start time, or, live, when the
+    // transmission began; else empty
+    std::string utc;
 };
 
 // What only the caller knows: the file, the block's place in it, and times. Every field is

@@ -13,7 +13,9 @@ RecordSource SourceOf(const std::string& path, const Recording* recording,
     RecordSource source;
     source.file = path;
     if (!record.noPattern) {
-        if (recording != nullptr && recording->heard) {
+        if (record.heard) {
+            source.heard = record.heard;
+        } else if (recording != nullptr && recording->heard) {
             source.heard = HeardAt(*recording->heard, record.syncBit, recording->startTime);
         } else {
             source.line = record.place.line;

@@ -25,6 +25,7 @@ StreamEvents RecordMaker::Events() {
         record_.logHead = head;
         record_.detail = detail != nullptr ? *detail : modETSI300230::BlockDetail{};
         record_.finalTime.clear();
+        record_.heard = heardAt_ ? heardAt_(sync.position) : std::nullopt;
         if (recordEvents_.recordStart)
             recordEvents_.recordStart(record_);
     };
@@ -54,7 +55,10 @@ void RecordMaker::Trim(const StreamDecoder& decoder) {
 }
 
 std::string UtcNow() {
-    const auto now = std::chrono::system_clock::now();
+    return UtcText(std::chrono::system_clock::now());
+}
+
+std::string UtcText(std::chrono::system_clock::time_point now) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     const auto millis =
         std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %

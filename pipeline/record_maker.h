@@ -6,6 +6,8 @@
 #include "stream_decoder.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +27,11 @@ public:
 
     modETSI300230::StreamEvents Events();
 
+    // Sound: where the bit at a sync pattern was heard, asked as each record starts.
+    void HeardFrom(std::function<std::optional<HeardInfo>(std::uint64_t bit)> heardAt) {
+        heardAt_ = std::move(heardAt);
+    }
+
     // After each piece: the mark of the tail (where the remaining bit string starts) is kept
     // aside, the others only while a record may still ask for them.
     void Trim(const modETSI300230::StreamDecoder& decoder);
@@ -40,6 +47,7 @@ public:
 
 private:
     const RecordEvents& recordEvents_;
+    std::function<std::optional<HeardInfo>(std::uint64_t)> heardAt_;
     FieldJoiner& joiner_;
     bool stampTime_;
     StreamRecord record_;

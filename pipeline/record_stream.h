@@ -4,13 +4,17 @@
 #pragma once
 
 #include "block_detail.h"
+#include "decoded_record.h"
+#include "demodulator.h"
 #include "field_joiner.h"
 #include "modETSI300230.h"
 #include "raw_input.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +32,8 @@ struct StreamRecord {
     modETSI300230::BlockDetail detail; // when the events ask for details; else empty
     FilePlace place;                   // and in the file
     std::string logHead;
-    std::string finalTime; // follow mode: when the record became final, ISO 8601 UTC
+    std::string finalTime;          // follow mode: when the record became final, ISO 8601 UTC
+    std::optional<HeardInfo> heard; // follow mode, sound: the transmission it was heard in
 };
 
 struct RecordEvents {
@@ -51,6 +56,15 @@ struct StreamProgress {
     std::uint64_t bytesTotal = 0;
 };
 
+// Follow mode's sound input beyond what a file's first bytes tell.
+struct FollowSound {
+    std::string device;       // a sound card's source name: recorded instead of reading a file
+    bool retryDevice = false; // a device that fails is waited for rather than given up
+    int rawSampleRate = 0;    // the file or pipe is raw S16LE mono PCM at this rate
+    int deviceSampleRate = 48000;
+    demod::Polarity polarity = demod::Polarity::Auto;
+};
+
 struct StreamOptions {
     std::size_t pieceSize = std::size_t{1} << 18;
     // When set, the size of every next piece read (the tests cut inputs in odd ways).
@@ -67,6 +81,8 @@ struct StreamOptions {
     bool markLines = false;
     // Follow mode: set by a signal handler; the run finishes its last record and returns.
     const volatile std::sig_atomic_t* stop = nullptr;
+    // Follow mode: sound that its content does not announce, and how it is demodulated.
+    FollowSound sound;
 };
 
 // The whole-file result, record by record: byte for byte what DecodeStream gives the input.
@@ -81,5 +97,7 @@ void StreamFollow(const std::string& path, const StreamOptions& options,
 
 // The wall-clock time now, as ISO 8601 UTC to the millisecond.
 std::string UtcNow();
+// A wall-clock time as ISO 8601 UTC to the millisecond.
+std::string UtcText(std::chrono::system_clock::time_point time);
 
 } // namespace vantrel

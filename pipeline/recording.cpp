@@ -106,6 +106,13 @@ Recording OpenRecording(const std::string& path, const AudioOptions& audio,
     return recording;
 }
 
+Recording OpenRawRecording(const std::string& path, int sampleRate, demod::Polarity polarity) {
+    AudioOptions audio;
+    audio.rawSampleRate = sampleRate;
+    audio.polarity = polarity;
+    return FromSound(DemodulateWhole(path, audio));
+}
+
 std::string ReadAllBits(const std::string& path, demod::Polarity polarity) {
     const RawInput input = OpenPlain(path, SpoolMemoryLimit);
     AudioOptions audio;

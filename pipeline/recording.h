@@ -42,6 +42,10 @@ Recording OpenRecording(const std::string& path, const AudioOptions& audio, std:
 // which then wins over one its marks name. Throws FileError.
 void SetStartTime(Recording& recording, const std::string& path, std::string_view choice);
 
+// Opens `path` ("-": standard input) as raw signed 16-bit little-endian mono PCM at
+// `sampleRate`, demodulated as it is read. Throws FileError.
+Recording OpenRawRecording(const std::string& path, int sampleRate, demod::Polarity polarity);
+
 // The whole bit string of `path`: a bit text joined, or sound demodulated. Throws FileError.
 std::string ReadAllBits(const std::string& path, demod::Polarity polarity);
 

@@ -28,6 +28,7 @@ struct OutputChoice {
     SpreadsheetCells csvCells = SpreadsheetCells::Guarded; // csv text cells
     // --order: the report's rule or arrival order for a bit text (sound always arrives).
     modETSI300230::SyncRule order = modETSI300230::SyncRule::WholeFile;
+    int rawSampleRate = 0; // the inputs are raw S16LE mono PCM at this rate (--raw --rate)
 };
 
 // Where a run's output goes: `write` takes the text piece by piece, `recordDone` is told

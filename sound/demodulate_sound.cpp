@@ -10,35 +10,45 @@ AudioFile OpenAudio(const std::string& path, const AudioOptions& options) {
     return AudioFile::Open(path, options.channel);
 }
 
+SoundDemodulator::SoundDemodulator(int sampleRate, demod::Polarity polarity,
+                                   DemodulationEvents events)
+    : sampleRate_(sampleRate), demodulator_(sampleRate, polarity, modETSI300230::SignallingScore), events_(std::move(events)) {
+    sink_.bits = [this](std::string_view bits) {
+        transmissionBits_ += bits.size();
+        if (events_.bits)
+            events_.bits(bits);
+    };
+    sink_.transmissionEnd = [this](const demod::TransmissionInfo& info) {
+        // Counted here rather than taken from the demodulator, so that the map and the bits
+        // handed on cannot disagree.
+        const HeardTransmission heard{bitsSoFar_,      transmissionBits_, info.startSeconds,
+                                      info.endSeconds, info.levelDbfs,    info.ebN0Db,
+                                      info.inverted,   info.polarityGuessed};
+        bitsSoFar_ += transmissionBits_;
+        transmissionBits_ = 0;
+        if (events_.transmissionEnd)
+            events_.transmissionEnd(heard);
+    };
+}
+
+void SoundDemodulator::Feed(std::span<const float> samples) {
+    demodulator_.Feed(samples, sink_);
+}
+
+void SoundDemodulator::Finish() {
+    demodulator_.Finish(sink_);
+}
+
 std::uint64_t Demodulate(AudioFile& audio, demod::Polarity polarity,
                          const DemodulationEvents& events) {
     // Auto takes the reading of each transmission that decodes.
-    demod::Demodulator demodulator(audio.sampleRate(), polarity, modETSI300230::SignallingScore);
-    std::uint64_t bitsSoFar = 0;
-    std::uint64_t transmissionBits = 0;
-    const demod::Sink sink{[&](std::string_view bits) {
-                               transmissionBits += bits.size();
-                               if (events.bits)
-                                   events.bits(bits);
-                           },
-                           [&](const demod::TransmissionInfo& info) {
-                               // Counted here rather than taken from the demodulator, so that the
-                               // map and the bits handed on cannot disagree.
-                               const HeardTransmission heard{
-                                   bitsSoFar,       transmissionBits,    info.startSeconds,
-                                   info.endSeconds, info.levelDbfs,      info.ebN0Db,
-                                   info.inverted,   info.polarityGuessed};
-                               bitsSoFar += transmissionBits;
-                               transmissionBits = 0;
-                               if (events.transmissionEnd)
-                                   events.transmissionEnd(heard);
-                           }};
+    SoundDemodulator demodulator(audio.sampleRate(), polarity, events);
     std::uint64_t samples = 0;
     for (std::span<const float> piece = audio.Read(); !piece.empty(); piece = audio.Read()) {
         samples += piece.size();
-        demodulator.Feed(piece, sink);
+        demodulator.Feed(piece);
     }
-    demodulator.Finish(sink);
+    demodulator.Finish();
     return samples;
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,28 @@ inline constexpr std::string_view PolarityGuessedWarning =
 struct DemodulationEvents {
     std::function<void(std::string_view bits)> bits; // of the current transmission
     std::function<void(const HeardTransmission&)> transmissionEnd;
+};
+
+// The demodulator with the transmissions counted as the bits handed on: for a source that is
+// fed as it comes (a followed file, a sound card).
+class SoundDemodulator {
+public:
+    SoundDemodulator(int sampleRate, demod::Polarity polarity, DemodulationEvents events);
+    // The demodulator's events point back at it: it stays where it was made.
+    SoundDemodulator(const SoundDemodulator&) = delete;
+    SoundDemodulator& operator=(const SoundDemodulator&) = delete;
+    void Feed(std::span<const float> samples);
+    // The input has ended (or paused for good): a transmission still on the air is flushed.
+    void Finish();
+    int sampleRate() const { return sampleRate_; }
+
+private:
+    int sampleRate_;
+    demod::Demodulator demodulator_;
+    DemodulationEvents events_;
+    demod::Sink sink_;
+    std::uint64_t bitsSoFar_ = 0;
+    std::uint64_t transmissionBits_ = 0;
 };
 
 // Demodulates all that `audio` holds, handing on bits and transmissions as they are found;

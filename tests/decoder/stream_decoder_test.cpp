@@ -177,4 +177,47 @@ TEST(StreamDecoder, HoldsOnlyWhatABlockNeedsAcrossALongTrailer) {
     EXPECT_LE(largestPiece, 4096U + modETSI300230::BlockReach);
 }
 
+// A live channel that goes quiet: the open record ends at once with the characters held as its
+// trailer; a block still waiting for characters is decoded with those there are; a pattern
+// the pause cut in two is still found afterwards.
+TEST(StreamDecoder, EndRecordMakesTheRecordFinalAndDecodingGoesOn) {
+    std::vector<std::string> froms;
+    std::vector<std::string> logs;
+    std::string log;
+    StreamEvents events;
+    events.blockStart = [&](std::int64_t, modETSI300230::SyncFinder::Hit, const BlockInfo& record,
+                            std::string_view head, const modETSI300230::BlockDetail*) {
+        froms.push_back(record.FromAddr);
+        log = head;
+    };
+    events.trailer = [&](std::string_view text) { log += text; };
+    events.recordEnd = [&] { logs.push_back(log); };
+    StreamDecoder decoder(SyncRule::Arrival, std::nullopt, -1, events);
+
+    decoder.Feed(encoder::CallBlock(Unit(0x111)) + "0110");
+    EXPECT_TRUE(logs.empty()); // the trailer could go on
+    decoder.EndRecord();
+    ASSERT_EQ(logs.size(), 1U);
+    EXPECT_TRUE(logs[0].ends_with("0110")) << logs[0];
+    decoder.EndRecord(); // nothing open: nothing more
+    EXPECT_EQ(logs.size(), 1U);
+
+    const std::string second = encoder::CallBlock(Unit(0x222));
+    decoder.Feed(second.substr(0, 20)); // the pause falls inside the pattern
+    decoder.EndRecord();
+    decoder.Feed(second.substr(20));
+    encoder::Header message = Unit(0x333);
+    message.function = encoder::ShortData;
+    const std::string cut = encoder::ShortDataBlock(message, "a message of some length");
+    decoder.Feed(cut.substr(0, cut.size() - 64)); // its last data codeword missing
+    EXPECT_EQ(froms.size(), 2U);
+    decoder.EndRecord();
+    ASSERT_EQ(froms.size(), 3U);
+    EXPECT_EQ(froms[1], "1222");
+    EXPECT_EQ(froms[2], "1333");
+    EXPECT_EQ(logs.size(), 3U);
+    decoder.Finish();
+    EXPECT_EQ(logs.size(), 3U);
+}
+
 } // namespace

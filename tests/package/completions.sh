@@ -38,6 +38,7 @@ expect "--follow --format " vantrel-decode --fo
 expect "--recursive " vantrel-decode --rec
 expect "auto no yes " vantrel-demod --invert ""
 expect "--rate --raw " vantrel-demod --ra
+expect "--device " vantrel-decode --dev
 
 # Files and folders: a scratch folder with a recording and a subfolder.
 scratch="$(mktemp -d)"
