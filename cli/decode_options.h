@@ -21,7 +21,7 @@ inline constexpr std::string_view Usage =
     "Usage: vantrel-decode [--level short|debug] [--format FORMAT] [--stats] [-j N] [-r]\r\n"
     "                      [--save [--output-dir DIR]] [--invert auto|yes|no]\r\n"
     "                      [--order file|arrival] [--start-time TIME|mtime] [--channel N]\r\n"
-    "    "                      [--raw --rate R] FILE...\r\n"
+    "                      [--raw --rate R] FILE...\r\n"
     "       vantrel-decode --follow [--level short|debug] [--format text|jsonl]\r\n"
     "                      [--raw --rate R] [--invert auto|yes|no] [FILE|-]\r\n"
     "       vantrel-decode [--follow] --device NAME [--rate R] [--format text|jsonl]\r\n"
