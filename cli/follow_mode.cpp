@@ -63,7 +63,8 @@ int RunFollowMode(const Options& options) {
     const auto waiting = [&path] {
         WriteErr(ProblemLine(path, "does not exist yet; waiting for it to appear"));
     };
-    if (!WaitForFile(path, &stopRequested, waiting))
+    // A sound card is waited for by the recording itself, which names the server's reason.
+    if (options.source.device.empty() && !WaitForFile(path, &stopRequested, waiting))
         return 0; // stopped before there was anything to follow
     try {
         const RecordStats stats =
