@@ -13,8 +13,8 @@ using modETSI300230::SyncRule;
 
 namespace {
 
-// How many first bytes tell sound from a bit text.
-constexpr std::size_t KindBytes = 12;
+// How many first bytes tell sound from a bit text, and a marked text from a plain one.
+constexpr std::size_t KindBytes = MarksHeader.size() + 1;
 
 StreamEvents FollowEvents(RecordMaker& maker) {
     StreamEvents events = maker.Events();
@@ -47,6 +47,7 @@ void LiveDecode::Decide(bool atEnd, Clock::time_point now) {
     if (kind_ != Kind::Unknown || (firstBytes_.size() < KindBytes && !atEnd))
         return;
     kind_ = LooksLikeAudio(firstBytes_) ? Kind::Sound : Kind::BitText;
+    marked_ = kind_ == Kind::BitText && StartsMarked(firstBytes_);
     if (kind_ == Kind::Sound)
         stream_ = SoundStream::Wav();
     const std::string held = std::move(firstBytes_);
@@ -63,6 +64,10 @@ void LiveDecode::AddBytes(std::string_view bytes, Clock::time_point now) {
         Decide(false, now);
         return;
     case Kind::BitText:
+        if (marked_) {
+            FeedMarkedText(bytes, now);
+            return;
+        }
         bits_.clear();
         joiner_.Join(bytes, bits_);
         FeedBits(bits_, now);
@@ -87,6 +92,44 @@ void LiveDecode::FeedBits(std::string_view bits, Clock::time_point now) {
     lastBits_ = now;
     decoder_.Feed(bits);
     maker_.Trim(decoder_);
+}
+
+// vantrel-demod's marked text: the mark lines are blanked out of the bits, and a
+// transmission's bits are held until its mark, which follows them, so that its records carry
+// what the mark says was heard and are final at once.
+void LiveDecode::FeedMarkedText(std::string_view bytes, Clock::time_point now) {
+    marked_text_.assign(bytes);
+    std::size_t joined = 0;
+    const auto join = [&](std::size_t to) {
+        joiner_.Join(std::string_view(marked_text_).substr(joined, to - joined), markedBits_);
+        joined = to;
+        lastBits_ = now;
+    };
+    marks_.Blank(marked_text_.data(), marked_text_.size(),
+                 [&](std::string_view line, std::size_t end) {
+                     join(end);
+                     if (const std::optional<TransmissionMark> mark = ParseTransmissionMark(line))
+                         MarkedTransmissionEnded(*mark);
+                 });
+    join(marked_text_.size());
+}
+
+void LiveDecode::MarkedTransmissionEnded(const TransmissionMark& mark) {
+    heard_ =
+        HeardTransmission{bitsFed_,       markedBits_.size(), mark.startSeconds, mark.endSeconds,
+                          mark.levelDbfs, mark.ebN0Db,        mark.inverted,     false};
+    FeedMarkedBits();
+    decoder_.EndTransmission(bitsFed_);
+    decoder_.EndRecord();
+    maker_.Trim(decoder_);
+    heard_.reset();
+}
+
+void LiveDecode::FeedMarkedBits() {
+    bitsFed_ += markedBits_.size();
+    decoder_.Feed(markedBits_);
+    maker_.Trim(decoder_);
+    markedBits_.clear();
 }
 
 void LiveDecode::FeedSamples(std::span<const float> samples, int sampleRate) {
@@ -135,6 +178,8 @@ void LiveDecode::EndSound() {
 void LiveDecode::Quiet(Clock::time_point now) {
     // A block may wait for characters its header does not announce: one more codeword could
     // still belong to it. A pause ends that wait too.
+    if (kind_ == Kind::BitText && !markedBits_.empty() && now - lastBits_ >= BitPause)
+        FeedMarkedBits(); // bits with no mark after them: a cut pipe
     if (kind_ == Kind::BitText && (decoder_.RecordOpen() || decoder_.BlockWaiting()) &&
         now - lastBits_ >= BitPause) {
         decoder_.EndRecord();
@@ -155,6 +200,7 @@ void LiveDecode::Restart() {
 
 void LiveDecode::Finish() {
     Decide(true, Clock::now());
+    FeedMarkedBits();
     EndSound();
     decoder_.Finish();
 }

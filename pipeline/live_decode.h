@@ -8,6 +8,7 @@
 #include "demodulate_sound.h"
 #include "record_maker.h"
 #include "sound_stream.h"
+#include "transmission_marks.h"
 
 #include <chrono>
 #include <optional>
@@ -47,6 +48,9 @@ private:
     enum class Kind { Unknown, BitText, Sound };
     void Decide(bool atEnd, Clock::time_point now);
     void FeedBits(std::string_view bits, Clock::time_point now);
+    void FeedMarkedText(std::string_view bytes, Clock::time_point now);
+    void MarkedTransmissionEnded(const TransmissionMark& mark);
+    void FeedMarkedBits();
     void FeedSamples(std::span<const float> samples, int sampleRate);
     void TransmissionEnded(const HeardTransmission& heard);
     void EndSound();
@@ -60,6 +64,11 @@ private:
     std::string firstBytes_; // until the kind is known
     Clock::time_point lastBits_{};
     std::string bits_; // joined bits of one piece, or a transmission's bits until it ends
+
+    bool marked_ = false; // vantrel-demod's text, with mark lines
+    MarkLineBlanker marks_;
+    std::string marked_text_; // the piece being blanked
+    std::string markedBits_;  // the bits of the marked transmission going on
 
     std::optional<SoundStream> stream_;
     std::vector<float> samples_;

@@ -69,6 +69,11 @@ found "$work/second.jsonl" | diff "$work/mixed.calls" - || fail "--channel 2"
     "$decode" --format jsonl --start-time 2026-12-07T20:00:00Z - >"$work/piped.jsonl"
 grep -q '"utc":"2026-12-07T20:00:0' "$work/direct.jsonl" || fail "no heard.utc"
 cmp "$work/direct.jsonl" "$work/piped.jsonl" || fail "pipe and sound differ"
+
+# Followed, the pipe ends each call at its transmission's mark: the same calls, heard the same.
+"$demod" --invert no "$work/mixed.wav" | "$decode" --follow --format jsonl - >"$work/followed.jsonl"
+heard() { grep -o '"FromAddr":"[^"]*"\|"heard":{[^}]*}' "$1" | sed 's/,"utc":"[^"]*"//'; }
+diff <(heard "$work/direct.jsonl") <(heard "$work/followed.jsonl") || fail "followed pipe differs"
 # The start time travels in the pipe too.
 "$demod" --invert no --start-time 2026-12-07T20:00:00Z "$work/mixed.wav" |
     "$decode" --format jsonl - >"$work/piped2.jsonl"
