@@ -9,11 +9,27 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <string_view>
 
 namespace vantrel::decode {
 
 using tool::ExitFileError;
 using tool::WriteErr;
+
+namespace {
+
+// A bit text -r takes: NAME.txt, compressed too, but not a saved report.
+bool IsBitTextName(std::string_view name) {
+    for (const std::string_view packed : {".gz", ".xz", ".zst"}) {
+        if (name.ends_with(packed)) {
+            name.remove_suffix(packed.size());
+            break;
+        }
+    }
+    return name.ends_with(".txt") && !name.ends_with("-decoded.txt");
+}
+
+} // namespace
 
 std::vector<std::string> ExpandInputs(const Options& options) {
     namespace fs = std::filesystem;
@@ -31,8 +47,7 @@ std::vector<std::string> ExpandInputs(const Options& options) {
              !error && it != end; it.increment(error)) {
             if (!it->is_regular_file(error))
                 continue;
-            const std::string name = it->path().filename().string();
-            const bool text = name.ends_with(".txt") && !name.ends_with("-decoded.txt");
+            const bool text = IsBitTextName(it->path().filename().string());
             if (text || vantrel::IsSoundFile(it->path().string()))
                 found.push_back(it->path().string());
         }

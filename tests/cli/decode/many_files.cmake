@@ -63,6 +63,16 @@ expect_equal("${treeSaved_OUT}"
     "${saved}/m-decoded.txt${CRLF}${saved}/sound-decoded.txt${CRLF}${saved}/sub/z-decoded.txt${CRLF}"
     "reports saved by -r --save")
 
+# Compressed bit texts are found by their names too; other compressed files are not texts.
+file(MAKE_DIRECTORY "${WORK}/packed")
+execute_process(COMMAND gzip -c "${DATA}/example-lf.txt" OUTPUT_FILE "${WORK}/packed/p.txt.gz")
+execute_process(COMMAND xz -c "${DATA}/example-lf.txt" OUTPUT_FILE "${WORK}/packed/r.txt.xz")
+execute_process(COMMAND gzip -c "${DATA}/expected-short.txt" OUTPUT_FILE "${WORK}/packed/notes.gz")
+run(packed COMMAND "${TOOL}" -r packed)
+string(REGEX MATCHALL "==> [^<]* <==" heads "${packed_OUT}")
+expect_equal("${heads}" "==> packed/p.txt.gz <==;==> packed/r.txt.xz <=="
+    "compressed bit texts found by -r")
+
 # --output-dir: the reports go there; the status lines give their whole paths.
 file(MAKE_DIRECTORY "${WORK}/out")
 run(saved COMMAND "${TOOL}" -j 2 --save --output-dir out a.txt c.txt)
