@@ -28,17 +28,18 @@ struct SoundCard::Connection {
 
 SoundCard::SoundCard(const std::string& name, int sampleRate)
     : name_(name), sampleRate_(sampleRate), connection_(std::make_unique<Connection>()) {
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_FLOAT32NE;
-    spec.rate = static_cast<std::uint32_t>(sampleRate);
-    spec.channels = 1;
+    pa_sample_spec sampleFormat{};
+    sampleFormat.format = PA_SAMPLE_FLOAT32NE;
+    sampleFormat.rate = static_cast<std::uint32_t>(sampleRate);
+    sampleFormat.channels = 1;
     const auto pieceSamples = static_cast<std::size_t>(sampleRate / PiecesPerSecond);
     pa_buffer_attr buffer{};
     buffer.maxlength = static_cast<std::uint32_t>(-1);
     buffer.fragsize = static_cast<std::uint32_t>(pieceSamples * sizeof(float));
     int error = 0;
-    connection_->stream = pa_simple_new(nullptr, "vantrel", PA_STREAM_RECORD, name.c_str(),
-                                        "radio signalling", &spec, nullptr, &buffer, &error);
+    connection_->stream =
+        pa_simple_new(nullptr, "vantrel", PA_STREAM_RECORD, name.c_str(), "radio signalling",
+                      &sampleFormat, nullptr, &buffer, &error);
     if (connection_->stream == nullptr)
         throw FileError(name, pa_strerror(error));
     connection_->samples.resize(pieceSamples);
