@@ -2,6 +2,7 @@
 
 #include "file_error.h"
 #include "input_list.h"
+#include "output_formats.h"
 #include "progress.h"
 #include "recording.h"
 #include "report_file.h"
@@ -27,7 +28,7 @@ namespace {
 
 // With --stats, the statistics go to standard error unless the document shows its own.
 bool StatsShownInDocument(const OutputChoice& choice) {
-    return choice.records && StatsInDocument(*choice.records);
+    return choice.records && choice.records->statsInDocument;
 }
 
 // Files decoded one after the other, straight to standard output.
@@ -152,7 +153,7 @@ int RunBatch(const Options& options) {
         WithoutReportClashes(ExpandInputs(options), options, clashStatus);
     unsigned jobs = options.jobs > 0 ? static_cast<unsigned>(options.jobs)
                                      : std::max(1U, std::thread::hardware_concurrency());
-    if ((choice.records && !JoinsPerFile(*choice.records)) || inputs.size() < 2)
+    if ((choice.records && !choice.records->perFileJoint) || inputs.size() < 2)
         jobs = 1;
 
     std::optional<RecordOutput> records = RecordOutputFor(choice);

@@ -33,12 +33,17 @@ int Main(int argc, char** argv) {
                  "\"1\" characters) and prints the report the Vantrel window shows.",
                  std::string(decode::ToolName)};
     decode::AddOptions(app, options);
+    if (argc == 2 && argv[1] == decode::ListFormatsArgument) {
+        tool::WriteOut(decode::FormatList());
+        tool::FlushOut();
+        return 0;
+    }
     try {
         if (const std::optional<int> answered =
-                tool::ParseArguments(app, argc, argv, decode::ToolName, decode::Usage))
+                tool::ParseArguments(app, argc, argv, decode::ToolName, decode::Usage()))
             return *answered;
         if (const std::optional<std::string> problem = decode::CombinationProblem(options))
-            return tool::UsageError(decode::ToolName, *problem, decode::Usage);
+            return tool::UsageError(decode::ToolName, *problem, decode::Usage());
         return decode::Live(options) ? decode::RunFollowMode(options) : decode::RunBatch(options);
     } catch (const tool::OutputError& error) {
         tool::WriteErr(decode::ProblemLine(error.path(), error.description()));

@@ -2,24 +2,111 @@
 
 #include <CLI/CLI.hpp>
 
+#include <span>
+#include <vector>
+
+#include "output_formats.h"
 #include "program_options.h"
 #include "start_time.h"
 #include "tool_output.h"
 
 namespace vantrel::decode {
 
+namespace {
+
+bool Follows(const OutputFormat& format) {
+    return format.follows;
+}
+
+bool GathersTheRun(const OutputFormat& format) {
+    return !format.perFileJoint;
+}
+
+// The names of the formats that `keep` keeps (all without it), "a, b or c": `between` apart,
+// `last` before the last.
+std::string Names(std::span<const OutputFormat> formats, bool (*keep)(const OutputFormat&),
+                  std::string_view between, std::string_view last) {
+    std::vector<std::string_view> names;
+    for (const OutputFormat& format : formats)
+        if (keep == nullptr || keep(format))
+            names.push_back(format.name);
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == names.size() ? last : between;
+        text += names[i];
+    }
+    return text;
+}
+
+// "Output: text (...); or records (docs/records.md): json (...), ...": neighbours that share
+// their line of help are named together.
+std::string FormatHelp() {
+    const std::span<const OutputFormat> formats = OutputFormats();
+    std::string report;
+    std::string records;
+    for (std::size_t from = 0; from < formats.size();) {
+        const OutputFormat& first = formats[from];
+        std::size_t to = from + 1;
+        while (to < formats.size() && formats[to].help == first.help &&
+               (formats[to].writer == nullptr) == (first.writer == nullptr))
+            ++to;
+        std::string& part = first.writer == nullptr ? report : records;
+        if (!part.empty())
+            part += ", ";
+        part += Names(formats.subspan(from, to - from), nullptr, ", ", " or ") + " (" +
+                std::string(first.help) + ")";
+        from = to;
+    }
+    return "Output: " + report + "; or records (docs/records.md): " + records;
+}
+
+// The usage, FollowFormats standing for the formats --follow writes.
+constexpr std::string_view FollowFormats = "FOLLOW_FORMATS";
+constexpr std::string_view UsageText =
+    "Usage: vantrel-decode [--level short|debug] [--format FORMAT] [--stats] [-j N] [-r]\r\n"
+    "                      [--save [--output-dir DIR]] [--invert auto|yes|no]\r\n"
+    "                      [--order file|arrival] [--start-time TIME|mtime] [--channel N]\r\n"
+    "                      [--raw --rate R] FILE...\r\n"
+    "       vantrel-decode --follow [--level short|debug] [--format FOLLOW_FORMATS]\r\n"
+    "                      [--raw --rate R] [--invert auto|yes|no] [FILE|-]\r\n"
+    "       vantrel-decode [--follow] --device NAME [--rate R] [--format FOLLOW_FORMATS]\r\n"
+    "Run with --help for more information.\r\n";
+
+std::vector<std::string> FormatNames() {
+    std::vector<std::string> names;
+    for (const OutputFormat& format : OutputFormats())
+        names.emplace_back(format.name);
+    return names;
+}
+
+} // namespace
+
+std::string Usage() {
+    const std::string follow = Names(OutputFormats(), Follows, "|", "|");
+    std::string usage(UsageText);
+    for (std::size_t at = usage.find(FollowFormats); at != std::string::npos;
+         at = usage.find(FollowFormats, at + follow.size()))
+        usage.replace(at, FollowFormats.size(), follow);
+    return usage;
+}
+
+std::string FormatList() {
+    std::string list;
+    for (const OutputFormat& format : OutputFormats()) {
+        list.append(format.name)
+            .append(format.follows ? "\tfollow" : "\tno-follow")
+            .append(format.perFileJoint ? "\tper-file\t" : "\twhole-run\t")
+            .append(format.help)
+            .append(tool::LineEnd);
+    }
+    return list;
+}
+
 void AddOptions(CLI::App& app, Options& options) {
     app.add_option("--level", options.level, "Report level: short (the default) or debug")
         ->check(CLI::IsMember({"short", "debug"}));
-    app.add_option(
-           "--format", options.format,
-           "Output: text (the report, the default); or records (docs/records.md): json "
-           "(one document per run: files, records, statistics), jsonl (one record a "
-           "line, naming its file), csv (one row per block), gpx, kml or geojson "
-           "(the positions of the GPS messages, for map programs), html (one page to open in a "
-           "browser: summary, calls, units, messages, a map of the positions, error "
-           "charts; works offline)")
-        ->check(CLI::IsMember({"text", "json", "jsonl", "csv", "gpx", "kml", "geojson", "html"}));
+    app.add_option("--format", options.format, FormatHelp())->check(CLI::IsMember(FormatNames()));
     app.add_flag("--stats", options.stats,
                  "Count sync patterns, blocks, corrupted blocks, codewords read and failed, "
                  "short data and GPS messages, and the units seen: per file and in total on "
@@ -31,7 +118,9 @@ void AddOptions(CLI::App& app, Options& options) {
                  "a spreadsheet shows it as text and never runs it as a formula");
     app.add_option("-j,--jobs", options.jobs,
                    "Decode up to N files at once (default: one per core); the output keeps "
-                   "the order of the arguments. gpx, kml, geojson and html decode one file at a time")
+                   "the order of the arguments. " +
+                       Names(OutputFormats(), GathersTheRun, ", ", " and ") +
+                       " decode one file at a time")
         ->check(CLI::PositiveNumber);
     app.add_flag("-r,--recursive", options.recursive,
                  "A folder argument stands for every *.txt beneath it (not *-decoded.txt) and "
@@ -97,13 +186,14 @@ std::optional<std::string> CombinationProblem(const Options& options) {
     if (options.source.raw && options.save)
         return "--save reads sound files by their content: --raw input is decoded without it";
     if (Live(options)) {
-        if (options.format == "html")
-            return "--follow cannot write --format html: a page is written once, when its "
-                   "inputs have ended";
-        if (options.save || (options.format != "text" && options.format != "jsonl") ||
-            options.files.size() > 1 || options.recursive) {
-            return "--follow reads one input and writes one record a line: "
-                   "--format text or jsonl, no --save";
+        const OutputFormat* format = OutputFormatNamed(options.format);
+        if (format != nullptr && !format->followRefusal.empty())
+            return "--follow cannot write --format " + options.format + ": " +
+                   std::string(format->followRefusal);
+        if (options.save || format == nullptr || !format->follows || options.files.size() > 1 ||
+            options.recursive) {
+            return "--follow reads one input and writes one record a line: --format " +
+                   Names(OutputFormats(), Follows, ", ", " or ") + ", no --save";
         }
         return std::nullopt;
     }
@@ -121,7 +211,8 @@ std::optional<std::string> CombinationProblem(const Options& options) {
 OutputChoice ChoiceOf(const Options& options) {
     OutputChoice choice;
     choice.level = options.level == "debug" ? ReportLevel::Debug : ReportLevel::Short;
-    choice.records = RecordFormatByName(options.format);
+    const OutputFormat* format = OutputFormatNamed(options.format);
+    choice.records = format != nullptr && format->writer != nullptr ? format : nullptr;
     choice.stats = options.stats;
     choice.csvCells = options.csvRawCells ? SpreadsheetCells::Raw : SpreadsheetCells::Guarded;
     choice.polarity = tool::PolarityByName(options.invert);

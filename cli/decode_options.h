@@ -17,15 +17,8 @@ namespace vantrel::decode {
 
 inline constexpr std::string_view ToolName = "vantrel-decode";
 
-inline constexpr std::string_view Usage =
-    "Usage: vantrel-decode [--level short|debug] [--format FORMAT] [--stats] [-j N] [-r]\r\n"
-    "                      [--save [--output-dir DIR]] [--invert auto|yes|no]\r\n"
-    "                      [--order file|arrival] [--start-time TIME|mtime] [--channel N]\r\n"
-    "                      [--raw --rate R] FILE...\r\n"
-    "       vantrel-decode --follow [--level short|debug] [--format text|jsonl]\r\n"
-    "                      [--raw --rate R] [--invert auto|yes|no] [FILE|-]\r\n"
-    "       vantrel-decode [--follow] --device NAME [--rate R] [--format text|jsonl]\r\n"
-    "Run with --help for more information.\r\n";
+// The usage text, naming the formats --follow writes.
+std::string Usage();
 
 struct Options {
     std::string level = "short"; // the window starts at the short level
@@ -52,6 +45,15 @@ void AddOptions(CLI::App& app, Options& options);
 std::optional<std::string> CombinationProblem(const Options& options);
 
 OutputChoice ChoiceOf(const Options& options);
+
+// `vantrel-decode --list-formats`, the one argument, is for scripts and the build (the
+// completions, the manual page), so --help leaves it out; the manual page names it.
+inline constexpr std::string_view ListFormatsArgument = "--list-formats";
+
+// What --list-formats prints: every format a line, its name, "follow" or "no-follow" (whether
+// --follow writes it), "per-file" or "whole-run" (whether -j decodes several files of it at
+// once) and its line of help, apart by tabs.
+std::string FormatList();
 
 // A live run: --follow, or a sound card, which is recorded until the user stops the run.
 inline bool Live(const Options& options) {

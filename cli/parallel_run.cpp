@@ -3,6 +3,7 @@
 #include "batch_run.h"
 
 #include "output_buffer.h"
+#include "output_formats.h"
 #include "progress.h"
 #include "tool_output.h"
 
@@ -108,7 +109,7 @@ int RunInParallel(const std::vector<std::string>& inputs, const Options& options
                 if (!slot.job.heading.empty() && written)
                     WriteOut(LineEnd);
                 if (written && choice.records)
-                    WriteOut(PerFileJoint(*choice.records));
+                    WriteOut(*choice.records->perFileJoint);
                 written = true;
                 slot.out->WriteTo(WriteOut);
             }

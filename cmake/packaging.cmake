@@ -18,6 +18,32 @@ foreach(program vantrel vantrel-decode vantrel-demod)
     endif()
 endforeach()
 
+# vantrel-decode's completions and manual page name its formats: the build fills them in from
+# the program's own list (cmake/format_lists.cmake), so a new format needs no edit there. The
+# other programs' completions are copied beside them: the build tree holds every page and
+# completion as it is installed (the tests read them there).
+set(VANTREL_COMPLETIONS_DIR ${PROJECT_BINARY_DIR}/completions)
+set(format_lists_files completions/bash/vantrel-decode completions/zsh/_vantrel-decode
+                       completions/fish/vantrel-decode.fish man/vantrel-decode.1)
+set(format_lists_outputs)
+set(format_lists_templates)
+foreach(file ${format_lists_files})
+    list(APPEND format_lists_outputs ${PROJECT_BINARY_DIR}/${file})
+    list(APPEND format_lists_templates ${PROJECT_SOURCE_DIR}/${file}.in)
+endforeach()
+add_custom_command(OUTPUT ${format_lists_outputs}
+                   COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:vantrel-decode>
+                           -DSOURCE=${PROJECT_SOURCE_DIR} -DBINARY=${PROJECT_BINARY_DIR}
+                           -P ${PROJECT_SOURCE_DIR}/cmake/format_lists.cmake
+                   DEPENDS vantrel-decode ${format_lists_templates}
+                           ${PROJECT_SOURCE_DIR}/cmake/format_lists.cmake
+                   COMMENT "Filling the formats into vantrel-decode's completions and manual page")
+add_custom_target(vantrel_format_lists ALL DEPENDS ${format_lists_outputs})
+foreach(file bash/vantrel-demod zsh/_vantrel-demod fish/vantrel-demod.fish)
+    configure_file(${PROJECT_SOURCE_DIR}/completions/${file} ${VANTREL_COMPLETIONS_DIR}/${file}
+                   COPYONLY)
+endforeach()
+
 # Man pages and the changelog are installed compressed, as Debian policy asks: gzip -9n
 # leaves no time stamp or name inside, so the same page always gives the same bytes.
 find_program(VANTREL_GZIP gzip REQUIRED)
@@ -34,7 +60,11 @@ endfunction()
 set(compressed_dir ${PROJECT_BINARY_DIR}/compressed-docs)
 file(MAKE_DIRECTORY ${compressed_dir})
 foreach(program ${vantrel_programs})
-    vantrel_gzip(${PROJECT_SOURCE_DIR}/man/${program}.1 ${compressed_dir}/${program}.1.gz)
+    set(page ${PROJECT_SOURCE_DIR}/man/${program}.1)
+    if(program STREQUAL "vantrel-decode")
+        set(page ${PROJECT_BINARY_DIR}/man/${program}.1)
+    endif()
+    vantrel_gzip(${page} ${compressed_dir}/${program}.1.gz)
     install(FILES ${compressed_dir}/${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 
@@ -51,11 +81,11 @@ add_custom_target(vantrel_compressed_docs ALL DEPENDS ${vantrel_compressed})
 # Shell completions, in the folders where bash-completion, zsh and fish look for them.
 foreach(program vantrel-decode vantrel-demod)
     if(TARGET ${program})
-        install(FILES ${PROJECT_SOURCE_DIR}/completions/bash/${program}
+        install(FILES ${VANTREL_COMPLETIONS_DIR}/bash/${program}
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
-        install(FILES ${PROJECT_SOURCE_DIR}/completions/zsh/_${program}
+        install(FILES ${VANTREL_COMPLETIONS_DIR}/zsh/_${program}
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
-        install(FILES ${PROJECT_SOURCE_DIR}/completions/fish/${program}.fish
+        install(FILES ${VANTREL_COMPLETIONS_DIR}/fish/${program}.fish
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
     endif()
 endforeach()

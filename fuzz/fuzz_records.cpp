@@ -1,9 +1,9 @@
-// Any bytes as a bit string, decoded with details and written in every record format: the
-// details change nothing of the plain decode, every JSON output parses back as valid UTF-8
-// JSON, and no position is ever out of range.
+// Any bytes as a bit string, decoded with details and written in every record format of the
+// table: the details change nothing of the plain decode, every JSON output parses back as
+// valid UTF-8 JSON, and no position is ever out of range.
 #include "modETSI300230.h"
+#include "output_formats.h"
 #include "plain_decode.h"
-#include "record_writer.h"
 
 #include <nlohmann/json.hpp>
 
@@ -46,11 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    for (const char* name : {"json", "jsonl", "csv", "gpx", "kml", "geojson", "html"}) {
+    for (const vantrel::OutputFormat& format : vantrel::OutputFormats()) {
+        if (format.writer == nullptr)
+            continue; // the text report is no record writer
         std::ostringstream out;
-        const auto format = vantrel::RecordFormatByName(name);
-        Require(format.has_value());
-        const auto writer = vantrel::MakeRecordWriter(*format, out);
+        const auto writer = format.writer(out, vantrel::SpreadsheetCells::Guarded);
         vantrel::RecordStats stats;
         writer->BeginRun();
         writer->BeginFile("fuzz \xE9.txt");
@@ -61,9 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         writer->EndFile(stats);
         writer->EndRun(stats);
         const std::string text = out.str();
-        if (*format == vantrel::RecordFormat::Json || *format == vantrel::RecordFormat::GeoJson) {
+        const std::string_view name = format.name;
+        if (name == "json" || name == "geojson") {
             Require(nlohmann::json::accept(text));
-        } else if (*format == vantrel::RecordFormat::Html) {
+        } else if (name == "html") {
             // The script data reads as JSON, and no text opened a script of its own.
             const std::string_view open = "<script type=\"application/json\" id=\"page-data\">";
             const std::size_t from = text.find(open) + open.size();
@@ -73,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                  at = text.find("<script", at + 1))
                 ++scripts;
             Require(scripts == 4);
-        } else if (*format == vantrel::RecordFormat::JsonLines) {
+        } else if (name == "jsonl") {
             std::istringstream lines(text);
             std::string line;
             std::size_t n = 0;

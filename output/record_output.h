@@ -15,8 +15,8 @@ namespace vantrel {
 
 class RecordOutput {
 public:
-    explicit RecordOutput(RecordFormat format, SpreadsheetCells cells = SpreadsheetCells::Guarded)
-        : stream_(&text_), writer_(MakeRecordWriter(format, stream_, cells)) {}
+    explicit RecordOutput(WriterMaker make, SpreadsheetCells cells = SpreadsheetCells::Guarded)
+        : stream_(&text_), writer_(make(stream_, cells)) {}
     RecordOutput(const RecordOutput&) = delete;
     RecordOutput& operator=(const RecordOutput&) = delete;
 

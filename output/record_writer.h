@@ -16,11 +16,6 @@
 
 namespace vantrel {
 
-enum class RecordFormat { Json, JsonLines, Csv, Gpx, Kml, GeoJson, Html };
-
-// "json", "jsonl", "csv", "gpx", "kml", "geojson", "html".
-std::optional<RecordFormat> RecordFormatByName(std::string_view name);
-
 class RecordWriter {
 public:
     explicit RecordWriter(std::ostream& out) : out_(out) {}
@@ -53,28 +48,9 @@ std::unique_ptr<RecordWriter> MakeGeoJsonWriter(std::ostream& out);
 std::unique_ptr<RecordWriter> MakeGpxWriter(std::ostream& out);
 // kml: a placemark per position, then a path per unit with two positions or more.
 std::unique_ptr<RecordWriter> MakeKmlWriter(std::ostream& out);
-// html: one self-contained page for the run, written when the run ends (output/html_page).
-std::unique_ptr<RecordWriter> MakeHtmlWriter(std::ostream& out);
-
-// `cells` is for csv only.
-std::unique_ptr<RecordWriter> MakeRecordWriter(RecordFormat format, std::ostream& out,
-                                               SpreadsheetCells cells = SpreadsheetCells::Guarded);
-
-// Whether files of a run can be written by writers of their own and their pieces joined in
-// order (as a parallel run does): json, jsonl and csv. gpx, kml and geojson gather the whole
-// run into one document (tracks per unit, one feature list): one writer, file after file.
-bool JoinsPerFile(RecordFormat format);
-
-// What goes between the pieces of two files written by writers of their own, so that the
-// joined text is the one writer's: the json writer puts "," before every file of its list
-// but the first, and each file's own writer saw that file as its first.
-std::string_view PerFileJoint(RecordFormat format);
-
-// Whether a record carries its log (json, jsonl): the other formats never show it.
-bool CarriesLog(RecordFormat format);
-
-// Whether the document shows statistics of its own (json, html), so --stats adds no lines.
-bool StatsInDocument(RecordFormat format);
+// How a format's writer is made, as the table of formats (pipeline/output_formats) names it:
+// `cells` is read by csv alone.
+using WriterMaker = std::unique_ptr<RecordWriter> (*)(std::ostream& out, SpreadsheetCells cells);
 
 // An NMEA date (ddmmyy) and time (hhmmss, optionally with a fraction, of which the first
 // three digits are kept) as ISO 8601 UTC, "1994-03-23T12:35:19Z"; nothing when either is not

@@ -2,13 +2,14 @@
 // what HtmlRun gathered. Its parts: the summary, the calls along each file, the units, the
 // messages, the positions (a Leaflet map with OpenStreetMap tiles when online, a plain plot
 // that needs no network, and the list), the error charts and every block.
+#include "html_page.h"
+
 #include "html_charts.h"
 #include "html_run.h"
 #include "html_script.h"
 #include "html_tables.h"
 #include "leaflet_assets.h"
 #include "output_text.h"
-#include "record_writer.h"
 
 namespace vantrel {
 

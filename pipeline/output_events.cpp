@@ -1,6 +1,7 @@
 #include "output_events.h"
 
 #include "json_text.h"
+#include "output_formats.h"
 #include "record_json.h"
 #include "report.h"
 
@@ -79,10 +80,10 @@ RecordEvents RecordWriterEvents(const std::string& path, const Recording* record
                                 const OutputChoice& choice, const OutputTarget& target,
                                 RecordOutput& records, RunState& state) {
     RecordEvents events;
-    const RecordFormat format = *choice.records;
+    const OutputFormat& format = *choice.records;
     // Counted only where shown: the units seen grow with the input.
-    const bool stats = choice.stats || StatsInDocument(format);
-    const bool logs = CarriesLog(format);
+    const bool stats = choice.stats || format.statsInDocument;
+    const bool logs = format.carriesLog;
     const bool follow = recording == nullptr;
     events.trailers = logs;
     events.places = follow || !recording->heard; // demodulated bits have no place in any file

@@ -2,6 +2,7 @@
 
 #include "demodulate_sound.h"
 #include "output_events.h"
+#include "output_formats.h"
 #include "plain_input.h"
 #include "text_encoding.h"
 
@@ -45,7 +46,7 @@ void Drain(RecordOutput& records, const OutputTarget& target) {
 std::optional<RecordOutput> RecordOutputFor(const OutputChoice& choice) {
     if (!choice.records)
         return std::nullopt;
-    return std::optional<RecordOutput>(std::in_place, *choice.records, choice.csvCells);
+    return std::optional<RecordOutput>(std::in_place, choice.records->writer, choice.csvCells);
 }
 
 std::string NoBitsWarningFor(std::string_view content) {

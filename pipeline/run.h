@@ -6,7 +6,6 @@
 #include "record_output.h"
 #include "record_stats.h"
 #include "record_stream.h"
-#include "record_writer.h"
 #include "recording.h"
 #include "report.h"
 
@@ -18,10 +17,12 @@
 
 namespace vantrel {
 
+struct OutputFormat;
+
 // What a run writes: the text report at a level, or one of the record formats; and whether
 // it counts statistics.
 struct OutputChoice {
-    std::optional<RecordFormat> records; // nothing: the text report
+    const OutputFormat* records = nullptr; // a record format; nothing: the text report
     ReportLevel level = ReportLevel::Short;
     bool stats = false;
     demod::Polarity polarity = demod::Polarity::Auto;

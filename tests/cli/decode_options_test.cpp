@@ -2,6 +2,7 @@
 // for, and where a run's reports are saved.
 #include "decode_options.h"
 #include "input_list.h"
+#include "output_formats.h"
 #include "program_options.h"
 #include "tool_output.h"
 
@@ -87,6 +88,24 @@ TEST(CombinationProblem, RefusesOnlyOptionsThatDoNotGoTogether) {
     }
 }
 
+// --follow takes every format the table says it writes and refuses the others, with the
+// format's own reason where it has one; each name chooses its row (the text report none).
+TEST(CombinationProblem, FollowWritesTheFormatsTheTableSays) {
+    for (const vantrel::OutputFormat& format : vantrel::OutputFormats()) {
+        Options options = With({"live.txt"});
+        options.follow = true;
+        options.format = std::string(format.name);
+        const std::optional<std::string> problem = vantrel::decode::CombinationProblem(options);
+        EXPECT_EQ(problem.has_value(), !format.follows) << format.name;
+        if (problem && !format.followRefusal.empty()) {
+            EXPECT_NE(problem->find(format.followRefusal), std::string::npos) << *problem;
+        }
+        EXPECT_EQ(vantrel::decode::ChoiceOf(options).records,
+                  format.writer != nullptr ? &format : nullptr)
+            << format.name;
+    }
+}
+
 TEST(ChoiceOf, TakesLevelFormatStatsAndPolarity) {
     Options options = With({"a.txt"});
     options.level = "debug";
@@ -95,13 +114,13 @@ TEST(ChoiceOf, TakesLevelFormatStatsAndPolarity) {
     options.invert = "yes";
     const vantrel::OutputChoice choice = vantrel::decode::ChoiceOf(options);
     EXPECT_EQ(choice.level, vantrel::ReportLevel::Debug);
-    EXPECT_EQ(choice.records, vantrel::RecordFormat::GeoJson);
+    EXPECT_EQ(choice.records, vantrel::OutputFormatNamed("geojson"));
     EXPECT_TRUE(choice.stats);
     EXPECT_EQ(choice.polarity, demod::Polarity::Inverted);
 
     options.format = "text";
     options.level = "short";
-    EXPECT_FALSE(vantrel::decode::ChoiceOf(options).records.has_value());
+    EXPECT_EQ(vantrel::decode::ChoiceOf(options).records, nullptr);
     EXPECT_EQ(vantrel::decode::ChoiceOf(options).level, vantrel::ReportLevel::Short);
 }
 

@@ -8,6 +8,7 @@
 #include "bit_file.h"
 #include "encoder.h"
 #include "file_error.h"
+#include "output_formats.h"
 #include "record_writer.h"
 
 #include <nlohmann/json.hpp>
@@ -242,13 +243,13 @@ int main(int argc, char** argv) {
         bits.close();
         return bits ? 0 : 1;
     }
-    const std::optional<RecordFormat> format = RecordFormatByName(argv[1]);
-    if (!format) {
+    const OutputFormat* format = OutputFormatNamed(argv[1]);
+    if (format == nullptr || format->writer == nullptr) {
         std::cerr << "unknown format " << argv[1] << '\n';
         return 2;
     }
     std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-    const std::unique_ptr<RecordWriter> writer = MakeRecordWriter(*format, out);
+    const std::unique_ptr<RecordWriter> writer = format->writer(out, SpreadsheetCells::Guarded);
     RecordStats total;
     writer->BeginRun();
     try {

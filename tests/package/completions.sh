@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # The bash completions load without a message and offer what the programs take; the zsh and
-# fish ones at least parse, where those shells are installed.
+# fish ones at least parse, where those shells are installed. The formats offered are the ones
+# vantrel-decode lists, every one and no other, in all three.
+# completions.sh COMPLETIONS_DIR VANTREL_DECODE
 set -euo pipefail
 dir="$1"
+tool="$2"
 fail() { echo "$*"; exit 1; }
+formats="$("$tool" --list-formats | cut -f1 | LC_ALL=C sort | tr '\n' ' ')"
+[ -n "$formats" ] || fail "$tool lists no formats"
 
 # Runs the completion of $1 for the words after it, the last being the one completed, in a
 # fresh bash with unset variables treated as errors; prints the offers one a line.
@@ -32,7 +37,7 @@ expect() {
 
 expect "debug short " vantrel-decode --level ""
 expect "debug " vantrel-decode --level d
-expect "csv geojson gpx html json jsonl kml text " vantrel-decode --format ""
+expect "$formats" vantrel-decode --format ""
 expect "auto no yes " vantrel-decode --invert ""
 expect "--follow --format " vantrel-decode --fo
 expect "--recursive " vantrel-decode --rec
@@ -57,11 +62,18 @@ done
 if command -v zsh >/dev/null; then
     for f in "$dir"/zsh/_*; do zsh -n "$f" || fail "zsh cannot parse $f"; done
 fi
+# zsh offers the words of the value's list: read them from the file.
+got="$(sed -n -e 's/.*--format\[[^]]*\]:format:(\([^)]*\)).*/\1/p' "$dir/zsh/_vantrel-decode" |
+    tr ' ' '\n' | LC_ALL=C sort | tr '\n' ' ')"
+[ "$got" = "$formats" ] || fail "zsh offers '$got' for --format, want '$formats'"
 if command -v fish >/dev/null; then
     for f in "$dir"/fish/*.fish; do fish -n "$f" || fail "fish cannot parse $f"; done
     # fish completes a command line on request, so its offers can be checked as well.
     got="$(fish -c "source '$dir/fish/vantrel-decode.fish'; complete -C 'vantrel-decode --level '" |
         cut -f1 | LC_ALL=C sort | tr '\n' ' ')"
     [ "$got" = "debug short " ] || fail "fish offers '$got' for --level"
+    got="$(fish -c "source '$dir/fish/vantrel-decode.fish'; complete -C 'vantrel-decode --format '" |
+        cut -f1 | LC_ALL=C sort | tr '\n' ' ')"
+    [ "$got" = "$formats" ] || fail "fish offers '$got' for --format, want '$formats'"
 fi
 echo "completions offer the expected values"

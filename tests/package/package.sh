@@ -63,7 +63,7 @@ for named in $(gzip -dc "$usr"/share/man/man1/*.gz | grep -o '/usr/share/[A-Za-z
     [ -e "$work/root$named" ] || fail "a manual page names $named, which the package lacks"
 done
 cmp -s <(gzip -dc "$usr/share/man/man1/vantrel-decode.1.gz") \
-    "$(dirname "$0")/../../man/vantrel-decode.1" || fail "the packaged page is not man/vantrel-decode.1"
+    "$build/man/vantrel-decode.1" || fail "the packaged page is not the build's man/vantrel-decode.1"
 
 # man finds and formats the page in the unpacked tree, as it will under /usr.
 if command -v man >/dev/null; then

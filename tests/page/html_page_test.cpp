@@ -1,10 +1,10 @@
 // The html page's own rules: the hashes its policy names its scripts by, the JSON its script
 // reads, the escaping of every text from the recording, and the bounds that keep a huge run's
 // page small. What a browser makes of the page is checked in tests/cli (html_page_check.py).
+#include "html_page.h"
 #include "html_run.h"
 #include "html_script.h"
 #include "html_script_hash.h"
-#include "record_writer.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -108,7 +108,7 @@ vantrel::DecodedRecord Record(std::int64_t number, std::string from, bool positi
 
 std::string Page(int records) {
     std::ostringstream out;
-    const auto writer = vantrel::MakeRecordWriter(vantrel::RecordFormat::Html, out);
+    const auto writer = vantrel::MakeHtmlWriter(out);
     vantrel::RecordStats total;
     writer->BeginRun();
     writer->BeginFile("dir/" + Awkward + ".txt");

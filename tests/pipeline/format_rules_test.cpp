@@ -3,6 +3,7 @@
 // two halves of its JSON.
 #include "encoder.h"
 #include "json_string.h"
+#include "output_formats.h"
 #include "record_json.h"
 #include "record_output.h"
 #include "record_writer.h"
@@ -16,14 +17,17 @@ namespace {
 
 namespace mod = modETSI300230;
 
-// The records of two files: a call and a GPS position in one, a text in the other.
+// The records of two files: a call and a GPS position in one, a text and the same unit's next
+// position in the other, so that a unit's track and the list of positions span both files.
 std::vector<std::vector<vantrel::DecodedRecord>> TwoFiles() {
+    const encoder::Header unit = {encoder::ShortData, 10, 1, 0x235, 0x567};
     const std::vector<std::string> bits = {
         encoder::CallBlock({encoder::NormalCall, 10, 1, 0x234, 0x567}) +
             encoder::ShortDataBlock(
-                {encoder::ShortData, 10, 1, 0x235, 0x567},
-                "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A"),
-        encoder::ShortDataBlock({encoder::ShortData, 12, 2, 0x111, 0x222}, "HELLO \"THERE\"")};
+                unit, "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A"),
+        encoder::ShortDataBlock({encoder::ShortData, 12, 2, 0x111, 0x222}, "HELLO \"THERE\"") +
+            encoder::ShortDataBlock(
+                unit, "$GPRMC,123619,A,4808.038,N,01132.000,E,022.4,084.4,230394,003.1,W*65")};
     std::vector<std::vector<vantrel::DecodedRecord>> files;
     for (const std::string& file : bits) {
         std::vector<mod::BlockInfo> blocks;
@@ -48,61 +52,52 @@ void WriteFile(vantrel::RecordWriter& writer, const std::vector<vantrel::Decoded
     writer.EndFile(stats);
 }
 
-struct FormatCase {
-    const char* name;
-    vantrel::RecordFormat format;
-};
-
-void PrintTo(const FormatCase& c, std::ostream* out) {
-    *out << c.name;
+// The formats that have a writer, by name.
+std::vector<std::string> RecordFormatNames() {
+    std::vector<std::string> names;
+    for (const vantrel::OutputFormat& format : vantrel::OutputFormats())
+        if (format.writer != nullptr)
+            names.emplace_back(format.name);
+    return names;
 }
 
-class JoinedPerFile : public testing::TestWithParam<FormatCase> {};
+class JoinedPerFile : public testing::TestWithParam<std::string> {};
 
 // What a parallel run does: the run's writer opens and closes the document, each file is
-// written by a writer of its own, and the pieces are joined with PerFileJoint.
-TEST_P(JoinedPerFile, GivesTheOneWritersDocument) {
-    const vantrel::RecordFormat format = GetParam().format;
-    ASSERT_TRUE(vantrel::JoinsPerFile(format));
+// written by a writer of its own, and the pieces are joined with the format's joint. The table
+// lets a run do that for a format only where it gives the one writer's document; a format
+// that gathers the run (a track per unit, one feature list, one page) cannot be joined so.
+TEST_P(JoinedPerFile, GivesTheOneWritersDocumentWhereTheTableSaysSo) {
+    const vantrel::OutputFormat& format = *vantrel::OutputFormatNamed(GetParam());
     const auto files = TwoFiles();
     const std::vector<std::string> names = {"a.txt", "b.txt"};
 
-    vantrel::RecordOutput one(format);
+    vantrel::RecordOutput one(format.writer);
     one.writer().BeginRun();
     for (std::size_t i = 0; i < files.size(); ++i)
         WriteFile(one.writer(), files[i], names[i]);
     one.writer().EndRun({});
 
-    vantrel::RecordOutput run(format);
+    vantrel::RecordOutput run(format.writer);
     run.writer().BeginRun();
     std::string joined = run.Take();
     for (std::size_t i = 0; i < files.size(); ++i) {
-        vantrel::RecordOutput own(format);
+        vantrel::RecordOutput own(format.writer);
         WriteFile(own.writer(), files[i], names[i]);
         if (i > 0)
-            joined += vantrel::PerFileJoint(format);
+            joined += format.perFileJoint.value_or("");
         joined += own.Take();
     }
     run.writer().EndRun({});
     joined += run.Take();
 
-    EXPECT_EQ(joined, one.Take());
+    EXPECT_EQ(joined == one.Take(), format.perFileJoint.has_value());
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, JoinedPerFile,
-                         testing::Values(FormatCase{"Json", vantrel::RecordFormat::Json},
-                                         FormatCase{"JsonLines", vantrel::RecordFormat::JsonLines},
-                                         FormatCase{"Csv", vantrel::RecordFormat::Csv}),
-                         [](const testing::TestParamInfo<FormatCase>& info) {
-                             return std::string(info.param.name);
+INSTANTIATE_TEST_SUITE_P(EveryRecordFormat, JoinedPerFile, testing::ValuesIn(RecordFormatNames()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             return info.param;
                          });
-
-// The formats that gather the whole run into one document cannot be joined from pieces.
-TEST(JoinedPerFile, NotTheFormatsThatGatherTheRun) {
-    for (const auto format :
-         {vantrel::RecordFormat::Gpx, vantrel::RecordFormat::Kml, vantrel::RecordFormat::GeoJson})
-        EXPECT_FALSE(vantrel::JoinsPerFile(format)) << static_cast<int>(format);
-}
 
 // A log with every kind of character JSON escapes, Latin-1 letters and a CR LF.
 TEST(CutAtEmptyLog, TheLogStreamedBetweenTheHalvesGivesTheWholeRecord) {

@@ -3,7 +3,7 @@
 // whatever the sizes of the pieces.
 #include "bit_file.h"
 #include "modETSI300230.h"
-#include "record_writer.h"
+#include "output_formats.h"
 #include "report.h"
 #include "run.h"
 #include "stream_maker.h"
@@ -20,7 +20,6 @@
 namespace {
 
 using vantrel::OutputChoice;
-using vantrel::RecordFormat;
 using vantrel::ReportLevel;
 
 const std::string Path = "input.txt";
@@ -52,7 +51,7 @@ std::string WholeFile(const std::string& content, const OutputChoice& choice) {
     std::vector<modETSI300230::BlockDetail> details;
     modETSI300230::DecodeStream(bits, decoded.Blocks, decoded.BlockCount, details);
     std::ostringstream out;
-    const auto writer = vantrel::MakeRecordWriter(*choice.records, out);
+    const auto writer = choice.records->writer(out, vantrel::SpreadsheetCells::Guarded);
     for (std::size_t i = 0; i < details.size(); ++i) {
         vantrel::RecordSource source;
         source.file = Path;
@@ -75,14 +74,14 @@ std::string Streamed(const std::string& content, const OutputChoice& choice,
         vantrel::RunWhole(input, Path, choice, options, target, nullptr);
         return out;
     }
-    vantrel::RecordOutput records(*choice.records);
+    vantrel::RecordOutput records(choice.records->writer);
     vantrel::RunWhole(input, Path, choice, options, target, &records);
     return WithoutPlaces(out);
 }
 
-const OutputChoice Choices[] = {{std::nullopt, ReportLevel::Short},
-                                {std::nullopt, ReportLevel::Debug},
-                                {RecordFormat::JsonLines, ReportLevel::Short}};
+const OutputChoice Choices[] = {{nullptr, ReportLevel::Short},
+                                {nullptr, ReportLevel::Debug},
+                                {vantrel::OutputFormatNamed("jsonl"), ReportLevel::Short}};
 
 // Whole, one byte at a time (small inputs only) and random sizes.
 void ExpectSameEverywhere(const std::string& name, const std::string& content) {
@@ -90,7 +89,7 @@ void ExpectSameEverywhere(const std::string& name, const std::string& content) {
     std::uniform_int_distribution<std::size_t> size(1, 3000);
     for (const OutputChoice& choice : Choices) {
         const std::string expected = WholeFile(content, choice);
-        const std::string what = name + " records " + std::to_string(choice.records.has_value()) +
+        const std::string what = name + " records " + std::to_string(choice.records != nullptr) +
                                  " level " + std::to_string(int(choice.level));
         EXPECT_EQ(Streamed(content, choice, [] { return std::size_t{1} << 20; }), expected)
             << what << ", whole";

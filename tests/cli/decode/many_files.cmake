@@ -25,10 +25,14 @@ expect_equal("${missing_ERR}" "vantrel-decode: missing.txt: No such file or dire
 run(present COMMAND "${TOOL}" -j 2 a.txt c.txt)
 expect_equal("${missing_OUT}" "${present_OUT}" "the readable files' output")
 
-# -j 2 gives the bytes of -j 1 in every format, sound included.
+# -j 2 gives the bytes of -j 1 in every format the program lists, sound included.
 file(GLOB samples "${SAMPLES}/*.txt" "${SAMPLES}/*.wav")
 list(SORT samples)
-foreach(format text json jsonl csv gpx kml geojson)
+run(listed COMMAND "${TOOL}" --list-formats)
+string(REGEX MATCHALL "(^|\n)[^\t]+" formats "${listed_OUT}")
+string(REGEX REPLACE "(^|;)\n" "\\1" formats "${formats}")
+expect_match("${formats}" "^text;[a-z]" "the formats listed, the report first")
+foreach(format IN LISTS formats)
     run(one COMMAND "${TOOL}" -j 1 --format ${format} --stats ${samples})
     run(two COMMAND "${TOOL}" -j 2 --format ${format} --stats ${samples})
     expect_equal("${one_STATUS}" 0 "exit status of -j 1 --format ${format}")
