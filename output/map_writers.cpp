@@ -81,35 +81,6 @@ std::optional<std::string> NmeaUtcTime(std::string_view date, std::string_view t
 
 namespace {
 
-// The text with the characters HTML gives meaning to written as references, so HTML shows
-// them as the characters they are.
-std::string HtmlText(std::string_view text) {
-    std::string html;
-    html.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            html += "&amp;";
-            break;
-        case '<':
-            html += "&lt;";
-            break;
-        case '>':
-            html += "&gt;";
-            break;
-        case '"':
-            html += "&quot;";
-            break;
-        case '\'':
-            html += "&#39;";
-            break;
-        default:
-            html += c;
-        }
-    }
-    return html;
-}
-
 // The texts a position is labelled with, as XML text.
 std::string UnitText(const DecodedRecord& record) {
     return XmlText(Latin1ToUtf8(record.info.FromAddr));

@@ -13,12 +13,15 @@ bool IsControl(char c) {
     return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
 }
 
-} // namespace
+enum class Markup { Xml, Html };
 
-std::string XmlText(std::string_view utf8) {
+// The characters markup gives meaning to, as references. XML also keeps tab, LF and CR as
+// references (an attribute value would otherwise turn them into blanks) and replaces the other
+// control characters, which it cannot hold; HTML takes every other byte as it is.
+std::string MarkupText(std::string_view in, Markup markup) {
     std::string text;
-    text.reserve(utf8.size());
-    for (const char c : utf8) {
+    text.reserve(in.size());
+    for (const char c : in) {
         switch (c) {
         case '&':
             text += "&amp;";
@@ -33,22 +36,28 @@ std::string XmlText(std::string_view utf8) {
             text += "&quot;";
             break;
         case '\'':
-            text += "&apos;";
-            break;
-        case '\t':
-        case '\n':
-        case '\r':
-            // Kept as references: an attribute value would otherwise turn them into blanks.
-            text += "&#" + std::to_string(static_cast<int>(c)) + ';';
+            text += markup == Markup::Xml ? "&apos;" : "&#39;";
             break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20)
-                text += ReplacementCharacter;
-            else
+            if (markup == Markup::Html || static_cast<unsigned char>(c) >= 0x20)
                 text += c;
+            else if (c == '\t' || c == '\n' || c == '\r')
+                text += "&#" + std::to_string(static_cast<int>(c)) + ';';
+            else
+                text += ReplacementCharacter;
         }
     }
     return text;
+}
+
+} // namespace
+
+std::string XmlText(std::string_view utf8) {
+    return MarkupText(utf8, Markup::Xml);
+}
+
+std::string HtmlText(std::string_view text) {
+    return MarkupText(text, Markup::Html);
 }
 
 std::string CsvField(std::string_view utf8) {

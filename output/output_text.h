@@ -1,5 +1,5 @@
 // Texts made safe for the output formats, each rule in one place: XML character data and
-// attributes, CSV fields, and numbers written the same way everywhere.
+// attributes, HTML text, CSV fields, and numbers written the same way everywhere.
 #pragma once
 
 #include <string>
@@ -10,6 +10,10 @@ namespace vantrel {
 // UTF-8 text as XML 1.0 character data or attribute value: "&", "<", ">", quotes escaped;
 // control characters XML does not allow (all below U+0020 but tab, LF and CR) become U+FFFD.
 std::string XmlText(std::string_view utf8);
+
+// Text as HTML shows it as the characters it is: "&", "<", ">" and quotes escaped ("'" as
+// "&#39;"), every other byte as it is. The map formats' descriptions are HTML inside XML.
+std::string HtmlText(std::string_view text);
 
 // UTF-8 text as one RFC 4180 field: quoted, with quotes doubled, when it holds a comma, a
 // quote, a line end, any other control character or a leading or trailing blank.

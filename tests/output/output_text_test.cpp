@@ -46,6 +46,20 @@ INSTANTIATE_TEST_SUITE_P(
                     TextCase{"caf\xC3\xA9", "caf\xC3\xA9"}),
     TextCaseName);
 
+class HtmlTextTable : public testing::TestWithParam<TextCase> {};
+
+// HTML (a map program's description) takes the control characters XML cannot hold as they are.
+TEST_P(HtmlTextTable, EscapesOnceAndKeepsEveryOtherByte) {
+    EXPECT_EQ(vantrel::HtmlText(GetParam().in), GetParam().out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, HtmlTextTable,
+    testing::Values(TextCase{"", ""}, TextCase{"a&b<c>d\"e'f", "a&amp;b&lt;c&gt;d&quot;e&#39;f"},
+                    TextCase{"&#39;", "&amp;#39;"},
+                    TextCase{"\t\r\n\x01\x7F\xE9"s + '\0', "\t\r\n\x01\x7F\xE9"s + '\0'}),
+    TextCaseName);
+
 class CsvFieldTable : public testing::TestWithParam<TextCase> {};
 
 TEST_P(CsvFieldTable, QuotesOnlyWhenNeeded) {
