@@ -6,6 +6,7 @@
 #include "spreadsheet_cell.h"
 
 #include <charconv>
+#include <stdexcept>
 
 namespace vantrel {
 
@@ -46,8 +47,9 @@ class CsvWriter : public RecordWriter {
 public:
     CsvWriter(std::ostream& out, SpreadsheetCells cells) : RecordWriter(out), cells_(cells) {}
 
+    void ExpectChannels() override { channels_ = true; }
     void BeginRun() override {
-        const std::span<const std::string_view> names = FlatFieldNames();
+        const std::span<const std::string_view> names = FlatFieldNames(channels_);
         for (std::size_t i = 0; i < names.size(); ++i)
             out_ << (i == 0 ? "" : ",") << names[i];
         out_ << RowEnd;
@@ -55,9 +57,13 @@ public:
     // The row is made in a text kept from record to record, the cells from views of the
     // record: nothing is allocated for a record once the first rows are written.
     void Write(const DecodedRecord& record) override {
+        // A channel with no column would be lost without a word: the run must say ahead.
+        if (record.source.channelHz && !channels_)
+            throw std::logic_error("csv: a record carries a channel its run did not announce");
         FlatFieldViews(record, values_);
         row_.clear();
-        for (std::size_t i = 0; i < values_.size(); ++i) {
+        const std::size_t columns = FlatFieldNames(channels_).size();
+        for (std::size_t i = 0; i < columns; ++i) {
             if (i != 0)
                 row_ += ',';
             AppendCell(row_, values_[i], cells_, utf8_);
@@ -68,6 +74,7 @@ public:
 
 private:
     SpreadsheetCells cells_;
+    bool channels_ = false;
     std::vector<FieldView> values_;
     std::string row_;
     std::string utf8_;

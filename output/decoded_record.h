@@ -27,7 +27,10 @@ struct HeardInfo {
 // What only the caller knows: the file, the block's place in it, and times. Every field is
 // optional; an empty text or an empty optional is left out of the records.
 struct RecordSource {
-    std::string file;                    // the input's name as the user gave it
+    std::string file; // the input's name as the user gave it
+    // The radio channel the block was heard on, its frequency in Hz: set by a run whose
+    // streams each hear a channel of their own (a band); else left out.
+    std::optional<std::uint64_t> channelHz;
     std::optional<std::uint64_t> line;   // 1-based line of the sync pattern's first character
     std::optional<std::uint64_t> column; // 1-based column of that character in its line
     std::string finalAt;                 // ISO 8601 UTC time the record became final (follow)

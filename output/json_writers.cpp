@@ -17,10 +17,28 @@ void WriteJson(std::ostream& out, const Json& json) {
     out << json.dump();
 }
 
-// Each piece is made in a text kept from record to record and handed to the stream whole.
-class JsonWriter : public RecordWriter {
+// The json and jsonl writers' common part: each piece is made in a text kept from record to
+// record and handed to the stream whole, and a log that arrives in pieces goes out escaped
+// piece by piece.
+class JsonTextWriter : public RecordWriter {
 public:
     using RecordWriter::RecordWriter;
+
+    void AppendLog(std::string_view piece) override {
+        text_.clear();
+        AppendJsonLatin1(text_, piece);
+        Flush();
+    }
+
+protected:
+    void Flush() { out_.write(text_.data(), static_cast<std::streamsize>(text_.size())); }
+
+    std::string text_;
+};
+
+class JsonWriter : public JsonTextWriter {
+public:
+    using JsonTextWriter::JsonTextWriter;
 
     void BeginRun() override {
         out_ << R"({"format":"vantrel-records","version":)" << RecordFormatVersion
@@ -39,6 +57,15 @@ public:
         AppendRecordJson(text_, record);
         Flush();
     }
+    void BeginRecord(const DecodedRecord& record) override {
+        text_.assign(records_++ == 0 ? "\n" : ",\n");
+        AppendRecordJsonUntilLog(text_, record);
+        Flush();
+    }
+    void EndRecord() override {
+        text_.assign(RecordJsonAfterLog);
+        Flush();
+    }
     void EndFile(const RecordStats& stats) override {
         text_.assign(R"(],"stats":)");
         AppendStatsJson(text_, stats);
@@ -53,26 +80,30 @@ public:
     }
 
 private:
-    void Flush() { out_.write(text_.data(), static_cast<std::streamsize>(text_.size())); }
-
-    std::string text_;
     std::size_t files_ = 0;
     std::size_t records_ = 0;
 };
 
-class JsonLinesWriter : public RecordWriter {
+class JsonLinesWriter : public JsonTextWriter {
 public:
-    using RecordWriter::RecordWriter;
+    using JsonTextWriter::JsonTextWriter;
 
     void Write(const DecodedRecord& record) override {
         text_.clear();
         AppendRecordJson(text_, record);
         text_ += '\n';
-        out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+        Flush();
     }
-
-private:
-    std::string text_;
+    void BeginRecord(const DecodedRecord& record) override {
+        text_.clear();
+        AppendRecordJsonUntilLog(text_, record);
+        Flush();
+    }
+    void EndRecord() override {
+        text_.assign(RecordJsonAfterLog);
+        text_ += '\n';
+        Flush();
+    }
 };
 
 // The flat fields, those with a value, as GeoJSON properties.

@@ -81,6 +81,9 @@ std::optional<std::string> NmeaUtcTime(std::string_view date, std::string_view t
 
 namespace {
 
+// The namespace of what GPX carries for us beyond its own elements.
+constexpr std::string_view RecordsNamespace = "https://vantrel.invalid/records";
+
 // The texts a position is labelled with, as XML text.
 std::string UnitText(const DecodedRecord& record) {
     return XmlText(Latin1ToUtf8(record.info.FromAddr));
@@ -116,6 +119,11 @@ public:
         out_ << "<name>" << UnitText(record) << "</name><desc>" << MessageText(record) << "</desc>";
         if (!record.source.file.empty())
             out_ << "<src>" << XmlText(Utf8OrLatin1(record.source.file)) << "</src>";
+        // GPX has no element of its own for it: an extension in a namespace of ours, which
+        // readers that do not know it pass over.
+        if (record.source.channelHz)
+            out_ << "<extensions><channel xmlns=\"" << RecordsNamespace << "\" hz=\""
+                 << *record.source.channelHz << "\"/></extensions>";
         out_ << "</wpt>\n";
     }
     void EndRun(const RecordStats& /*total*/) override {
@@ -156,6 +164,9 @@ public:
              << MessageText(record) << "</description>";
         if (record.source.heard && !record.source.heard->utc.empty())
             out_ << "<TimeStamp><when>" << record.source.heard->utc << "</when></TimeStamp>";
+        if (record.source.channelHz)
+            out_ << "<ExtendedData><Data name=\"channelHz\"><value>" << *record.source.channelHz
+                 << "</value></Data></ExtendedData>";
         out_ << "<Point><coordinates>" << KmlCoordinates(p)
              << "</coordinates></Point></Placemark>\n";
     }

@@ -8,7 +8,9 @@ namespace vantrel {
 
 namespace {
 
-constexpr std::array<std::string_view, 38> Names = {
+// The channel's column is last: a writer with fixed columns has it only in a run whose records
+// carry channels, and every column before it stands where it always stood.
+constexpr std::array<std::string_view, 39> Names = {
     "file",
     "number",
     "syncBit",
@@ -47,6 +49,7 @@ constexpr std::array<std::string_view, 38> Names = {
     "levelDbfs",
     "ebN0Db",
     "heardUtc",
+    "channelHz",
 };
 
 using Encoding = FieldText::Encoding;
@@ -76,8 +79,8 @@ template <typename T> FieldView Optional(const std::optional<T>& value) {
 
 } // namespace
 
-std::span<const std::string_view> FlatFieldNames() {
-    return Names;
+std::span<const std::string_view> FlatFieldNames(bool channel) {
+    return std::span<const std::string_view>(Names).first(Names.size() - (channel ? 0 : 1));
 }
 
 void FlatFieldViews(const DecodedRecord& r, std::vector<FieldView>& v) {
@@ -140,6 +143,7 @@ void FlatFieldViews(const DecodedRecord& r, std::vector<FieldView>& v) {
     } else {
         v.insert(v.end(), 4, FieldView{});
     }
+    v.push_back(Optional(r.source.channelHz));
 }
 
 std::string Utf8Of(const FieldText& text) {

@@ -16,8 +16,9 @@ namespace vantrel {
 // a truth value.
 using FieldValue = std::variant<std::monostate, std::string, std::int64_t, double, bool>;
 
-// The names of the flat fields, in their order.
-std::span<const std::string_view> FlatFieldNames();
+// The names of the flat fields, in their order; `channel` false leaves out the last,
+// "channelHz", for a run whose records carry no channel.
+std::span<const std::string_view> FlatFieldNames(bool channel = true);
 
 // A text of the record as it holds it, not yet converted to UTF-8: texts from the recording
 // are Latin-1, a file name is UTF-8 when it is valid UTF-8 and Latin-1 otherwise.

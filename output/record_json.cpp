@@ -73,6 +73,8 @@ Json RecordJson(const DecodedRecord& r) {
     json["version"] = RecordFormatVersion;
     if (!r.source.file.empty())
         json["file"] = Utf8OrLatin1(r.source.file);
+    if (r.source.channelHz)
+        json["channel"] = {{"hz", *r.source.channelHz}};
     json["number"] = r.number;
     if (!d.noPatternLeft)
         json["syncBit"] = d.syncPosition;
@@ -118,7 +120,7 @@ Json RecordJson(const DecodedRecord& r) {
         json["finalAt"] = r.source.finalAt;
     if (r.source.heard)
         json["heard"] = HeardJson(*r.source.heard);
-    // Last, so that a record written with an empty log can be cut there (CutAtEmptyLog).
+    // Last, so that a long log can follow in pieces with nothing of the record held back.
     json["Log"] = Latin1ToUtf8(b.Log.str());
     return json;
 }
@@ -144,20 +146,6 @@ Json StatsJson(const RecordStats& s) {
             {{"address", Latin1ToUtf8(u.address)}, {"sent", u.sent}, {"received", u.received}});
     json["units"] = std::move(units);
     return json;
-}
-
-std::size_t EmptyLogCut(std::string_view text) {
-    constexpr std::string_view EmptyLog = R"("Log":"")";
-    return text.rfind(EmptyLog) + EmptyLog.size() - 1; // inside the quotes
-}
-
-LogCut CutAtEmptyLog(std::string text) {
-    const std::size_t open = EmptyLogCut(text);
-    LogCut cut;
-    cut.tail = text.substr(open);
-    text.resize(open);
-    cut.head = std::move(text);
-    return cut;
 }
 
 } // namespace vantrel

@@ -116,7 +116,7 @@ std::string_view CodewordKindName(mod::CodewordCheck::Kind kind) {
     return "data";
 }
 
-void AppendRecordJson(std::string& out, const DecodedRecord& r) {
+void AppendRecordJsonUntilLog(std::string& out, const DecodedRecord& r) {
     const mod::BlockInfo& b = r.info;
     const mod::BlockDetail& d = r.detail;
     JsonOut json(out);
@@ -126,6 +126,13 @@ void AppendRecordJson(std::string& out, const DecodedRecord& r) {
     if (!r.source.file.empty()) {
         json.Key("file");
         WriteFileName(json, r.source.file);
+    }
+    if (r.source.channelHz) {
+        json.Key("channel");
+        json.Open('{');
+        json.Key("hz");
+        json.Whole(*r.source.channelHz);
+        json.Close('}');
     }
     json.Key("number");
     json.Whole(r.number);
@@ -205,10 +212,15 @@ void AppendRecordJson(std::string& out, const DecodedRecord& r) {
         json.Key("heard");
         WriteHeard(json, *r.source.heard);
     }
-    // Last, so that a record written with an empty log can be cut there (CutAtEmptyLog).
+    // Last, so that a long log can follow in pieces with nothing of the record held back.
     json.Key("Log");
-    json.Latin1(b.Log.str());
-    json.Close('}');
+    out += '"';
+}
+
+void AppendRecordJson(std::string& out, const DecodedRecord& record) {
+    AppendRecordJsonUntilLog(out, record);
+    AppendJsonLatin1(out, record.info.Log.str());
+    out += RecordJsonAfterLog;
 }
 
 void AppendStatsJson(std::string& out, const RecordStats& s) {

@@ -15,6 +15,12 @@ namespace vantrel {
 // have left out, the log last.
 void AppendRecordJson(std::string& out, const DecodedRecord& record);
 
+// The same object in three parts, for a log too long to hold: every member up to the log's
+// characters (the record's own log is not written), the log's characters in any pieces
+// (AppendJsonLatin1), then RecordJsonAfterLog.
+void AppendRecordJsonUntilLog(std::string& out, const DecodedRecord& record);
+inline constexpr std::string_view RecordJsonAfterLog = "\"}";
+
 // "header", "address" or "data": a codeword's kind as the records name it.
 std::string_view CodewordKindName(modETSI300230::CodewordCheck::Kind kind);
 

@@ -15,8 +15,13 @@ namespace vantrel {
 
 class RecordOutput {
 public:
-    explicit RecordOutput(WriterMaker make, SpreadsheetCells cells = SpreadsheetCells::Guarded)
-        : stream_(&text_), writer_(make(stream_, cells)) {}
+    // `channels`: the run's records can carry a channel (RecordWriter::ExpectChannels).
+    explicit RecordOutput(WriterMaker make, SpreadsheetCells cells = SpreadsheetCells::Guarded,
+                          bool channels = false)
+        : stream_(&text_), writer_(make(stream_, cells)) {
+        if (channels)
+            writer_->ExpectChannels();
+    }
     RecordOutput(const RecordOutput&) = delete;
     RecordOutput& operator=(const RecordOutput&) = delete;
 

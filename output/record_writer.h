@@ -29,6 +29,18 @@ public:
     virtual void EndFile(const RecordStats& /*stats*/) {}
     virtual void EndRun(const RecordStats& /*total*/) {}
 
+    // A record whose log arrives in pieces, too long to hold: BeginRecord with the record
+    // (its own log is not written), AppendLog for every piece of the log, EndRecord. The text
+    // is Write's for the record with the whole log. Only the writer knows where the log
+    // stands in its text; a format that does not show the log writes the record at its start.
+    virtual void BeginRecord(const DecodedRecord& record) { Write(record); }
+    virtual void AppendLog(std::string_view /*piece*/) {}
+    virtual void EndRecord() {}
+
+    // Told before anything is written when the run's records can carry a channel
+    // (RecordSource::channelHz): a format with a fixed set of columns then has one for it.
+    virtual void ExpectChannels() {}
+
 protected:
     std::ostream& out_;
 };

@@ -13,7 +13,9 @@ std::string Fixed(double value, int digits) {
     return result.ec == std::errc() ? std::string(text, result.ptr) : "0";
 }
 
-std::string PlaceText(const HtmlPlace& place) {
+namespace {
+
+std::string PlaceInFile(const HtmlPlace& place) {
     if (place.seconds)
         return Fixed(*place.seconds, 3) + " s";
     if (place.line && place.column)
@@ -21,10 +23,23 @@ std::string PlaceText(const HtmlPlace& place) {
     return {};
 }
 
+} // namespace
+
+std::string PlaceText(const HtmlPlace& place) {
+    if (!place.channelHz)
+        return PlaceInFile(place);
+    const std::string inFile = PlaceInFile(place);
+    return std::to_string(*place.channelHz) + " Hz" + (inFile.empty() ? "" : ", " + inFile);
+}
+
 std::string RowId(const HtmlPlace& place, std::int64_t number) {
     std::string id = "b";
     id += std::to_string(place.file);
     id += '-';
+    if (place.channelHz) {
+        id += std::to_string(*place.channelHz);
+        id += '-';
+    }
     id += std::to_string(number);
     return id;
 }
@@ -57,6 +72,7 @@ void HtmlRun::Add(const DecodedRecord& record) {
     HtmlFile& file = files.back();
     HtmlPlace place;
     place.file = files.size() - 1;
+    place.channelHz = record.source.channelHz;
     place.line = record.source.line;
     place.column = record.source.column;
     if (record.source.heard) {
@@ -97,7 +113,8 @@ void HtmlRun::Add(const DecodedRecord& record) {
     if (record.nmea && record.nmea->hasPosition) {
         // Every position goes on the map, whoever sent it, as the map formats do.
         const std::uint32_t index = UnitIndex(from);
-        const HtmlPosition position{record.nmea->latitude, record.nmea->longitude, index};
+        const HtmlPosition position{record.nmea->latitude, record.nmea->longitude, index,
+                                    record.source.channelHz};
         positions.push_back(position);
         units[index].last = position;
         ++units[index].positions;

@@ -23,6 +23,7 @@ inline constexpr std::size_t ErrorBinLimit = 120;
 // (sound); `bit` orders records of one file whichever the input was.
 struct HtmlPlace {
     std::size_t file = 0;
+    std::optional<std::uint64_t> channelHz; // the channel it was heard on, when known
     std::optional<std::uint64_t> line;
     std::optional<std::uint64_t> column;
     std::optional<double> seconds;
@@ -32,10 +33,12 @@ struct HtmlPlace {
 // A number with `digits` decimals, "." as the point whatever the locale.
 std::string Fixed(double value, int digits);
 
-// "line 12, column 5", "12.345 s", or "" when the record has no place.
+// "line 12, column 5", "12.345 s", or "" when the record has no place; after "446006250 Hz, "
+// when it has a channel.
 std::string PlaceText(const HtmlPlace& place);
 
-// The id of a record's row in the calls table, "b<file>-<number>".
+// The id of a record's row in the calls table, "b<file>-<number>", or "b<file>-<hz>-<number>"
+// when it has a channel (the streams of a band number their records each).
 std::string RowId(const HtmlPlace& place, std::int64_t number);
 
 // Texts are UTF-8 here, as they were heard (not yet escaped).
@@ -64,6 +67,7 @@ struct HtmlPosition {
     double latitude = 0;
     double longitude = 0;
     std::uint32_t unit = 0; // index into HtmlRun::units
+    std::optional<std::uint64_t> channelHz;
 };
 
 struct HtmlListedPosition {

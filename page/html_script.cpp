@@ -215,7 +215,10 @@ void WritePageData(std::ostream& out, const HtmlRun& run) {
     for (std::size_t i = 0; i < run.positions.size(); ++i) {
         const HtmlPosition& p = run.positions[i];
         out << (i > 0 ? ",[" : "[") << NumberText(p.latitude) << ',' << NumberText(p.longitude)
-            << ',' << tracked[p.unit] << ']';
+            << ',' << tracked[p.unit];
+        if (p.channelHz)
+            out << ',' << *p.channelHz;
+        out << ']';
     }
     out << "]}";
 }

@@ -30,7 +30,8 @@ std::string ScriptJsonString(std::string_view utf8);
 std::string_view UnitColor(std::size_t unit);
 
 // The page data: {"units": [[name, colour], ...], "positions": [[lat, lon, unit], ...]}, the
-// units those that sent a position, each position naming its unit by its place in that list.
+// units those that sent a position, each position naming its unit by its place in that list
+// and, when it has one, its channel in Hz after that ([lat, lon, unit, hz]).
 void WritePageData(std::ostream& out, const HtmlRun& run);
 
 } // namespace vantrel

@@ -1,144 +1,160 @@
 #include "output_events.h"
 
-#include "json_text.h"
 #include "output_formats.h"
-#include "record_json.h"
 #include "report.h"
 
 namespace vantrel {
 
-namespace {
+RecordEvents RunOutput::Events(StreamState& stream) {
+    return records_ != nullptr ? WriterEvents(stream) : ReportEvents(stream);
+}
 
-RecordSource SourceOf(const std::string& path, const Recording* recording,
-                      const StreamRecord& record) {
+DecodedRecord RunOutput::Decoded(const StreamRecord& record, std::string log,
+                                 const StreamState& stream) const {
     RecordSource source;
-    source.file = path;
+    source.file = path_;
+    source.channelHz = stream.channelHz;
     if (!record.noPattern) {
         if (record.heard) {
             source.heard = record.heard;
-        } else if (recording != nullptr && recording->heard) {
-            source.heard = HeardAt(*recording->heard, record.syncBit, recording->startTime);
+        } else if (recording_ != nullptr && recording_->heard) {
+            source.heard = HeardAt(*recording_->heard, record.syncBit, recording_->startTime);
         } else {
             source.line = record.place.line;
             source.column = record.place.column;
         }
     }
     source.finalAt = record.finalTime;
-    return source;
+    modETSI300230::BlockInfo info = record.info;
+    info.Log = modETSI300230::SharedText(std::move(log));
+    return MakeRecord(record.number, std::move(info), record.detail, std::move(source));
 }
 
-} // namespace
+void RunOutput::PassRecords() {
+    target_.write(records_->Text());
+    records_->Clear();
+}
 
-// A record's log goes out as its head, its trailer pieces and CR LF, so no record is ever held
-// with its trailer.
-RecordEvents ReportEvents(const OutputChoice& choice, const OutputTarget& target, bool document,
-                          RunState& state) {
-    const auto write = target.write;
-    const bool debug = choice.level == ReportLevel::Debug;
-    const bool stats = choice.stats;
+// In pieces, a record's section goes out as its title and log head, its trailer pieces and
+// CR LF; gathered, all of that at its end. The short level reads no trailer, and makes a
+// record only for the statistics or a listener.
+RecordEvents RunOutput::ReportEvents(StreamState& stream) {
+    const bool debug = choice_.level == ReportLevel::Debug;
+    const bool whole = RecordsWhole();
+    const bool listened = target_.finalRecord != nullptr;
+    const bool made = choice_.stats || listened;
     RecordEvents events;
     events.trailers = debug;
-    events.places = false;
-    events.details = stats;
-    if (document)
-        events.counted = [write](std::int64_t count, std::uint64_t) {
-            write(ReportHeaderText(count));
+    events.places = listened;
+    events.details = made;
+    if (recording_ != nullptr)
+        events.counted = [this](std::int64_t count, std::uint64_t) {
+            target_.write(ReportHeaderText(count));
         };
-    // Each section's text is made in one text kept for the run.
-    events.recordStart = [write, debug, &state](const StreamRecord& record) {
-        if (debug) {
-            state.text.clear();
-            AppendDebugSectionTitle(state.text, record.number);
-            state.text += record.logHead;
-            write(state.text);
+    events.recordStart = [this, debug, whole, &stream](const StreamRecord& record) {
+        if (!debug)
+            return;
+        if (whole) {
+            stream.log = record.logHead;
+            return;
         }
+        stream.text.clear();
+        AppendDebugSectionTitle(stream.text, record.number);
+        stream.text += record.logHead;
+        target_.write(stream.text);
     };
-    events.trailer = write;
-    events.recordEnd = [write, debug, stats, &state, target](const StreamRecord& record) {
+    if (whole)
+        events.trailer = [&stream](std::string_view text) { stream.log.append(text); };
+    else
+        events.trailer = target_.write;
+    events.recordEnd = [this, debug, whole, made, listened, &stream](const StreamRecord& record) {
+        stream.text.clear();
         if (debug) {
-            write(modETSI300230::CrLf);
+            if (whole) {
+                stream.log.append(modETSI300230::CrLf);
+                AppendDebugSectionTitle(stream.text, record.number);
+                target_.write(stream.text);
+                target_.write(stream.log);
+            } else {
+                target_.write(modETSI300230::CrLf);
+            }
         } else {
-            state.text.clear();
-            AppendShortSectionText(state.text, record.info, record.number);
-            write(state.text);
+            AppendShortSectionText(stream.text, record.info, record.number);
+            target_.write(stream.text);
         }
         if (!record.finalTime.empty())
-            write(FinalTimeLine(record.finalTime));
-        if (stats)
-            state.stats.Add(MakeRecord(record.number, record.info, record.detail));
-        if (target.recordDone)
-            target.recordDone();
+            target_.write(FinalTimeLine(record.finalTime));
+        if (made) {
+            const DecodedRecord decoded =
+                listened ? Decoded(record, std::move(stream.log), stream)
+                         : MakeRecord(record.number, record.info, record.detail);
+            if (choice_.stats)
+                stats.Add(decoded);
+            if (target_.finalRecord)
+                target_.finalRecord(decoded);
+        }
+        stream.log.clear();
+        if (target_.recordDone)
+            target_.recordDone();
     };
     return events;
 }
 
-// The records, each written through the run's writer. JSON and JSON Lines carry the record's
-// log: in the whole-file run the record goes out at its start and its log in pieces as the
-// trailer arrives, so a long trailer is never held; in follow mode the record waits for its
-// end (and the time it became final), its log held. The other formats need no log.
-RecordEvents RecordWriterEvents(const std::string& path, const Recording* recording,
-                                const OutputChoice& choice, const OutputTarget& target,
-                                RecordOutput& records, RunState& state) {
-    RecordEvents events;
-    const OutputFormat& format = *choice.records;
+// JSON and JSON Lines carry the record's log: in pieces, the writer writes the record at its
+// start and its log as the trailer arrives; gathered, the whole record at its end. The other
+// formats need no log.
+RecordEvents RunOutput::WriterEvents(StreamState& stream) {
+    const OutputFormat& format = *choice_.records;
     // Counted only where shown: the units seen grow with the input.
-    const bool stats = choice.stats || format.statsInDocument;
+    const bool counts = choice_.stats || format.statsInDocument;
     const bool logs = format.carriesLog;
-    const bool follow = recording == nullptr;
+    const bool follow = recording_ == nullptr;
+    RecordEvents events;
     events.trailers = logs;
-    events.places = follow || !recording->heard; // demodulated bits have no place in any file
+    events.places = follow || !recording_->heard; // demodulated bits have no place in any file
     events.details = true;
-    // The record's text stays in `records` until the caller has passed it on and cleared it.
-    const auto write = [path, recording, stats, &records, &state](const StreamRecord& record,
-                                                                  std::string log) {
-        modETSI300230::BlockInfo info = record.info;
-        info.Log = modETSI300230::SharedText(std::move(log));
-        const DecodedRecord decoded = MakeRecord(record.number, std::move(info), record.detail,
-                                                 SourceOf(path, recording, record));
-        if (stats)
-            state.stats.Add(decoded);
-        records.Clear();
-        records.writer().Write(decoded);
-        return records.Text();
-    };
-    // Log characters as they stand in a JSON string, made in one text kept for the run.
-    const auto writeLog = [target, &state](std::string_view characters) {
-        state.text.clear();
-        AppendJsonLatin1(state.text, characters);
-        target.write(state.text);
-    };
-    if (logs && !follow) {
-        events.recordStart = [write, writeLog, target, &state,
-                              &records](const StreamRecord& record) {
-            const std::string_view text = write(record, std::string());
-            const std::size_t cut = EmptyLogCut(text);
-            target.write(text.substr(0, cut));
-            state.log.assign(text.substr(cut));
-            records.Clear();
-            writeLog(record.logHead);
+    if (logs && !follow && !RecordsWhole()) {
+        events.recordStart = [this, counts, &stream](const StreamRecord& record) {
+            const DecodedRecord decoded = Decoded(record, std::string(), stream);
+            if (counts)
+                stats.Add(decoded);
+            records_->writer().BeginRecord(decoded);
+            PassRecords();
+            records_->writer().AppendLog(record.logHead);
+            PassRecords();
         };
-        events.trailer = writeLog;
-        events.recordEnd = [writeLog, target, &state](const StreamRecord&) {
-            writeLog(modETSI300230::CrLf);
-            target.write(state.log);
-            state.log.clear();
-            if (target.recordDone)
-                target.recordDone();
+        events.trailer = [this](std::string_view text) {
+            records_->writer().AppendLog(text);
+            PassRecords();
+        };
+        events.recordEnd = [this](const StreamRecord&) {
+            records_->writer().AppendLog(modETSI300230::CrLf);
+            PassRecords();
+            records_->writer().EndRecord();
+            PassRecords();
+            if (target_.recordDone)
+                target_.recordDone();
         };
         return events;
     }
     if (logs) {
-        events.recordStart = [&state](const StreamRecord& record) { state.log = record.logHead; };
-        events.trailer = [&state](std::string_view text) { state.log.append(text); };
+        events.recordStart = [&stream](const StreamRecord& record) { stream.log = record.logHead; };
+        events.trailer = [&stream](std::string_view text) { stream.log.append(text); };
     }
-    events.recordEnd = [write, logs, target, &state, &records](const StreamRecord& record) {
+    events.recordEnd = [this, logs, counts, &stream](const StreamRecord& record) {
         if (logs)
-            state.log.append(modETSI300230::CrLf);
-        target.write(write(record, logs ? std::move(state.log) : std::string()));
-        records.Clear();
-        state.log.clear();
-        if (target.recordDone)
-            target.recordDone();
+            stream.log.append(modETSI300230::CrLf);
+        const DecodedRecord decoded =
+            Decoded(record, logs ? std::move(stream.log) : std::string(), stream);
+        stream.log.clear();
+        if (counts)
+            stats.Add(decoded);
+        records_->writer().Write(decoded);
+        PassRecords();
+        if (target_.finalRecord)
+            target_.finalRecord(decoded);
+        if (target_.recordDone)
+            target_.recordDone();
     };
     return events;
 }

@@ -12,7 +12,7 @@ namespace vantrel {
 
 namespace {
 
-void AddCountedWarnings(RecordEvents& events, RunState& state, const OutputTarget& target,
+void AddCountedWarnings(RecordEvents& events, RecordStats& stats, const OutputTarget& target,
                         const Recording& recording) {
     events.noBitCharacters = [target, &recording] {
         if (!target.warn)
@@ -22,9 +22,9 @@ void AddCountedWarnings(RecordEvents& events, RunState& state, const OutputTarge
         else
             target.warn(NoBitsWarningFor(StartOf(*recording.bits, HintSampleSize)));
     };
-    events.counted = [counted = events.counted, &state, target, &recording](std::int64_t count,
+    events.counted = [counted = events.counted, &stats, target, &recording](std::int64_t count,
                                                                             std::uint64_t passed) {
-        state.stats.patternsPassedOver = passed;
+        stats.patternsPassedOver = passed;
         if (count == 0 && !recording.heard && target.warn &&
             LooksLikeSpacedBits(StartOf(*recording.bits, HintSampleSize)))
             target.warn(SpacedBitsWarning);
@@ -46,7 +46,8 @@ void Drain(RecordOutput& records, const OutputTarget& target) {
 std::optional<RecordOutput> RecordOutputFor(const OutputChoice& choice) {
     if (!choice.records)
         return std::nullopt;
-    return std::optional<RecordOutput>(std::in_place, choice.records->writer, choice.csvCells);
+    return std::optional<RecordOutput>(std::in_place, choice.records->writer, choice.csvCells,
+                                       choice.channels);
 }
 
 std::string NoBitsWarningFor(std::string_view content) {
@@ -67,11 +68,10 @@ std::string PassedOverWarning(std::uint64_t passed) {
 RecordStats RunWhole(const Recording& recording, const std::string& path,
                      const OutputChoice& choice, const StreamOptions& options,
                      const OutputTarget& target, RecordOutput* records) {
-    RunState state;
-    RecordEvents events =
-        records != nullptr ? RecordWriterEvents(path, &recording, choice, target, *records, state)
-                           : ReportEvents(choice, target, true, state);
-    AddCountedWarnings(events, state, target, recording);
+    RunOutput output(path, &recording, choice, target, records);
+    StreamState stream;
+    RecordEvents events = output.Events(stream);
+    AddCountedWarnings(events, output.stats, target, recording);
     if (recording.endedEarly && target.warn)
         target.warn("the sound file ended early; what it held is decoded");
     if (recording.heard && target.warn &&
@@ -84,21 +84,19 @@ RecordStats RunWhole(const Recording& recording, const std::string& path,
     }
     StreamWhole(*recording.bits, WholeOptions(recording, choice.order, options), events);
     if (records != nullptr) {
-        records->writer().EndFile(state.stats);
+        records->writer().EndFile(output.stats);
         Drain(*records, target);
     }
-    return state.stats;
+    return output.stats;
 }
 
 RecordStats RunFollow(const std::string& path, const OutputChoice& choice,
                       const StreamOptions& options, const OutputTarget& target,
                       RecordOutput* records) {
-    RunState state;
-    const RecordEvents events =
-        records != nullptr ? RecordWriterEvents(path, nullptr, choice, target, *records, state)
-                           : ReportEvents(choice, target, false, state);
-    StreamFollow(path, options, events);
-    return state.stats;
+    RunOutput output(path, nullptr, choice, target, records);
+    StreamState stream;
+    StreamFollow(path, options, output.Events(stream));
+    return output.stats;
 }
 
 } // namespace vantrel

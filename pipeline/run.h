@@ -30,15 +30,21 @@ struct OutputChoice {
     // --order: the report's rule or arrival order for a bit text (sound always arrives).
     modETSI300230::SyncRule order = modETSI300230::SyncRule::WholeFile;
     int rawSampleRate = 0; // the inputs are raw S16LE mono PCM at this rate (--raw --rate)
+    // The records carry the channel they were heard on (the streams of a band): formats with
+    // fixed columns give it one.
+    bool channels = false;
 };
 
 // Where a run's output goes: `write` takes the text piece by piece, `recordDone` is told
 // after every record (follow mode flushes there), `warn` takes one line for standard error
-// (without its line end).
+// (without its line end). `finalRecord`, when set, takes every final record whole besides the
+// output (a live page, a broker, a store), with its log where the output shows the log; the
+// run's records are then gathered whole (RunOutput), and unset nothing is made for it.
 struct OutputTarget {
     std::function<void(std::string_view)> write;
     std::function<void()> recordDone;
     std::function<void(std::string_view)> warn;
+    std::function<void(const DecodedRecord&)> finalRecord;
 };
 
 // The record output a run writes into; nothing for the text report.

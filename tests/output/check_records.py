@@ -30,6 +30,8 @@ FORMULA_STARTS = ("=", "+", "-", "@", "\t", "\r")
 
 # The made-up records of write-records --crafted: every character a format gives meaning to.
 AWKWARD = b'a"b,c<d>e&f\'g\r\nh\ti\x01j\x7fk\xe9l\xffm;n=o'.decode("latin-1")
+# ... and the channel they were heard on.
+CRAFTED_CHANNEL_HZ = 446006250
 
 
 # Through the command line (RECORDS_WRITER set: TOOL is through_cli.sh), the generated fixes
@@ -133,6 +135,8 @@ def check_csv_round_trip():
                 fail(f"record {r['number']}: {name} {row[name]!r} != {nmea.get(name)!r}")
         if row["positionReason"] != nmea.get("positionReason", ""):
             fail(f"record {r['number']}: positionReason differs")
+        if row.get("channelHz", "") != str(r.get("channel", {}).get("hz", "")):
+            fail(f"record {r['number']}: channelHz {row.get('channelHz')!r} != {r.get('channel')!r}")
     print(f"{len(rows)} rows read back")
 
 
@@ -228,7 +232,24 @@ def check_crafted_text_survives():
     paths = [p for p in kml.iter(kml_ns + "Placemark") if p.find(kml_ns + "LineString") is not None]
     if [p.find(kml_ns + "name").text for p in paths] != [("1" + AWKWARD).replace("\x01", "\ufffd")]:
         fail("kml: path name changed")
-    print("every format carries the crafted texts")
+    check_crafted_channel()
+    print("every format carries the crafted texts and channels")
+
+
+def check_crafted_channel():
+    """The crafted records' channel where the map formats' readers look (JSON, JSON Lines and
+    CSV: check_schema, check_csv_round_trip)."""
+    gpx_ns, kml_ns = "{http://www.topografix.com/GPX/1/1}", "{http://www.opengis.net/kml/2.2}"
+    gpx = write("gpx", "--crafted")
+    channels = ET.parse(gpx).getroot().findall(
+        f"{gpx_ns}wpt/{gpx_ns}extensions/{{https://vantrel.invalid/records}}channel")
+    kml = ET.parse(write("kml", "--crafted")).getroot()
+    if ([c.get("hz") for c in channels] != [str(CRAFTED_CHANNEL_HZ)] * 2
+            # A GPX reader that does not know the extension passes over it.
+            or len(gpsbabel_points("-w", "gpx", gpx)) != 2
+            or [d.find(kml_ns + "value").text for d in kml.iter(kml_ns + "Data")
+                if d.get("name") == "channelHz"] != [str(CRAFTED_CHANNEL_HZ)] * 2):
+        fail("gpx/kml: channel changed")
 
 
 def check_positions_match_map_links():

@@ -49,6 +49,7 @@ std::vector<DecodedRecord> StreamRecords(streams::Kind kind) {
         vantrel::RecordSource source;
         if (i % 2 == 1) {
             source.file = "dir/\xE9t\xE9 \"1\".txt"; // not UTF-8: read as Latin-1
+            source.channelHz = 446'006'250 + i;
             source.line = i * 7;
             source.column = 3;
             source.finalAt = "2026-12-07T21:00:00.123Z";
@@ -92,6 +93,7 @@ std::string ReferenceRow(const DecodedRecord& record) {
 std::string WrittenRows(const std::vector<DecodedRecord>& records) {
     std::ostringstream out;
     const auto writer = vantrel::MakeCsvWriter(out);
+    writer->ExpectChannels();
     for (const DecodedRecord& record : records)
         writer->Write(record);
     return out.str();

@@ -13,6 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -169,6 +170,9 @@ std::optional<std::string> MadeUpBits(const std::string& name) {
 // Texts with every character a format gives meaning to, Latin-1 bytes and control codes.
 const std::string Awkward = "a\"b,c<d>e&f'g\r\nh\ti\x01j\x7Fk\xE9l\xFFm;n=o";
 
+// The channel the made-up records were heard on: they fill every field a record can have.
+constexpr std::uint64_t CraftedChannelHz = 446'006'250;
+
 DecodedRecord CraftedRecord(int number, double lat, double lon) {
     mod::BlockInfo info;
     info.Func1 = "Func " + Awkward;
@@ -193,6 +197,7 @@ DecodedRecord CraftedRecord(int number, double lat, double lon) {
     source.column = 7;
     source.finalAt = "2026-12-07T13:00:00Z";
     source.heard = HeardInfo{12.345, -20.5, 11.25, "2026-12-07T21:00:12.345Z"};
+    source.channelHz = CraftedChannelHz;
     DecodedRecord r = MakeRecord(number, std::move(info), std::move(detail), std::move(source));
     // The reading is made up too: the message is no real sentence.
     mod::NmeaReading nmea;
@@ -250,6 +255,9 @@ int main(int argc, char** argv) {
     }
     std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
     const std::unique_ptr<RecordWriter> writer = format->writer(out, SpreadsheetCells::Guarded);
+    // Only the made-up records carry a channel: a run without them writes no column for it.
+    if (std::find(argv + 3, argv + argc, std::string_view("--crafted")) != argv + argc)
+        writer->ExpectChannels();
     RecordStats total;
     writer->BeginRun();
     try {

@@ -1,15 +1,14 @@
 // The rules a run relies on to write records in pieces: files written by writers of their own
-// and joined give the one writer's document, and a record's log can be streamed between the
-// two halves of its JSON.
+// and joined give the one writer's document, and a record whose log arrives in pieces gives
+// the record written whole.
 #include "encoder.h"
-#include "json_string.h"
 #include "output_formats.h"
-#include "record_json.h"
 #include "record_output.h"
 #include "record_writer.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -99,22 +98,52 @@ INSTANTIATE_TEST_SUITE_P(EveryRecordFormat, JoinedPerFile, testing::ValuesIn(Rec
                              return info.param;
                          });
 
-// A log with every kind of character JSON escapes, Latin-1 letters and a CR LF.
-TEST(CutAtEmptyLog, TheLogStreamedBetweenTheHalvesGivesTheWholeRecord) {
-    vantrel::DecodedRecord record = TwoFiles()[1][0];
+// The first file's records with `log` and `channelHz`, as a run of one file that announces
+// channels: written whole (`piece` 0), or with the log in pieces of `piece` bytes.
+std::string Written(const vantrel::OutputFormat& format, const std::string& log, std::size_t piece,
+                    std::optional<std::uint64_t> channelHz = std::nullopt) {
+    vantrel::RecordOutput out(format.writer, vantrel::SpreadsheetCells::Guarded, true);
+    out.writer().BeginRun();
+    out.writer().BeginFile("a.txt");
+    const auto files = TwoFiles();
+    for (vantrel::DecodedRecord record : files[0]) {
+        record.source.channelHz = channelHz;
+        record.info.Log = mod::SharedText(std::string(piece == 0 ? log : ""));
+        if (piece == 0) {
+            out.writer().Write(record);
+            continue;
+        }
+        out.writer().BeginRecord(record);
+        for (std::size_t at = 0; at < log.size(); at += piece)
+            out.writer().AppendLog(std::string_view(log).substr(at, piece));
+        out.writer().EndRecord();
+    }
+    out.writer().EndFile({});
+    out.writer().EndRun({});
+    return out.Take();
+}
+
+class AnyFormat : public testing::TestWithParam<std::string> {};
+
+// A log with every kind of character JSON escapes, Latin-1 letters and a CR LF: the escaping
+// works byte by byte, and only the writer knows where the log stands in its text.
+TEST_P(AnyFormat, RecordWithItsLogInPiecesIsTheRecordWrittenWhole) {
+    const vantrel::OutputFormat& format = *vantrel::OutputFormatNamed(GetParam());
     const std::string log = std::string("head \"quoted\" back\\slash \t\x01\x1f caf\xe9 ") +
                             std::string(1, '\x7f') + "\r\n";
-    vantrel::DecodedRecord withoutLog = record;
-    withoutLog.info.Log = mod::SharedText(std::string());
-    record.info.Log = mod::SharedText(std::string(log));
-
-    const vantrel::LogCut cut = vantrel::CutAtEmptyLog(vantrel::RecordJson(withoutLog).dump());
-    // In pieces, as the log arrives: the escaping works byte by byte.
-    std::string streamed = cut.head;
-    for (const char c : log)
-        streamed += vantrel::JsonStringPiece(std::string_view(&c, 1));
-    streamed += cut.tail;
-    EXPECT_EQ(streamed, vantrel::RecordJson(record).dump());
+    const std::string whole = Written(format, log, 0);
+    for (const std::size_t piece : {std::size_t{1}, std::size_t{7}, log.size()})
+        EXPECT_EQ(Written(format, log, piece), whole) << "pieces of " << piece;
 }
+
+TEST_P(AnyFormat, WritesTheChannelOfARecordThatHasOne) {
+    EXPECT_NE(Written(*vantrel::OutputFormatNamed(GetParam()), "", 0, 446'006'250).find("446006250"), std::string::npos);
+    EXPECT_EQ(Written(*vantrel::OutputFormatNamed(GetParam()), "", 0).find("446006250"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryRecordFormat, AnyFormat, testing::ValuesIn(RecordFormatNames()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             return info.param;
+                         });
 
 } // namespace
