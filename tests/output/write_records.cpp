@@ -23,6 +23,7 @@ namespace {
 
 using namespace vantrel;
 namespace mod = modETSI300230;
+using encoder::NmeaSentence;
 
 void WriteBits(RecordWriter& writer, RecordStats& total, const std::string& path,
                const std::string& bits) {
@@ -49,15 +50,6 @@ void WriteFile(RecordWriter& writer, RecordStats& total, const std::string& path
     WriteBits(writer, total, path, RemoveLineFeeds(ReadBitFile(path)));
 }
 
-// "$" + body + "*" + the checksum's two hexadecimal digits.
-std::string Sentence(const std::string& body) {
-    unsigned sum = 0;
-    for (const char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    const char* digits = "0123456789ABCDEF";
-    return "$" + body + "*" + digits[sum >> 4] + digits[sum & 15];
-}
-
 // "ddmm.mmmm" or "dddmm.mmmm" of an angle, with its hemisphere letter.
 std::string Angle(double degrees, int degreeDigits, char positive, char negative) {
     const double a = degrees < 0 ? -degrees : degrees;
@@ -78,10 +70,10 @@ std::string GeneratedFixes() {
         const double lon = -170.0 + 29.3 * fix - 0.654321 * unit;
         const std::string where = Angle(lat, 2, 'N', 'S') + "," + Angle(lon, 3, 'E', 'W');
         const std::string sentence = fix % 2 == 0
-                                         ? Sentence("GPRMC,1200" + std::to_string(10 + fix) +
-                                                    ",A," + where + ",0.0,0.0,071226,,")
-                                         : Sentence("GPGGA,1200" + std::to_string(10 + fix) + "," +
-                                                    where + ",1,08,1.0,10.0,M,0.0,M,,");
+                                         ? NmeaSentence("GPRMC,1200" + std::to_string(10 + fix) +
+                                                        ",A," + where + ",0.0,0.0,071226,,")
+                                         : NmeaSentence("GPGGA,1200" + std::to_string(10 + fix) +
+                                                        "," + where + ",1,08,1.0,10.0,M,0.0,M,,");
         const encoder::Header header{encoder::ShortData, 10, 4,
                                      static_cast<std::uint32_t>(0x11 + unit), 0x1};
         bits += encoder::ShortDataBlock(header, sentence,
@@ -107,9 +99,9 @@ std::string HostileBlocks(const std::string& tablePath) {
     for (const std::string& text : table) {
         const std::string messages[] = {
             text,
-            Sentence("GPRMC,123519,A," + Munich + ",,,230394,,,A," + text),
-            Sentence("GNGGA,123519," + SouthWest + ",1," + text),
-            Sentence("GNRMC," + text + ",A," + SouthWest),
+            NmeaSentence("GPRMC,123519,A," + Munich + ",,,230394,,,A," + text),
+            NmeaSentence("GNGGA,123519," + SouthWest + ",1," + text),
+            NmeaSentence("GNRMC," + text + ",A," + SouthWest),
         };
         for (const std::string& message : messages) {
             const encoder::Header header{encoder::ShortData, 10, 4, ++unit, 0x1};
@@ -142,14 +134,15 @@ std::string HostileMessages() {
 std::string FailedHeader() {
     const encoder::Header unit{encoder::ShortData, 10, 4, 0x235, 0x1};
     constexpr std::size_t FromAddressLastBit = 35; // function 6, country 6, common 12, From 12
-    std::string bits = "0101" + encoder::ShortDataBlock(unit, Sentence("GPRMC,1,A," + Munich));
+    std::string bits = "0101" + encoder::ShortDataBlock(unit, NmeaSentence("GPRMC,1,A," + Munich));
     std::vector<std::string> broken{
         encoder::Corrupt(encoder::HeaderCodeword(unit), FromAddressLastBit)};
     for (const std::string& w :
-         encoder::ShortDataCodewords(Sentence("GNGGA,2," + SouthWest + ",1")))
+         encoder::ShortDataCodewords(NmeaSentence("GNGGA,2," + SouthWest + ",1")))
         broken.push_back(w);
     bits += "0011" + encoder::Block(encoder::Sync::NoFec, broken);
-    bits += "0011" + encoder::ShortDataBlock(unit, Sentence("GPGGA,3,4900.000,N,01200.000,E,1"));
+    bits +=
+        "0011" + encoder::ShortDataBlock(unit, NmeaSentence("GPGGA,3,4900.000,N,01200.000,E,1"));
     return bits + "0011";
 }
 
