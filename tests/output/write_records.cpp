@@ -130,7 +130,8 @@ std::string HostileMessages() {
 }
 
 // A unit's position, the same unit's next one under a header whose last From bit flipped
-// (read as another unit, and failing its check), and a third under a sound header again.
+// (read as another unit, and failing its check), a third under a sound header again, and a
+// fourth whose header passes while its address codeword (extended addressing) fails.
 std::string FailedHeader() {
     const encoder::Header unit{encoder::ShortData, 10, 4, 0x235, 0x1};
     constexpr std::size_t FromAddressLastBit = 35; // function 6, country 6, common 12, From 12
@@ -143,6 +144,16 @@ std::string FailedHeader() {
     bits += "0011" + encoder::Block(encoder::Sync::NoFec, broken);
     bits +=
         "0011" + encoder::ShortDataBlock(unit, NmeaSentence("GPGGA,3,4900.000,N,01200.000,E,1"));
+    const encoder::Header extended{encoder::ExternalAddressing, 10, 4, 0x235, encoder::AllCallTo};
+    const encoder::Header address{encoder::ShortData, 10, 4, 0xFFF, 0x1};
+    constexpr std::size_t ParityBit = 63; // the information bits stay as they were
+    std::vector<std::string> failedAddress{
+        encoder::HeaderCodeword(extended),
+        encoder::Corrupt(encoder::HeaderCodeword(address), ParityBit)};
+    for (const std::string& w :
+         encoder::ShortDataCodewords(NmeaSentence("GPGGA,4,5000.000,N,01300.000,E,1")))
+        failedAddress.push_back(w);
+    bits += "0011" + encoder::Block(encoder::Sync::NoFec, failedAddress);
     return bits + "0011";
 }
 
