@@ -54,7 +54,9 @@ std::string HeaderInfo(const Header& h) {
            Bits(h.to, 12);
 }
 
-std::string HeaderCodeword(const Header& header) { return Codeword(HeaderInfo(header)); }
+std::string HeaderCodeword(const Header& header) {
+    return Codeword(HeaderInfo(header));
+}
 
 std::string SyncPattern(Sync sync) {
     return sync == Sync::NoFec ? "1010101010101011010000110011" : "0101010101010100101111001100";
@@ -106,6 +108,21 @@ std::string ShortDataBlock(const Header& header, std::string_view text, Sync syn
     for (std::string& word : ShortDataCodewords(text))
         words.push_back(std::move(word));
     return Block(sync, words);
+}
+
+std::string NmeaSentence(std::string_view body) {
+    unsigned sum = 0;
+    for (const char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    constexpr std::string_view Digits = "0123456789ABCDEF";
+    std::string sentence;
+    sentence.reserve(body.size() + 4);
+    sentence += '$';
+    sentence += body;
+    sentence += '*';
+    sentence += Digits[sum >> 4];
+    sentence += Digits[sum & 15];
+    return sentence;
 }
 
 std::string Wrap(std::string_view bits, std::size_t width, std::string_view lineEnd) {

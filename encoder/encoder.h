@@ -56,6 +56,10 @@ std::string CallBlock(const Header& header, Sync sync = Sync::NoFec);
 std::string ExtendedBlock(const Header& first, const Header& second, Sync sync = Sync::NoFec);
 std::string ShortDataBlock(const Header& header, std::string_view text, Sync sync = Sync::NoFec);
 
+// A GPS sentence as a unit sends it: "$", the body, "*" and the two upper-case hexadecimal
+// digits of the XOR of the body's characters, its checksum.
+std::string NmeaSentence(std::string_view body);
+
 // Line ends as a demodulator writes them: `width` characters a line, each ended by `lineEnd`.
 std::string Wrap(std::string_view bits, std::size_t width, std::string_view lineEnd = "\r\n");
 

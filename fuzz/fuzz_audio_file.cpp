@@ -3,19 +3,16 @@
 #include "audio_file.h"
 #include "demodulator.h"
 #include "file_error.h"
+#include "require.h"
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 namespace {
 
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
+using fuzz::Require;
 
 // A few bytes of compressed sound can stand for hours; the reader is what is fuzzed here, so
 // a run stops after this many samples.

@@ -1,20 +1,13 @@
 // Any file content through the field rules of the bit-file reader.
 #include "bit_file.h"
+#include "require.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
-namespace {
-
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
+using fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view content(reinterpret_cast<const char*>(data), size);

@@ -2,20 +2,17 @@
 // else by the first byte's choice), then the text encodings over what came out.
 #include "decompress.h"
 #include "file_error.h"
+#include "require.h"
 #include "text_encoding.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 namespace {
 
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
+using fuzz::Require;
 
 // A bomb is cut off here: the decompressor streams, so what it made so far is all it holds.
 constexpr std::size_t ContentLimit = std::size_t{8} << 20;

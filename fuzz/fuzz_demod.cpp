@@ -2,10 +2,10 @@
 // finish, hand out only "0"/"1" characters, report every transmission consistently, and give
 // the same result whatever the piece size.
 #include "demodulator.h"
+#include "require.h"
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <span>
 #include <stdexcept>
@@ -14,10 +14,7 @@
 
 namespace {
 
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
+using fuzz::Require;
 
 struct Result {
     std::string bits;

@@ -1,6 +1,7 @@
 // Any text as an NMEA sentence: the routines must return, and the link is one of its fixed
 // forms.
 #include "modETSI300230.h"
+#include "require.h"
 
 #include <cmath>
 #include <cstdint>
@@ -10,10 +11,7 @@
 
 namespace {
 
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
+using fuzz::Require;
 
 // A coordinate in plain decimal: optional "-", digits, and a fraction without trailing zeros.
 std::size_t CoordinateLength(std::string_view text) {

@@ -1,22 +1,15 @@
 // Any bytes as a WAV being written: the header read as it arrives and the samples after it.
 // The first byte chooses the size of the pieces; read in pieces or whole, the samples must be
 // the same, each in [-1, 1].
+#include "require.h"
 #include "sound_stream.h"
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 #include <vector>
 
-namespace {
-
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
+using fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0)

@@ -1,21 +1,14 @@
 // Any bytes as a marked text given in pieces, and any line as a transmission mark: the blanker
 // keeps every byte that is not in a mark line, and a mark read back is written again as the
 // same line.
+#include "require.h"
 #include "transmission_marks.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
-namespace {
-
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
+using fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

@@ -1,21 +1,16 @@
-// What the fuzz targets that decode a bit string share: a broken rule stops the run where the
-// fuzzer sees it, and a plain decode of the fuzzer's bytes to hold other decodes against.
+// What the fuzz targets that decode a bit string share: Require, and a plain decode of the
+// fuzzer's bytes to hold other decodes against.
 #pragma once
 
 #include "modETSI300230.h"
+#include "require.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace fuzz {
-
-inline void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
 
 // The fuzzer's bytes as a bit string.
 inline std::string_view AsBits(const std::uint8_t* data, std::size_t size) {

@@ -42,20 +42,12 @@ private:
     std::string bits_;
 };
 
-// An NMEA sentence with its checksum: the XOR of the characters between "$" and "*".
-std::string WithChecksum(const std::string& body) {
-    unsigned x = 0;
-    for (std::size_t i = 1; i < body.size(); ++i)
-        x ^= static_cast<unsigned char>(body[i]);
-    char digits[3];
-    std::snprintf(digits, sizeof digits, "%02X", x);
-    return body + "*" + digits;
-}
-
 const std::string Rmc =
-    WithChecksum("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W") + "\r\n";
+    encoder::NmeaSentence("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W") +
+    "\r\n";
 const std::string Gga =
-    WithChecksum("$GPGGA,092750,5321.6802,N,00630.3372,W,1,08,1.03,61.7,M,55.2,M,,") + "\r\n";
+    encoder::NmeaSentence("GPGGA,092750,5321.6802,N,00630.3372,W,1,08,1.03,61.7,M,55.2,M,,") +
+    "\r\n";
 
 bool Write(const std::string& folder, const std::string& name, const std::string& text) {
     std::ofstream out(folder + "/" + name, std::ios::binary);

@@ -1,8 +1,8 @@
+#include "encoder.h"
 #include "nmea.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -10,16 +10,6 @@
 using namespace modETSI300230;
 
 namespace {
-
-// "$" + body + "*" + the two hexadecimal digits of the XOR of the body's characters.
-std::string Sentence(const std::string& body) {
-    unsigned sum = 0;
-    for (const char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    char digits[3];
-    std::snprintf(digits, sizeof digits, "%02X", sum);
-    return "$" + body + "*" + digits;
-}
 
 // The coordinate after `key` in the sentence's map link, as a number.
 std::optional<double> LinkCoordinate(const std::string& link, const std::string& key) {
@@ -39,7 +29,7 @@ struct PositionCase {
 };
 
 std::string SentenceOf(const PositionCase& c) {
-    return c.checksum == nullptr ? Sentence(c.body) : "$" + c.body + "*" + c.checksum;
+    return c.checksum == nullptr ? encoder::NmeaSentence(c.body) : "$" + c.body + "*" + c.checksum;
 }
 
 void PrintTo(const PositionCase& c, std::ostream* out) {
@@ -114,16 +104,16 @@ INSTANTIATE_TEST_SUITE_P(NoPosition, NmeaPositionTable, testing::ValuesIn(Refuse
 
 TEST(NmeaReading, TruncatedSentenceLinkStaysAsItWas) {
     // The record refuses the position; the link keeps the number the log has always shown.
-    const std::string truncated = Sentence("GPGGA,123519,4807.038");
+    const std::string truncated = encoder::NmeaSentence("GPGGA,123519,4807.038");
     ASSERT_TRUE(NmeaChecksumOk(truncated));
     EXPECT_NE(NmeaToMapLink(truncated).find("mlon=-480.1173"), std::string::npos);
 }
 
 TEST(NmeaReading, RmcDateIsKept) {
-    const NmeaReading r =
-        ReadNmea(Sentence("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W"));
+    const NmeaReading r = ReadNmea(
+        encoder::NmeaSentence("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W"));
     EXPECT_EQ(r.fixDate, "230394");
-    EXPECT_EQ(ReadNmea(Sentence("GPGGA,123519,4807.038,N,01131.000,E,1")).fixDate, "");
+    EXPECT_EQ(ReadNmea(encoder::NmeaSentence("GPGGA,123519,4807.038,N,01131.000,E,1")).fixDate, "");
 }
 
 } // namespace

@@ -1,25 +1,15 @@
 // Receivers of several satellite systems: RMC, GGA and GLL of every talker give the records
 // a position, while the report keeps its map link line for $GPRMC and $GPGGA alone.
+#include "encoder.h"
 #include "nmea.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 using namespace modETSI300230;
 
 namespace {
-
-// "$" + body + "*" + the two hexadecimal digits of the XOR of the body's characters.
-std::string Sentence(const std::string& body) {
-    unsigned sum = 0;
-    for (const char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    char digits[3];
-    std::snprintf(digits, sizeof digits, "%02X", sum);
-    return "$" + body + "*" + digits;
-}
 
 // Munich (48 07.038 N, 11 31.000 E) as $GPRMC gives it: the position every case below that
 // has one must equal, whatever its talker or kind.
@@ -36,21 +26,21 @@ struct TalkerCase {
 };
 
 void PrintTo(const TalkerCase& c, std::ostream* out) {
-    *out << Sentence(c.body);
+    *out << encoder::NmeaSentence(c.body);
 }
 
 class NmeaTalkers : public testing::TestWithParam<TalkerCase> {};
 
 TEST_P(NmeaTalkers, RecordsReadEveryTalkerReportOnlyGps) {
     const TalkerCase& c = GetParam();
-    const std::string sentence = Sentence(c.body);
+    const std::string sentence = encoder::NmeaSentence(c.body);
     const NmeaReading r = ReadNmea(sentence);
     EXPECT_EQ(r.sentenceType, c.type);
     EXPECT_EQ(r.fixTime, c.fixTime);
     EXPECT_EQ(r.positionReason, c.reason);
     ASSERT_EQ(r.hasPosition, c.reason.empty());
     if (r.hasPosition) {
-        const NmeaReading twin = ReadNmea(Sentence(Twin));
+        const NmeaReading twin = ReadNmea(encoder::NmeaSentence(Twin));
         ASSERT_TRUE(twin.hasPosition);
         EXPECT_EQ(r.latitude, twin.latitude);
         EXPECT_EQ(r.longitude, twin.longitude);

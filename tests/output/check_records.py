@@ -157,11 +157,33 @@ def six(value):
     return f"{value:.6f}"
 
 
+def marked_fixes():
+    """The generated fixes as vantrel-demod marks what it heard, without a start time: records
+    that know when in the recording they were heard but not the clock time. A mark's digits 0
+    and 1 are written "o" and "i"; write-records reads the same bits without the marks."""
+    bits = work / "generated.txt"
+    subprocess.run([RECORDS_WRITER or TOOL, "bits", str(bits), "--generated"], check=True)
+    marked = work / "generated-marked.txt"
+    marked.write_bytes(b"#vantrel-demod\r\n" + bits.read_bytes() +
+                       b"#transmission start=o end=io level=-6 ebno=2o polarity=normal\r\n")
+    return str(marked)
+
+
+def empty_elements(path):
+    """Elements without text, children or attributes: in GPX and KML, an element opened for a
+    value the writer did not have (an empty <time> is no time a reader accepts)."""
+    return [e.tag for e in ET.parse(path).getroot().iter()
+            if len(e) == 0 and not e.attrib and not (e.text or "").strip()]
+
+
 def check_map_formats_read_back():
-    inputs = [*SAMPLES, *made_up("--generated")]
-    fixes = positions(jsonl_records(*inputs))
+    inputs = [*SAMPLES, *made_up("--generated"), marked_fixes()]
+    records = jsonl_records(*inputs)
+    fixes = positions(records)
     if len(fixes) < 10:
         fail(f"only {len(fixes)} positions to compare")
+    if RECORDS_WRITER and not any("utc" not in r.get("heard", {"utc": ""}) for r in records):
+        fail("no record heard without a clock time")
     expected = [(six(lat), six(lon)) for _, lat, lon in fixes]
     # Tracks: one per unit, in the order the units first appear, each in input order.
     units = list(dict.fromkeys(unit for unit, _, _ in fixes))
@@ -187,6 +209,9 @@ def check_map_formats_read_back():
     if [(six(f["geometry"]["coordinates"][1]), six(f["geometry"]["coordinates"][0]))
             for f in features] != expected:
         fail("GeoJSON points differ")
+    for fmt, path in (("gpx", gpx), ("kml", kml)):
+        if empty_elements(path):
+            fail(f"{fmt} holds empty elements: {sorted(set(empty_elements(path)))}")
     print(f"{len(fixes)} positions of {len(units)} units read back from GPX, KML, GeoJSON")
 
 
@@ -346,6 +371,12 @@ class MarkupCounter(html.parser.HTMLParser):
         self.text += data
 
 
+# Where an HTML reader starts markup: "<" before a letter, "/", "!" or "?", whether or not the
+# markup ever closes. A lenient parser shows a half-open "<img ..." as text; a browser or a map
+# program drops it, and what follows, as a tag.
+MARKUP_START = re.compile(r"<[A-Za-z/!?]")
+
+
 def as_html(description):
     reader = MarkupCounter()
     reader.feed(description)
@@ -405,6 +436,8 @@ def check_hostile_texts():
         if len(texts) != len(mapped):
             fail(f"{fmt}: {len(texts)} descriptions for {len(mapped)} positions")
         for text, r in zip(texts, mapped):
+            if MARKUP_START.search(text):
+                fail(f"{fmt}: the description of record {r['number']} starts markup: {text!r}")
             shown = as_html(text)
             if shown.markup:
                 fail(f"{fmt}: the description of record {r['number']} makes {shown.markup}")
@@ -436,13 +469,15 @@ def check_failed_header_off_map():
     jsonschema.Draft202012Validator(json.loads(pathlib.Path(SCHEMA).read_text())).validate(whole)
     records = whole["files"][0]["records"]
     marks = [(r["FromAddr"], r["Corrupted"], r["nmea"]["positionTrusted"]) for r in records]
-    # The broken header reads the From address 235 as 234 and fails its check.
-    if marks != [("4235", False, True), ("4234", True, False), ("4235", False, True)]:
+    # The broken header reads the From address 235 as 234 and fails its check; the last block's
+    # header passes, its address codeword fails.
+    if marks != [("4235", False, True), ("4234", True, False), ("4235", False, True),
+                 ("4235", True, False)]:
         fail(f"records marked {marks}")
     trusted = [(six(r["nmea"]["lat"]), six(r["nmea"]["lon"])) for r in records
                if r["nmea"]["positionTrusted"]]
     stats = whole["stats"]
-    if (stats["positions"], stats["positionsTrusted"]) != (3, len(trusted)):
+    if (stats["positions"], stats["positionsTrusted"]) != (4, len(trusted)):
         fail(f"stats count {stats['positions']} positions, {stats['positionsTrusted']} trusted")
     gpx = write("gpx", *inputs)
     kml = write("kml", *inputs)
@@ -459,7 +494,7 @@ def check_failed_header_off_map():
             for f in features] != trusted:
         fail("geojson shows the position of the failed header")
     with open(write("csv", *inputs), encoding="utf-8", newline="") as f:
-        if [row["positionTrusted"] for row in csv.DictReader(f)] != ["true", "false", "true"]:
+        if [row["positionTrusted"] for row in csv.DictReader(f)] != ["true", "false", "true", "false"]:
             fail("csv does not mark the position of the failed header")
     print(f"{len(records)} positions, {len(trusted)} on the map")
 

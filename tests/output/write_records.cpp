@@ -25,6 +25,7 @@ namespace {
 
 using namespace vantrel;
 namespace mod = modETSI300230;
+using encoder::NmeaSentence;
 
 void WriteBits(RecordWriter& writer, RecordStats& total, const std::string& path,
                const std::string& bits) {
@@ -51,15 +52,6 @@ void WriteFile(RecordWriter& writer, RecordStats& total, const std::string& path
     WriteBits(writer, total, path, RemoveLineFeeds(ReadBitFile(path)));
 }
 
-// "$" + body + "*" + the checksum's two hexadecimal digits.
-std::string Sentence(const std::string& body) {
-    unsigned sum = 0;
-    for (const char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    const char* digits = "0123456789ABCDEF";
-    return "$" + body + "*" + digits[sum >> 4] + digits[sum & 15];
-}
-
 // "ddmm.mmmm" or "dddmm.mmmm" of an angle, with its hemisphere letter.
 std::string Angle(double degrees, int degreeDigits, char positive, char negative) {
     const double a = degrees < 0 ? -degrees : degrees;
@@ -80,10 +72,10 @@ std::string GeneratedFixes() {
         const double lon = -170.0 + 29.3 * fix - 0.654321 * unit;
         const std::string where = Angle(lat, 2, 'N', 'S') + "," + Angle(lon, 3, 'E', 'W');
         const std::string sentence = fix % 2 == 0
-                                         ? Sentence("GPRMC,1200" + std::to_string(10 + fix) +
-                                                    ",A," + where + ",0.0,0.0,071226,,")
-                                         : Sentence("GPGGA,1200" + std::to_string(10 + fix) + "," +
-                                                    where + ",1,08,1.0,10.0,M,0.0,M,,");
+                                         ? NmeaSentence("GPRMC,1200" + std::to_string(10 + fix) +
+                                                        ",A," + where + ",0.0,0.0,071226,,")
+                                         : NmeaSentence("GPGGA,1200" + std::to_string(10 + fix) +
+                                                        "," + where + ",1,08,1.0,10.0,M,0.0,M,,");
         const encoder::Header header{encoder::ShortData, 10, 4,
                                      static_cast<std::uint32_t>(0x11 + unit), 0x1};
         bits += encoder::ShortDataBlock(header, sentence,
@@ -109,9 +101,9 @@ std::string HostileBlocks(const std::string& tablePath) {
     for (const std::string& text : table) {
         const std::string messages[] = {
             text,
-            Sentence("GPRMC,123519,A," + Munich + ",,,230394,,,A," + text),
-            Sentence("GNGGA,123519," + SouthWest + ",1," + text),
-            Sentence("GNRMC," + text + ",A," + SouthWest),
+            NmeaSentence("GPRMC,123519,A," + Munich + ",,,230394,,,A," + text),
+            NmeaSentence("GNGGA,123519," + SouthWest + ",1," + text),
+            NmeaSentence("GNRMC," + text + ",A," + SouthWest),
         };
         for (const std::string& message : messages) {
             const encoder::Header header{encoder::ShortData, 10, 4, ++unit, 0x1};
@@ -140,18 +132,30 @@ std::string HostileMessages() {
 }
 
 // A unit's position, the same unit's next one under a header whose last From bit flipped
-// (read as another unit, and failing its check), and a third under a sound header again.
+// (read as another unit, and failing its check), a third under a sound header again, and a
+// fourth whose header passes while its address codeword (extended addressing) fails.
 std::string FailedHeader() {
     const encoder::Header unit{encoder::ShortData, 10, 4, 0x235, 0x1};
     constexpr std::size_t FromAddressLastBit = 35; // function 6, country 6, common 12, From 12
-    std::string bits = "0101" + encoder::ShortDataBlock(unit, Sentence("GPRMC,1,A," + Munich));
+    std::string bits = "0101" + encoder::ShortDataBlock(unit, NmeaSentence("GPRMC,1,A," + Munich));
     std::vector<std::string> broken{
         encoder::Corrupt(encoder::HeaderCodeword(unit), FromAddressLastBit)};
     for (const std::string& w :
-         encoder::ShortDataCodewords(Sentence("GNGGA,2," + SouthWest + ",1")))
+         encoder::ShortDataCodewords(NmeaSentence("GNGGA,2," + SouthWest + ",1")))
         broken.push_back(w);
     bits += "0011" + encoder::Block(encoder::Sync::NoFec, broken);
-    bits += "0011" + encoder::ShortDataBlock(unit, Sentence("GPGGA,3,4900.000,N,01200.000,E,1"));
+    bits +=
+        "0011" + encoder::ShortDataBlock(unit, NmeaSentence("GPGGA,3,4900.000,N,01200.000,E,1"));
+    const encoder::Header extended{encoder::ExternalAddressing, 10, 4, 0x235, encoder::AllCallTo};
+    const encoder::Header address{encoder::ShortData, 10, 4, 0xFFF, 0x1};
+    constexpr std::size_t ParityBit = 63; // the information bits stay as they were
+    std::vector<std::string> failedAddress{
+        encoder::HeaderCodeword(extended),
+        encoder::Corrupt(encoder::HeaderCodeword(address), ParityBit)};
+    for (const std::string& w :
+         encoder::ShortDataCodewords(NmeaSentence("GPGGA,4,5000.000,N,01300.000,E,1")))
+        failedAddress.push_back(w);
+    bits += "0011" + encoder::Block(encoder::Sync::NoFec, failedAddress);
     return bits + "0011";
 }
 

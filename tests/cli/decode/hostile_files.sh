@@ -5,11 +5,8 @@ set -uo pipefail
 tool="$1"
 block="$2"     # a file holding one valid block: sync pattern and header codeword
 work="$(mktemp -d)"
-chmod 755 "$work"
 trap 'chattr -i "$work"/* 2>/dev/null; rm -rf "$work"' EXIT
 source "$(dirname "$0")/../../harness/expect.sh"
-
-as_nobody() { setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"; }
 
 # All 256 byte values, twice: no sync pattern, no crash.
 python3 -c 'import sys; sys.stdout.buffer.write(bytes(range(256)) * 2)' >"$work/bytes.txt"
@@ -68,25 +65,6 @@ else
     echo "skipped: this file system has no immutable files"
 fi
 
-# Permission cases need an unprivileged user; root reads and writes everything.
-if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
-    cp "$block" "$work/secret.txt"
-    chmod 600 "$work/secret.txt"
-    expect "no read permission" 1 '*' 'secret.txt.*Permission denied' \
-        -- as_nobody "$tool" "$work/secret.txt"
-
-    mkdir "$work/readonly"
-    cp "$block" "$work/readonly/rx.txt"
-    printf 'earlier report\r\n' >"$work/readonly/rx-decoded.txt"
-    chmod 644 "$work/readonly/rx.txt" "$work/readonly/rx-decoded.txt"
-    chmod 555 "$work/readonly"
-    expect "save into a read-only folder" 1 '*' 'rx-decoded.txt.*Permission denied' \
-        -- as_nobody "$tool" --save "$work/readonly/rx.txt"
-    [ "$(cat "$work/readonly/rx-decoded.txt")" = "$(printf 'earlier report\r')" ] && ok ||
-        fail "read-only folder: earlier report changed"
-    [ "$(ls "$work/readonly" | wc -l)" -eq 2 ] && ok || fail "read-only folder: files left behind"
-else
-    echo "skipped: permission cases need root to switch to an unprivileged user"
-fi
+# The permission cases, which need another user, are in ../unprivileged_user.sh.
 
 summary

@@ -2,28 +2,28 @@
 # --save in a folder everyone may write to (sticky, as /tmp), with a second user: a symbolic
 # link that user planted at the report's name is not followed, in words, and the file it points
 # to and the earlier report stay as they were; a link of one's own, or of root, is followed.
-# Needs root to make the second user (CI runs as root); otherwise it skips (exit 77).
+# Needs root to make the second user (CI runs as root); otherwise it skips (exit 77). That user
+# runs a copy of the program on a copy of the sample, in a folder of the test's own.
 # Usage: shared_folder.sh TOOL SAMPLES
 set -uo pipefail
 tool="$1"
 samples="$2"
-if [ "$(id -u)" -ne 0 ]; then
-    echo "SKIP: a second user can only be made and used as root"
-    exit 77
-fi
-other=vantrel-test-other
-if ! id "$other" >/dev/null 2>&1; then
-    useradd --system --no-create-home --shell /usr/sbin/nologin "$other" ||
-        { echo "FAIL: useradd $other"; exit 1; }
-fi
-as_other() { setpriv --reuid="$other" --regid="$(id -g "$other")" --clear-groups "$@"; }
-
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-chmod 755 "$work"
+. "$(dirname "$0")/../../harness/expect.sh"
+. "$(dirname "$0")/../../harness/other_user.sh"
+need_other_user
+other=vantrel-test-other
+if ! id "$other" >/dev/null 2>&1; then
+    useradd --system --no-create-home --shell /usr/sbin/nologin "$other" >/dev/null 2>&1 ||
+        skip "cannot make the second user $other"
+fi
+as_other() { as_user "$other" "$@"; }
+copy_for "$other" "$tool" their_tool
+copy_for "$other" "$samples/two-calls.txt" their_sample
+
 shared="$work/shared"
 mkdir -m 1777 "$shared"
-. "$(dirname "$0")/../../harness/expect.sh"
 
 cp "$samples/two-calls.txt" "$shared/rx.txt"
 "$tool" "$shared/rx.txt" >"$work/report.txt"
@@ -68,11 +68,11 @@ cmp -s "$work/own-target.txt" "$work/report.txt" || fail "the own link's target 
 [ -L "$shared/rx-decoded.txt" ] || fail "the own link was replaced"
 
 # The other user saving through root's link, to a file of theirs: root's links are trusted.
-as_other cp "$samples/two-calls.txt" "$shared/theirs.txt"
+as_other cp "$their_sample" "$shared/theirs.txt"
 as_other touch "$shared/theirs-target.txt"
 ln -s "$shared/theirs-target.txt" "$shared/theirs-decoded.txt"
 expect "root's link followed by another user" 0 "Decoded file saved as" '' \
-    -- as_other "$tool" --save "$shared/theirs.txt"
+    -- as_other "$their_tool" --save "$shared/theirs.txt"
 cmp -s "$shared/theirs-target.txt" "$work/report.txt" || fail "root's link was not followed"
 
 summary
