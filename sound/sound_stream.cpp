@@ -3,6 +3,7 @@
 #include "sound_stream.h"
 
 #include "audio_file.h"
+#include "file_error.h"
 
 #include <algorithm>
 #include <cmath>
@@ -203,6 +204,23 @@ bool SoundStream::Add(std::string_view bytes, std::vector<float>& out) {
 
 bool SoundStream::Partial() const {
     return samples_ ? samples_->Partial() : !header_.empty();
+}
+
+StreamedSound::StreamedSound(std::string name, SoundStream stream, ArrivingBytes bytes)
+    : name_(std::move(name)), stream_(std::move(stream)), bytes_(std::move(bytes)) {}
+
+std::optional<std::span<const float>> StreamedSound::Read() {
+    if (ended_)
+        return std::nullopt;
+    const std::optional<std::string_view> bytes = bytes_();
+    if (!bytes) {
+        ended_ = true;
+        return std::nullopt;
+    }
+    samples_.clear();
+    if (!bytes->empty() && !stream_.Add(*bytes, samples_))
+        throw FileError(name_, stream_.problem());
+    return samples_;
 }
 
 } // namespace vantrel
