@@ -55,7 +55,7 @@ struct Collected {
 
 // Two calls with a second of silence after each; the bytes of the first call and its silence,
 // then the rest, each in pieces of odd sizes.
-TEST(LiveDecode, GrowingWavRecordIsFinalWhenItsTransmissionEnds) {
+TEST(LiveSound, GrowingWavRecordIsFinalWhenItsTransmissionEnds) {
     constexpr int Rate = 48000;
     modulator::Recording recording;
     recording.sampleRate = Rate;
@@ -123,7 +123,7 @@ TEST(LiveDecode, GrowingWavRecordIsFinalWhenItsTransmissionEnds) {
 
 // A bit text that stops: its record is final after the pause, not before; a pause inside a
 // block ends it with what has come, and what comes after is decoded on.
-TEST(LiveDecode, BitTextRecordIsFinalAfterAPause) {
+TEST(LiveText, BitTextRecordIsFinalAfterAPause) {
     Collected collected;
     LiveText live(collected.events, false);
     const LiveText::Clock::time_point start{};
