@@ -1,6 +1,6 @@
 // An input is told what it is once, where it is opened, and every way of reading it does what
 // its kind says: the whole-file decode, follow mode (through a pipe, as a live input comes) and
-// -r. One row per kind of input; each row is read by all three.
+// -r, whose decode takes the kind -r told. One row per kind of input; each is read by all.
 #include "../harness/scratch_folder.h"
 #include "encoder.h"
 #include "file_error.h"
@@ -14,6 +14,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -67,12 +68,14 @@ std::string MarkedCall() {
            vantrel::TransmissionMarkLine({1.5, 1.7, -20, 15, false}) + "\r\n";
 }
 
-// What the whole-file decode made of an input: how it read it, or why it did not.
-std::string Whole(const std::string& path, int rawRate) {
+// What the whole-file decode made of an input, told where it is opened or `known` already (as
+// -r found it): how it read it, or why it did not.
+std::string Whole(const std::string& path, int rawRate,
+                  const std::optional<InputKind>& known = std::nullopt) {
     vantrel::AudioOptions audio;
     audio.rawSampleRate = rawRate;
     try {
-        const vantrel::Recording recording = vantrel::OpenRecording(path, audio, 0);
+        const vantrel::Recording recording = vantrel::OpenRecording(path, audio, 0, known);
         if (recording.marked)
             return recording.heard ? "marked" : "marked without transmissions";
         return recording.heard ? "sound" : "bits";
@@ -184,6 +187,7 @@ TEST_F(InputKinds, EachKindIsReadAsItIsToldByEveryPath) {
         EXPECT_EQ(vantrel::OpenInput(path, 0).kind, c.told);
         EXPECT_EQ(vantrel::KindOfFile(path), c.told);
         EXPECT_EQ(Whole(path, c.rawRate), c.whole);
+        EXPECT_EQ(Whole(path, c.rawRate, c.told), c.whole) << "as -r found it";
         EXPECT_EQ(Follow(c.bytes, c.rawRate), c.follow);
         EXPECT_EQ(vantrel::RuleFor(c.told.content).foundByRecursion, c.foundByRecursion);
     }
