@@ -1,6 +1,7 @@
 // An input is told what it is once, where it is opened, and every way of reading it does what
 // its kind says: the whole-file decode, follow mode (through a pipe, as a live input comes) and
 // -r, whose decode takes the kind -r told. One row per kind of input; each is read by all.
+#include "../harness/gzip_bytes.h"
 #include "../harness/scratch_folder.h"
 #include "encoder.h"
 #include "file_error.h"
@@ -10,7 +11,6 @@
 #include "transmission_marks.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <fstream>
 #include <iterator>
@@ -23,6 +23,7 @@
 
 namespace {
 
+using gzip_bytes::Gzip;
 using testing_files::ScratchFolder;
 using vantrel::Compression;
 using vantrel::Content;
@@ -32,20 +33,6 @@ using vantrel::TextEncoding;
 std::string Sample(const char* name) {
     std::ifstream in(std::string(VANTREL_SAMPLES) + "/" + name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
-}
-
-std::string Gzip(const std::string& content) {
-    z_stream stream{};
-    deflateInit2(&stream, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&stream, content.size()) + 64, '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content.data()));
-    stream.avail_in = static_cast<uInt>(content.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
 }
 
 // Notepad's "Unicode": UTF-16 little-endian with its byte order mark (the text is ASCII).
