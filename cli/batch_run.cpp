@@ -32,13 +32,15 @@ bool StatsShownInDocument(const OutputChoice& choice) {
 }
 
 // Files decoded one after the other, straight to standard output.
-int RunInOrder(const std::vector<std::string>& inputs, const Options& options,
-               const OutputChoice& choice, RecordOutput* records, RecordStats& total) {
+int RunInOrder(const std::vector<Input>& inputs, const Options& options, const OutputChoice& choice,
+               RecordOutput* records, RecordStats& total) {
     int status = 0;
     bool written = false;
-    for (const std::string& path : inputs) {
+    for (const Input& input : inputs) {
+        const std::string& path = input.path;
         FileJob job;
         job.path = path;
+        job.kind = input.kind;
         job.heading = HeadingOf(path, inputs.size(), options, choice);
         job.records = records;
         bool headed = false;
@@ -67,15 +69,15 @@ int RunInOrder(const std::vector<std::string>& inputs, const Options& options,
     return status;
 }
 
-// The input with the channel and the start time the options ask for.
-Recording OpenInput(const std::string& path, const Options& options, const OutputChoice& choice) {
+// The input, as -r told it when it did, with the channel, raw rate and start time the options
+// ask for.
+Recording OpenInput(const FileJob& job, const Options& options, const OutputChoice& choice) {
     AudioOptions audio;
     audio.channel = options.channel;
+    audio.rawSampleRate = choice.rawSampleRate;
     audio.polarity = choice.polarity;
-    Recording input = choice.rawSampleRate != 0
-                          ? OpenRawRecording(path, choice.rawSampleRate, choice.polarity)
-                          : OpenRecording(path, audio, SpoolMemoryLimit);
-    SetStartTime(input, path, options.startTime);
+    Recording input = OpenRecording(job.path, audio, SpoolMemoryLimit, job.kind);
+    SetStartTime(input, job.path, options.startTime);
     return input;
 }
 
@@ -92,7 +94,7 @@ std::string SavedStatusLine(const std::string& reportPath) {
 bool DecodeAndSave(FileJob& job, const Options& options, const OutputChoice& choice) {
     // The input first: what is wrong with it (a folder, a missing file) is said before the
     // report name it would have.
-    const Recording input = OpenInput(job.path, options, choice);
+    const Recording input = OpenInput(job, options, choice);
     const std::string reportPath = SavePathFor(job.path, options);
     if (!options.outputDir.empty())
         MakeReportFolder(reportPath);
@@ -120,7 +122,7 @@ void Decode(FileJob& job, const Options& options, const OutputChoice& choice) {
             job.failed = !DecodeAndSave(job, options, choice);
             return;
         }
-        const Recording input = OpenInput(job.path, options, choice);
+        const Recording input = OpenInput(job, options, choice);
         if (!job.heading.empty())
             job.target.write(job.heading);
         job.stats = RunWhole(input, job.path, choice, job.stream, job.target, job.records);
@@ -149,7 +151,7 @@ std::string HeadingOf(const std::string& path, std::size_t files, const Options&
 int RunBatch(const Options& options) {
     const OutputChoice choice = ChoiceOf(options);
     int clashStatus = 0;
-    const std::vector<std::string> inputs =
+    const std::vector<Input> inputs =
         WithoutReportClashes(ExpandInputs(options), options, clashStatus);
     unsigned jobs = options.jobs > 0 ? static_cast<unsigned>(options.jobs)
                                      : std::max(1U, std::thread::hardware_concurrency());

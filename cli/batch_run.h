@@ -3,10 +3,12 @@
 #pragma once
 
 #include "decode_options.h"
+#include "input_list.h"
 #include "record_output.h"
 #include "record_stats.h"
 #include "run.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,7 @@ struct FileJob {
     std::string errors;   // problems and warnings, whole lines
     RecordStats stats;
     bool failed = false;
+    std::optional<InputKind> kind; // when -r told it already
 };
 
 // Decodes `job.path` as the options ask. A file that fails gives its problem line in
@@ -35,7 +38,7 @@ std::string HeadingOf(const std::string& path, std::size_t files, const Options&
 
 // Files decoded in parallel by up to `jobs` threads; each file's output waits for its turn,
 // so the output is the one of the files decoded in order. Returns the exit status.
-int RunInParallel(const std::vector<std::string>& inputs, const Options& options,
+int RunInParallel(const std::vector<Input>& inputs, const Options& options,
                   const OutputChoice& choice, unsigned jobs, RecordStats& total);
 
 // The whole run: every input, the run's document around the records, the statistics.

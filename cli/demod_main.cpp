@@ -12,8 +12,9 @@
 #include "demodulate_sound.h"
 #include "file_error.h"
 #include "program_options.h"
-#include "start_time.h"
+#include "recording.h"
 #include "sound_card.h"
+#include "start_time.h"
 #include "tool_output.h"
 #include "transmission_marks.h"
 
@@ -79,13 +80,10 @@ void RecordDevice(const tool::SoundSource& source, demod::Polarity polarity,
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     vantrel::SoundCard card(source.device, source.DeviceRate());
-    vantrel::SoundDemodulator demodulator(
-        card.sampleRate(), polarity,
-        {[&](std::string_view bits) { lines.Add(bits); },
-         [&](const vantrel::HeardTransmission&) { lines.EndTransmission(); }});
-    while (stopRequested == 0)
-        demodulator.Feed(card.Read());
-    demodulator.Finish();
+    vantrel::Demodulate(card, vantrel::SignallingReading(polarity),
+                        {[&](std::string_view bits) { lines.Add(bits); },
+                         [&](const vantrel::HeardTransmission&) { lines.EndTransmission(); }},
+                        &stopRequested);
 }
 
 int Run(const Options& options) {
@@ -109,12 +107,12 @@ int Run(const Options& options) {
             headed = true;
             WriteOut(line);
         });
-        vantrel::Demodulate(audio, audioOptions.polarity,
+        vantrel::Demodulate(audio, vantrel::SignallingReading(audioOptions.polarity),
                             {[&](std::string_view bits) { lines.Add(bits); },
                              [&](const vantrel::HeardTransmission& heard) {
                                  lines.EndTransmission();
                                  if (heard.polarityGuessed && !guessed)
-                                     ReportProblem(audio.path(), vantrel::PolarityGuessedWarning);
+                                     ReportProblem(audio.name(), vantrel::PolarityGuessedWarning);
                                  guessed = guessed || heard.polarityGuessed;
                                  if (heard.bitCount == 0)
                                      return; // nothing of it was written
@@ -124,7 +122,7 @@ int Run(const Options& options) {
                                           "\r\n");
                              }});
         if (audio.endedEarly()) {
-            ReportProblem(audio.path(), "the file ended early; what it held was demodulated");
+            ReportProblem(audio.name(), "the file ended early; what it held was demodulated");
             return ExitFileError;
         }
         return 0;

@@ -1,7 +1,6 @@
 #include "input_list.h"
 
 #include "file_error.h"
-#include "recording.h"
 #include "report_file.h"
 #include "tool_output.h"
 
@@ -31,29 +30,35 @@ bool IsBitTextName(std::string_view name) {
 
 } // namespace
 
-std::vector<std::string> ExpandInputs(const Options& options) {
+std::vector<Input> ExpandInputs(const Options& options) {
     namespace fs = std::filesystem;
-    std::vector<std::string> inputs;
+    std::vector<Input> inputs;
     for (const std::string& argument : options.files) {
         std::error_code error;
         if (!options.recursive || argument == "-" || !fs::is_directory(argument, error)) {
-            inputs.push_back(argument);
+            inputs.push_back({argument, std::nullopt});
             continue;
         }
-        std::vector<std::string> found;
+        std::vector<Input> found;
         for (fs::recursive_directory_iterator
                  it(argument, fs::directory_options::skip_permission_denied, error),
              end;
              !error && it != end; it.increment(error)) {
             if (!it->is_regular_file(error))
                 continue;
-            const bool text = IsBitTextName(it->path().filename().string());
-            if (text || vantrel::IsSoundFile(it->path().string()))
-                found.push_back(it->path().string());
+            const std::string path = it->path().string();
+            if (IsBitTextName(it->path().filename().string())) {
+                found.push_back({path, std::nullopt});
+                continue;
+            }
+            const std::optional<InputKind> kind = KindOfFile(path);
+            if (kind && RuleFor(kind->content).foundByRecursion)
+                found.push_back({path, kind});
         }
         if (error)
             WriteErr(ProblemLine(argument, error.message()));
-        std::sort(found.begin(), found.end());
+        std::sort(found.begin(), found.end(),
+                  [](const Input& a, const Input& b) { return a.path < b.path; });
         inputs.insert(inputs.end(), found.begin(), found.end());
     }
     return inputs;
@@ -110,29 +115,29 @@ std::string WholePath(const std::string& path) {
     return error ? path : whole.lexically_normal().string();
 }
 
-std::vector<std::string> WithoutReportClashes(std::vector<std::string> inputs,
-                                              const Options& options, int& status) {
+std::vector<Input> WithoutReportClashes(std::vector<Input> inputs, const Options& options,
+                                        int& status) {
     if (!options.save)
         return inputs;
     // report path -> the input it is saved for, both whole
     std::map<std::string, std::pair<std::string, std::string>> savedFor;
-    std::vector<std::string> kept;
-    for (std::string& input : inputs) {
+    std::vector<Input> kept;
+    for (Input& input : inputs) {
         std::optional<std::string> report;
         try {
-            report = SavePathFor(input, options);
+            report = SavePathFor(input.path, options);
         } catch (const FileError&) {
             kept.push_back(std::move(input)); // its own problem line comes when it is decoded
             continue;
         }
         const auto [earlier, fresh] =
-            savedFor.emplace(WholePath(*report), std::pair{WholePath(input), input});
-        if (fresh || earlier->second.first == WholePath(input)) {
+            savedFor.emplace(WholePath(*report), std::pair{WholePath(input.path), input.path});
+        if (fresh || earlier->second.first == WholePath(input.path)) {
             kept.push_back(std::move(input));
             continue;
         }
-        WriteErr(ProblemLine(input, "not saved: its report " + *report + " is the one of " +
-                                        earlier->second.second));
+        WriteErr(ProblemLine(input.path, "not saved: its report " + *report + " is the one of " +
+                                             earlier->second.second));
         status = ExitFileError;
     }
     return kept;

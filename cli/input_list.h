@@ -3,15 +3,25 @@
 
 #include "decode_options.h"
 #include "file_error.h"
+#include "input_kind.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace vantrel::decode {
 
+// An input as the command line names it, or as -r found it beneath a folder; when -r took it
+// for its content rather than its name, with the kind it was told by, which its decode takes
+// as it is.
+struct Input {
+    std::string path;
+    std::optional<InputKind> kind;
+};
+
 // The inputs a run decodes, in the order given; with -r a folder stands for every bit text
 // beneath it (not the tool's own "-decoded.txt" reports) and every sound file, sorted.
-std::vector<std::string> ExpandInputs(const Options& options);
+std::vector<Input> ExpandInputs(const Options& options);
 
 // The name a saved report gets (SavedReportFileName): next to its input, or in --output-dir;
 // there, an input that -r found beneath a folder argument keeps its place below that folder
@@ -34,7 +44,7 @@ std::string WholePath(const std::string& path);
 // named on the command line; two sound files of one name beside each other): the first
 // keeps it, and a later one is refused with a problem line (and `status` set) instead of
 // replacing that report unseen. One input named twice is no clash.
-std::vector<std::string> WithoutReportClashes(std::vector<std::string> inputs,
-                                              const Options& options, int& status);
+std::vector<Input> WithoutReportClashes(std::vector<Input> inputs, const Options& options,
+                                        int& status);
 
 } // namespace vantrel::decode

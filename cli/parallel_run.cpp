@@ -35,7 +35,7 @@ std::uint64_t FileSize(const std::string& path) {
 
 } // namespace
 
-int RunInParallel(const std::vector<std::string>& inputs, const Options& options,
+int RunInParallel(const std::vector<Input>& inputs, const Options& options,
                   const OutputChoice& choice, unsigned jobs, RecordStats& total) {
     struct Slot {
         FileJob job;
@@ -67,7 +67,8 @@ int RunInParallel(const std::vector<std::string>& inputs, const Options& options
             slot.out = std::make_unique<OutputBuffer>(BufferLimit);
             std::optional<RecordOutput> records = RecordOutputFor(choice);
             FileJob& job = slot.job;
-            job.path = inputs[index];
+            job.path = inputs[index].path;
+            job.kind = inputs[index].kind;
             job.heading = HeadingOf(job.path, inputs.size(), options, choice);
             job.records = records ? &*records : nullptr;
             job.target.write = [&slot](std::string_view text) { slot.out->Append(text); };

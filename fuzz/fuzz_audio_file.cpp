@@ -50,12 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                    Require(info.endSeconds >= info.startSeconds);
                                }};
         std::uint64_t samples = 0;
-        for (auto piece = audio.Read(); !piece.empty() && samples < MaxSamples;
-             piece = audio.Read()) {
-            for (const float sample : piece)
+        for (auto piece = audio.Read(); piece && samples < MaxSamples; piece = audio.Read()) {
+            for (const float sample : *piece)
                 Require(std::isfinite(sample) && sample >= -1.0F && sample <= 1.0F);
-            demodulator.Feed(piece, sink);
-            samples += piece.size();
+            demodulator.Feed(*piece, sink);
+            samples += piece->size();
         }
         demodulator.Finish(sink);
         Require(bits == counted);

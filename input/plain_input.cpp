@@ -1,12 +1,10 @@
 #include "plain_input.h"
 
-#include "decompress.h"
 #include "file_error.h"
-#include "text_encoding.h"
 
-#include <filesystem>
+#include <algorithm>
+#include <functional>
 #include <memory>
-#include <system_error>
 
 namespace vantrel {
 
@@ -25,7 +23,69 @@ CompressedReader ReaderOf(const RawInput& raw) {
     };
 }
 
+bool AlreadyPlain(const PlainStart& start) {
+    return start.compression == Compression::None && start.encoding == TextEncoding::Plain;
+}
+
+// Hands the plain content of `raw` (packed as `start` says) to `write` piece by piece, until
+// it returns false; `start` learns the text encoding the content had.
+void MakePlain(const RawInput& raw, PlainStart& start,
+               const std::function<bool(std::string_view)>& write) {
+    TextDecoder text;
+    std::string plain;
+    bool more = true;
+    const auto take = [&](std::string_view piece) {
+        plain.clear();
+        text.Feed(piece, plain);
+        start.encoding = text.encoding();
+        more = write(plain);
+        return more;
+    };
+    if (start.compression != Compression::None) {
+        Decompress(start.compression, raw.path(), ReaderOf(raw), take);
+    } else {
+        const std::unique_ptr<char[]> piece(new char[CopySize]);
+        const CompressedReader read = ReaderOf(raw);
+        for (std::size_t got = 0; more && (got = read(piece.get(), CopySize)) > 0;)
+            take(std::string_view(piece.get(), got));
+    }
+    if (more) {
+        plain.clear();
+        text.Finish(plain);
+        start.encoding = text.encoding();
+        write(plain);
+    }
+}
+
+void KeepStart(PlainStart& start, std::string_view plain, std::size_t count) {
+    if (start.bytes.size() < count)
+        start.bytes.append(plain.substr(0, count - start.bytes.size()));
+}
+
+// The plain content of `raw`, packed as `start` says, spooled; the first `startCount` plain
+// bytes kept in `start`.
+RawInput Spooled(const RawInput& raw, std::size_t memoryLimit, PlainStart& start,
+                 std::size_t startCount) {
+    Spool spool(raw.path(), memoryLimit);
+    MakePlain(raw, start, [&](std::string_view plain) {
+        KeepStart(start, plain, startCount);
+        spool.Append(plain);
+        return true;
+    });
+    return spool.Finish();
+}
+
 } // namespace
+
+// A compressed text's encoding is told by the decoder, from the decompressed bytes.
+PlainStart StartAsItIs(std::string_view firstBytes) {
+    PlainStart start;
+    start.compression = CompressionOf(firstBytes);
+    if (start.compression == Compression::None)
+        start.encoding = TextEncodingOf(firstBytes);
+    start.bytes = firstBytes;
+    return start;
+}
 
 std::string StartOf(const RawInput& input, std::size_t count) {
     std::string start(count, '\0');
@@ -33,70 +93,50 @@ std::string StartOf(const RawInput& input, std::size_t count) {
     return start;
 }
 
-RawInput OpenPlain(const std::string& path, std::size_t memoryLimit) {
-    return MadePlain(RawInput::Open(path, memoryLimit), memoryLimit);
-}
-
-RawInput MadePlain(RawInput raw, std::size_t memoryLimit) {
-    const std::string head = StartOf(raw, MagicLength);
-    const Compression compression = CompressionOf(head);
-    if (compression == Compression::None && TextEncodingOf(head) == TextEncoding::Plain)
-        return raw;
-    Spool spool(raw.path(), memoryLimit);
-    TextDecoder text;
-    std::string plain;
-    const auto take = [&](std::string_view piece) {
-        plain.clear();
-        text.Feed(piece, plain);
-        spool.Append(plain);
-        return true;
-    };
-    if (compression != Compression::None) {
-        Decompress(compression, raw.path(), ReaderOf(raw), take);
-    } else {
-        const std::unique_ptr<char[]> piece(new char[CopySize]);
-        const CompressedReader read = ReaderOf(raw);
-        for (std::size_t got = 0; (got = read(piece.get(), CopySize)) > 0;)
-            take(std::string_view(piece.get(), got));
+PlainInput OpenPlainInput(const std::string& path, std::size_t memoryLimit,
+                          std::size_t startCount) {
+    RawInput raw = RawInput::Open(path, memoryLimit);
+    PlainStart start = StartAsItIs(StartOf(raw, std::max(MagicLength, startCount)));
+    if (AlreadyPlain(start)) {
+        start.bytes.resize(std::min(start.bytes.size(), startCount));
+        return {std::move(raw), std::move(start)};
     }
-    plain.clear();
-    text.Finish(plain);
-    spool.Append(plain);
-    return spool.Finish();
+    start.bytes.clear();
+    RawInput plain = Spooled(raw, memoryLimit, start, startCount);
+    return {std::move(plain), std::move(start)};
 }
 
-std::string PlainStartOfFile(const std::string& path, std::size_t count) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return {}; // a pipe's bytes would be lost to whoever reads it next
-    std::string start;
+RawInput OpenPlainAs(const std::string& path, std::size_t memoryLimit, Compression compression,
+                     TextEncoding encoding) {
+    RawInput raw = RawInput::Open(path, memoryLimit);
+    PlainStart start;
+    start.compression = compression;
+    start.encoding = encoding;
+    if (AlreadyPlain(start))
+        return raw;
+    return Spooled(raw, memoryLimit, start, 0);
+}
+
+RawInput OpenPlain(const std::string& path, std::size_t memoryLimit) {
+    return std::move(OpenPlainInput(path, memoryLimit, 0).bytes);
+}
+
+PlainStart PlainStartOf(const RawInput& raw, std::size_t count) {
+    PlainStart start = StartAsItIs(StartOf(raw, std::max(MagicLength, count)));
+    if (AlreadyPlain(start)) {
+        start.bytes.resize(std::min(start.bytes.size(), count));
+        return start;
+    }
+    start.bytes.clear();
     try {
-        const RawInput raw = RawInput::Open(path, 0);
-        start = StartOf(raw, count);
-        const Compression compression = CompressionOf(start);
-        if (compression == Compression::None)
-            return start;
-        start.clear();
-        Decompress(compression, path, ReaderOf(raw), [&](std::string_view piece) {
-            start.append(piece.substr(0, count - start.size()));
-            return start.size() < count;
+        MakePlain(raw, start, [&](std::string_view plain) {
+            KeepStart(start, plain, count);
+            return start.bytes.size() < count;
         });
     } catch (const FileError&) {
-        // What came before the damage still tells what the file is; opening it says the rest.
+        // What came before the damage still tells what the input is; decoding it says the rest.
     }
     return start;
-}
-
-std::string FollowRefusal(std::string_view firstBytes) {
-    const Compression compression = CompressionOf(firstBytes);
-    if (compression != Compression::None)
-        return "a " + std::string(CompressionName(compression)) +
-               "-compressed file cannot be followed as it grows; decode it without --follow";
-    const TextEncoding encoding = TextEncodingOf(firstBytes);
-    if (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be)
-        return "a UTF-16 text cannot be followed as it grows; decode it without --follow, or "
-               "write it as UTF-8";
-    return {};
 }
 
 } // namespace vantrel

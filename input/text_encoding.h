@@ -24,6 +24,8 @@ public:
     void Feed(std::string_view bytes, std::string& out);
     // The end of the text: what is left of a split character.
     void Finish(std::string& out);
+    // The encoding the first bytes told, once they have come (or the text ended); Plain before.
+    TextEncoding encoding() const { return encoding_; }
 
 private:
     void FeedUtf16(std::string_view bytes, std::string& out);

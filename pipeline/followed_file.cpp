@@ -1,15 +1,22 @@
 #include "followed_file.h"
 
 #include "file_error.h"
-#include "plain_input.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace vantrel {
+
+namespace {
+
+// How often a followed file is looked at for new bytes, and a quiet bit text for its deadline.
+constexpr int PollMilliseconds = 100;
+
+} // namespace
 
 bool WaitForFile(const std::string& path, const volatile std::sig_atomic_t* stop,
                  const std::function<void()>& waiting) {
@@ -46,17 +53,6 @@ FollowedFile::FollowedFile(const std::string& path) : path_(path) {
     regular_ = S_ISREG(info.st_mode);
     device_ = info.st_dev;
     inode_ = info.st_ino;
-    if (regular_) {
-        char head[8];
-        const ssize_t got = ::pread(fd_, head, sizeof head, 0);
-        const std::string refusal =
-            FollowRefusal(std::string_view(head, got > 0 ? static_cast<std::size_t>(got) : 0));
-        if (!refusal.empty()) {
-            if (fd_ != STDIN_FILENO)
-                ::close(fd_);
-            throw FileError(path, refusal);
-        }
-    }
 }
 
 FollowedFile::~FollowedFile() {
@@ -64,7 +60,36 @@ FollowedFile::~FollowedFile() {
         ::close(fd_);
 }
 
-std::string_view FollowedFile::Changed(std::uint64_t offset) {
+Arrival FollowedFile::Read(char* buffer, std::size_t size) {
+    if (!regular_) {
+        // Waiting in poll lets a signal end the wait whatever the system restarts.
+        pollfd wait{fd_, POLLIN, 0};
+        const int ready = ::poll(&wait, 1, PollMilliseconds);
+        if (ready == 0 || (ready < 0 && errno == EINTR))
+            return {};
+    }
+    const ssize_t got = ::read(fd_, buffer, size);
+    if (got < 0) {
+        if (errno == EINTR || errno == EAGAIN)
+            return {};
+        throw FileError(path_, std::strerror(errno));
+    }
+    if (got > 0) {
+        offset_ += static_cast<std::uint64_t>(got);
+        return {static_cast<std::size_t>(got), false, {}};
+    }
+    if (!regular_)
+        return {0, true, {}};
+    const std::string_view change = Changed();
+    if (!change.empty()) {
+        offset_ = 0;
+        return {0, false, change};
+    }
+    ::usleep(PollMilliseconds * 1000);
+    return {};
+}
+
+std::string_view FollowedFile::Changed() {
     if (path_ == "-")
         return {};
     struct stat named {};
@@ -80,7 +105,7 @@ std::string_view FollowedFile::Changed(std::uint64_t offset) {
         return {};
     }
     struct stat open {};
-    if (::fstat(fd_, &open) == 0 && static_cast<std::uint64_t>(open.st_size) < offset) {
+    if (::fstat(fd_, &open) == 0 && static_cast<std::uint64_t>(open.st_size) < offset_) {
         ::lseek(fd_, 0, SEEK_SET);
         return "has shrunk; following it from its new start";
     }

@@ -18,6 +18,14 @@ namespace vantrel {
 bool WaitForFile(const std::string& path, const volatile std::sig_atomic_t* stop,
                  const std::function<void()>& waiting);
 
+// What one read of a followed file gave.
+struct Arrival {
+    std::size_t size = 0;         // bytes read; 0: none came for a moment
+    bool ended = false;           // a pipe has closed
+    std::string_view startedOver; // a regular file shrank or was replaced, in words: it is
+                                  // read again from its new start
+};
+
 // The file a follow run reads, opened again when it is replaced.
 class FollowedFile {
 public:
@@ -27,19 +35,21 @@ public:
     FollowedFile(const FollowedFile&) = delete;
     FollowedFile& operator=(const FollowedFile&) = delete;
 
-    bool regular() const { return regular_; }
-    int fd() const { return fd_; }
-
-    // At the end of a regular file: whether it shrank below `offset` or another file now has
-    // its name. Either way reading starts again at the new file's beginning.
-    std::string_view Changed(std::uint64_t offset);
+    // Up to `size` next bytes, waiting for them a tenth of a second at most: a signal or a
+    // pause is seen that often. Throws FileError when reading fails.
+    Arrival Read(char* buffer, std::size_t size);
 
 private:
+    // At the end of a regular file: whether it shrank below what was read or another file now
+    // has its name. Either way reading starts again at the new file's beginning.
+    std::string_view Changed();
+
     std::string path_;
     int fd_ = -1;
     bool regular_ = false;
     dev_t device_ = 0;
     ino_t inode_ = 0;
+    std::uint64_t offset_ = 0; // of the next byte read
 };
 
 } // namespace vantrel

@@ -1,10 +1,10 @@
 #include "recording.h"
 
 #include "audio_file.h"
-#include "bit_file.h"
-#include "demodulate_sound.h"
 #include "field_joiner.h"
+#include "file_error.h"
 #include "plain_input.h"
+#include "signalling_score.h"
 #include "start_time.h"
 #include "transmission_marks.h"
 
@@ -16,21 +16,21 @@ namespace vantrel {
 
 namespace {
 
-// Enough of a file's start to tell sound from a bit text.
-constexpr std::size_t SoundMagicLength = 12;
-
-bool StartsAsSound(const RawInput& input) {
-    return LooksLikeAudio(StartOf(input, SoundMagicLength));
-}
-
-// Sound read where it lies: a regular file on the disk, or the spool of anything else.
-DemodulatedSound DemodulateInput(const RawInput& input, const AudioOptions& audio) {
+// Sound read where it lies: a regular file on the disk, or the spool of anything else; raw PCM
+// from its path as it comes.
+DemodulatedSound DemodulateInput(const OpenedInput& input, const AudioOptions& audio) {
+    const ToneReading reading = SignallingReading(audio.polarity);
+    if (!input.plain) {
+        AudioFile raw = AudioFile::OpenRaw(input.path, audio.rawSampleRate);
+        return DemodulateWhole(raw, reading);
+    }
+    const RawInput& bytes = *input.plain;
     AudioFile file = AudioFile::FromBytes(
-        [&input](std::uint64_t offset, char* buffer, std::size_t size) {
-            return input.ReadAt(offset, buffer, size);
+        [&bytes](std::uint64_t offset, char* buffer, std::size_t size) {
+            return bytes.ReadAt(offset, buffer, size);
         },
-        input.Size(), input.path(), audio.channel);
-    return DemodulateWhole(std::move(file), audio.polarity);
+        bytes.Size(), bytes.path(), audio.channel);
+    return DemodulateWhole(file, reading);
 }
 
 Recording FromSound(DemodulatedSound sound) {
@@ -82,44 +82,53 @@ void ReadMarks(const RawInput& input, Recording& recording) {
 
 } // namespace
 
-bool IsSoundFile(const std::string& path) {
-    return LooksLikeAudio(PlainStartOfFile(path, SoundMagicLength));
+ToneReading SignallingReading(demod::Polarity polarity) {
+    return {polarity, modETSI300230::SignallingScore};
 }
 
 // Every input is opened once and read from what was opened: a pipe gives its bytes only once,
 // and a named pipe opened a second time waits for a writer that never comes.
+OpenedInput OpenInput(const std::string& path, std::size_t spoolLimit,
+                      const std::optional<InputKind>& known) {
+    if (known && known->content == Content::RawPcm)
+        return {path, std::nullopt, *known};
+    if (known)
+        return {path, OpenPlainAs(path, spoolLimit, known->compression, known->encoding), *known};
+    PlainInput plain = OpenPlainInput(path, spoolLimit, KindBytes);
+    const InputKind kind = KindOf(plain.start);
+    return {path, std::move(plain.bytes), kind};
+}
+
+Recording ReadRecording(OpenedInput input, const AudioOptions& audio) {
+    const ContentRule& rule = RuleFor(input.kind.content);
+    Recording recording;
+    switch (rule.whole) {
+    case WholeReading::Sound:
+        return FromSound(DemodulateInput(input, audio));
+    case WholeReading::Refused:
+        throw FileError(input.path, std::string(rule.wholeRefusal));
+    case WholeReading::MarkedBits:
+        ReadMarks(*input.plain, recording);
+        break;
+    case WholeReading::Bits:
+        break;
+    }
+    recording.bits.emplace(std::move(*input.plain));
+    return recording;
+}
+
 Recording OpenRecording(const std::string& path, demod::Polarity polarity, std::size_t spoolLimit) {
     AudioOptions audio;
     audio.polarity = polarity;
     return OpenRecording(path, audio, spoolLimit);
 }
 
-Recording OpenRecording(const std::string& path, const AudioOptions& audio,
-                        std::size_t spoolLimit) {
-    RawInput input = OpenPlain(path, spoolLimit);
-    if (StartsAsSound(input))
-        return FromSound(DemodulateInput(input, audio));
-    Recording recording;
-    if (StartsMarked(StartOf(input, MarksHeader.size() + 1)))
-        ReadMarks(input, recording);
-    recording.bits.emplace(std::move(input));
-    return recording;
-}
-
-Recording OpenRawRecording(const std::string& path, int sampleRate, demod::Polarity polarity) {
-    AudioOptions audio;
-    audio.rawSampleRate = sampleRate;
-    audio.polarity = polarity;
-    return FromSound(DemodulateWhole(path, audio));
-}
-
-std::string ReadAllBits(const std::string& path, demod::Polarity polarity) {
-    const RawInput input = OpenPlain(path, SpoolMemoryLimit);
-    AudioOptions audio;
-    audio.polarity = polarity;
-    if (StartsAsSound(input))
-        return DemodulateInput(input, audio).Bits;
-    return RemoveLineFeeds(ReadBitFile(input));
+Recording OpenRecording(const std::string& path, const AudioOptions& audio, std::size_t spoolLimit,
+                        const std::optional<InputKind>& known) {
+    std::optional<InputKind> kind = known;
+    if (audio.rawSampleRate != 0)
+        kind = InputKind{Content::RawPcm};
+    return ReadRecording(OpenInput(path, spoolLimit, kind), audio);
 }
 
 StreamOptions WholeOptions(const Recording& recording, modETSI300230::SyncRule asked,

@@ -1,10 +1,11 @@
-// A recording opened for a decode, and the one rule that tells sound from a bit text: by the
-// content's first bytes, whatever the name.
+// A recording opened for a decode: opened once, told what it is there (InputKind, by the
+// content's first bytes whatever the name), and read as its kind says.
 #pragma once
 
 #include "decoded_record.h"
 #include "demodulate_sound.h"
 #include "demodulator.h"
+#include "input_kind.h"
 #include "raw_input.h"
 #include "record_stream.h"
 #include "transmission_map.h"
@@ -26,28 +27,37 @@ struct Recording {
     std::optional<std::int64_t> startTime; // when the recording began (ms since 1970), if known
 };
 
-// Whether the regular file at `path` starts as sound does, compressed or not. False when it
-// cannot be read (opening it for the decode then gives the error) and for anything but a
-// regular file, whose bytes would be lost to the decode.
-bool IsSoundFile(const std::string& path);
+// How this system reads sound into bits for its decoder: with the automatic polarity, the
+// reading of each transmission that the decoder finds more signalling in.
+ToneReading SignallingReading(demod::Polarity polarity);
 
-// Opens `path` ("-": standard input) once, whatever it is, and makes its content plain
-// (OpenPlain: a pipe spooled beyond `spoolLimit`, a compressed input decompressed). Sound is
-// told by the plain content and demodulated whole here. Throws FileError.
+// An input opened once: its content made plain, and what it is.
+struct OpenedInput {
+    std::string path;
+    std::optional<RawInput> plain; // nothing for raw PCM, whose bytes are read as they are
+    InputKind kind;
+};
+
+// Opens `path` ("-": standard input) once, whatever it is, makes its content plain (a pipe
+// spooled beyond `spoolLimit`, a compressed input decompressed) and tells what it is from the
+// plain content's first bytes. A kind `known` already (a file -r looked into to find it, raw
+// PCM the user named) is not told again. Throws FileError.
+OpenedInput OpenInput(const std::string& path, std::size_t spoolLimit,
+                      const std::optional<InputKind>& known = std::nullopt);
+
+// Reads an opened input as its kind says: a bit text as it is, the marks of a marked one, sound
+// demodulated whole here. Throws FileError.
+Recording ReadRecording(OpenedInput input, const AudioOptions& audio);
+
+// OpenInput and ReadRecording: raw PCM when `audio` names a raw rate.
 Recording OpenRecording(const std::string& path, demod::Polarity polarity, std::size_t spoolLimit);
-// The same with the channel of a sound file and its polarity.
-Recording OpenRecording(const std::string& path, const AudioOptions& audio, std::size_t spoolLimit);
+// The same with the channel of a sound file, raw PCM and the polarity; `known` as OpenInput.
+Recording OpenRecording(const std::string& path, const AudioOptions& audio, std::size_t spoolLimit,
+                        const std::optional<InputKind>& known = std::nullopt);
 
 // The start time --start-time (`choice`: ISO 8601 or "mtime") gives the recording at `path`,
 // which then wins over one its marks name. Throws FileError.
 void SetStartTime(Recording& recording, const std::string& path, std::string_view choice);
-
-// Opens `path` ("-": standard input) as raw signed 16-bit little-endian mono PCM at
-// `sampleRate`, demodulated as it is read. Throws FileError.
-Recording OpenRawRecording(const std::string& path, int sampleRate, demod::Polarity polarity);
-
-// The whole bit string of `path`: a bit text joined, or sound demodulated. Throws FileError.
-std::string ReadAllBits(const std::string& path, demod::Polarity polarity);
 
 // The options of the whole-file run of `recording`: sound takes the patterns in the order they
 // arrive and ends each block with its transmission; a bit text takes them in the `asked` order.

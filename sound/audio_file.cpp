@@ -3,6 +3,7 @@
 #include "audio_file.h"
 
 #include "file_error.h"
+#include "sound_stream.h"
 
 #include <sndfile.h>
 
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -103,6 +105,16 @@ sf_count_t VirtualTell(void* user) {
     return static_cast<VirtualBytes*>(user)->position;
 }
 
+// Before libsndfile sees the bytes of `path`: it would take anything that starts with eleven 1
+// bits for MPEG audio and hand it to a decoder that writes its complaints to standard error.
+// Only content with the mark of a sound file goes on.
+void CheckFirstBytes(const std::string& path, std::string_view firstBytes) {
+    if (LooksLikeMpeg(firstBytes))
+        throw FileError(path, std::string(MpegDescription));
+    if (!LooksLikeAudio(firstBytes))
+        throw FileError(path, std::string(NotAudioDescription));
+}
+
 // Writers that stream to a pipe cannot know the length and put the largest value they can in
 // the header: such a file is not cut short however much it holds.
 constexpr std::uint64_t UnknownLengthMark = 0x7FFFF000;
@@ -152,14 +164,14 @@ struct AudioFile::State {
 
     // A sound file through libsndfile; without one the input is raw PCM on `fd`.
     SNDFILE* sound = nullptr;
+    std::optional<PcmSamples> raw;
     sf_count_t announcedFrames = -1; // -1: not known (a pipe)
     sf_count_t framesRead = 0;
     bool dataCut = false;
 
     std::vector<float> frames;
     std::vector<float> samples;
-    std::vector<unsigned char> rawBytes;
-    int pendingByte = -1; // the first byte of a sample split between two reads
+    std::vector<char> rawBytes;
     bool ended = false;
     bool endedEarly = false;
 
@@ -188,26 +200,14 @@ struct AudioFile::State {
             throw FileError(path, SystemError(EISDIR));
     }
 
-    // Before libsndfile sees the bytes: it would take anything that starts with eleven 1 bits
-    // for MPEG audio and hand it to a decoder that writes its complaints to standard error.
-    // Only content with the mark of a sound file goes on; unknown (a pipe): libsndfile decides.
-    void CheckFirstBytes(std::string_view firstBytes, bool known) const {
-        if (!known)
-            return;
-        if (firstBytes.starts_with("ID3"))
-            throw FileError(path, std::string(MpegDescription));
-        if (!LooksLikeAudio(firstBytes))
-            throw FileError(path, std::string(NotAudioDescription));
-    }
-
-    // Takes over a freshly opened sound file, or says why it could not be opened.
-    void Accept(SNDFILE* opened, const SF_INFO& info, std::string_view firstBytes,
-                int wantedChannel) {
+    // Takes over a freshly opened sound file, or says why it could not be opened; `toldSound`:
+    // its first bytes were those of a sound file.
+    void Accept(SNDFILE* opened, const SF_INFO& info, bool toldSound, int wantedChannel) {
         if (opened == nullptr) {
             const int code = sf_error(nullptr);
             if (code == SF_ERR_SYSTEM)
                 throw FileError(path, SystemError(errno));
-            if (code == SF_ERR_UNRECOGNISED_FORMAT && !LooksLikeAudio(firstBytes))
+            if (code == SF_ERR_UNRECOGNISED_FORMAT && !toldSound)
                 throw FileError(path, std::string(NotAudioDescription));
             throw FileError(path, std::string("unreadable or unsupported audio file: ") +
                                       sf_strerror(nullptr));
@@ -244,7 +244,7 @@ struct AudioFile::State {
         }
     }
 
-    std::span<const float> ReadSound() {
+    std::optional<std::span<const float>> ReadSound() {
         const auto wanted =
             static_cast<sf_count_t>(frames.size() / static_cast<std::size_t>(channels));
         const sf_count_t got = sf_readf_float(sound, frames.data(), wanted);
@@ -257,7 +257,7 @@ struct AudioFile::State {
                 throw FileError(path, sf_strerror(sound));
             endedEarly = dataCut || sf_error(sound) != SF_ERR_NO_ERROR ||
                          (announcedFrames >= 0 && framesRead < announcedFrames);
-            return {};
+            return std::nullopt;
         }
         framesRead += got;
         samples.resize(static_cast<std::size_t>(got));
@@ -267,7 +267,8 @@ struct AudioFile::State {
         return samples;
     }
 
-    std::span<const float> ReadRaw() {
+    // Raw PCM is read as it arrives, the samples made by the same rule as a followed stream's.
+    std::optional<std::span<const float>> ReadRaw() {
         rawBytes.resize(PieceSamples * 2);
         ssize_t got = 0;
         do {
@@ -278,27 +279,12 @@ struct AudioFile::State {
             throw FileError(path, SystemError(errno));
         if (got == 0) {
             ended = true;
-            endedEarly = pendingByte >= 0; // half a sample: the stream broke off
-            return {};
+            endedEarly = raw->Partial(); // half a sample: the stream broke off
+            return std::nullopt;
         }
         samples.clear();
-        std::size_t i = 0;
-        if (pendingByte >= 0) {
-            samples.push_back(RawSample(static_cast<unsigned char>(pendingByte), rawBytes[0]));
-            pendingByte = -1;
-            i = 1;
-        }
-        const auto count = static_cast<std::size_t>(got);
-        for (; i + 1 < count; i += 2)
-            samples.push_back(RawSample(rawBytes[i], rawBytes[i + 1]));
-        if (i < count)
-            pendingByte = rawBytes[i];
+        raw->Add(std::string_view(rawBytes.data(), static_cast<std::size_t>(got)), samples);
         return samples;
-    }
-
-    static float RawSample(unsigned char low, unsigned char high) {
-        const auto value = static_cast<std::int16_t>(static_cast<std::uint16_t>(low | (high << 8)));
-        return static_cast<float>(value) / 32768.0F;
     }
 };
 
@@ -320,10 +306,11 @@ AudioFile AudioFile::Open(const std::string& path, int channel) {
         throw FileError(path, SystemError(errno));
     headSize = std::max<ssize_t>(headSize, 0);
     const std::string_view firstBytes(head.data(), static_cast<std::size_t>(headSize));
-    state->CheckFirstBytes(firstBytes, seekable);
+    if (seekable)
+        CheckFirstBytes(path, firstBytes);
     SF_INFO info{};
     SNDFILE* opened = sf_open_fd(state->fd, SFM_READ, &info, SF_FALSE);
-    state->Accept(opened, info, firstBytes, channel);
+    state->Accept(opened, info, LooksLikeAudio(firstBytes), channel);
     return AudioFile(std::move(state));
 }
 
@@ -333,10 +320,15 @@ AudioFile AudioFile::OpenRaw(const std::string& path, int sampleRate) {
     state->sampleRate = sampleRate;
     state->CheckRate();
     state->OpenDescriptor();
+    PcmFormat format;
+    format.sampleRate = sampleRate;
+    state->raw.emplace(format);
     return AudioFile(std::move(state));
 }
 
 AudioFile AudioFile::FromMemory(std::string bytes, const std::string& name, int channel) {
+    // Bytes in memory are opened here: here they are told.
+    CheckFirstBytes(name, std::string_view(bytes).substr(0, 16));
     auto held = std::make_shared<const std::string>(std::move(bytes));
     const auto size = held->size();
     return FromBytes(
@@ -355,21 +347,16 @@ AudioFile AudioFile::FromBytes(ReadAt readAt, std::uint64_t size, const std::str
     state->bytes = std::make_unique<VirtualBytes>();
     state->bytes->readAt = std::move(readAt);
     state->bytes->size = static_cast<sf_count_t>(size);
-    std::array<char, 16> head{};
-    const std::size_t headSize =
-        size == 0 ? 0 : state->bytes->readAt(0, head.data(), std::min<std::uint64_t>(16, size));
-    const std::string_view firstBytes(head.data(), headSize);
-    state->CheckFirstBytes(firstBytes, true);
     SF_INFO info{};
     SNDFILE* opened = sf_open_virtual(&state->virtualIo, SFM_READ, &info, state->bytes.get());
     if (state->bytes->failure && opened != nullptr)
         sf_close(opened);
     state->bytes->ThrowFailure();
-    state->Accept(opened, info, firstBytes, channel);
+    state->Accept(opened, info, true, channel);
     return AudioFile(std::move(state));
 }
 
-const std::string& AudioFile::path() const {
+const std::string& AudioFile::name() const {
     return state_->path;
 }
 int AudioFile::sampleRate() const {
@@ -382,9 +369,9 @@ bool AudioFile::endedEarly() const {
     return state_->endedEarly;
 }
 
-std::span<const float> AudioFile::Read() {
+std::optional<std::span<const float>> AudioFile::Read() {
     if (state_->ended)
-        return {};
+        return std::nullopt;
     return state_->sound != nullptr ? state_->ReadSound() : state_->ReadRaw();
 }
 
@@ -397,7 +384,11 @@ bool LooksLikeAudio(std::string_view firstBytes) {
     const bool aiff = at(0, "FORM") && (at(8, "AIFF") || at(8, "AIFC"));
     const bool wave64 = at(0, "riff") && firstBytes.size() >= 12;
     return riff || aiff || wave64 || at(0, "fLaC") || at(0, "OggS") || at(0, ".snd") ||
-           at(0, "dns.") || at(0, "caff") || at(0, "ID3");
+           at(0, "dns.") || at(0, "caff") || LooksLikeMpeg(firstBytes);
+}
+
+bool LooksLikeMpeg(std::string_view firstBytes) {
+    return firstBytes.starts_with("ID3");
 }
 
 } // namespace vantrel

@@ -1,6 +1,6 @@
 #include "demodulate_sound.h"
 
-#include "signalling_score.h"
+#include <optional>
 
 namespace vantrel {
 
@@ -10,9 +10,10 @@ AudioFile OpenAudio(const std::string& path, const AudioOptions& options) {
     return AudioFile::Open(path, options.channel);
 }
 
-SoundDemodulator::SoundDemodulator(int sampleRate, demod::Polarity polarity,
+SoundDemodulator::SoundDemodulator(int sampleRate, const ToneReading& reading,
                                    DemodulationEvents events)
-    : sampleRate_(sampleRate), demodulator_(sampleRate, polarity, modETSI300230::SignallingScore), events_(std::move(events)) {
+    : sampleRate_(sampleRate), demodulator_(sampleRate, reading.polarity, reading.score),
+      events_(std::move(events)) {
     sink_.bits = [this](std::string_view bits) {
         transmissionBits_ += bits.size();
         if (events_.bits)
@@ -21,8 +22,8 @@ SoundDemodulator::SoundDemodulator(int sampleRate, demod::Polarity polarity,
     sink_.transmissionEnd = [this](const demod::TransmissionInfo& info) {
         // Counted here rather than taken from the demodulator, so that the map and the bits
         // handed on cannot disagree.
-        const HeardTransmission heard{bitsSoFar_,      transmissionBits_, info.startSeconds,
-                                      info.endSeconds, info.levelDbfs,    info.ebN0Db,
+        const HeardTransmission heard{bitsSoFar_,      transmissionBits_,   info.startSeconds,
+                                      info.endSeconds, info.levelDbfs,      info.ebN0Db,
                                       info.inverted,   info.polarityGuessed};
         bitsSoFar_ += transmissionBits_;
         transmissionBits_ = 0;
@@ -39,32 +40,40 @@ void SoundDemodulator::Finish() {
     demodulator_.Finish(sink_);
 }
 
-std::uint64_t Demodulate(AudioFile& audio, demod::Polarity polarity,
-                         const DemodulationEvents& events) {
-    // Auto takes the reading of each transmission that decodes.
-    SoundDemodulator demodulator(audio.sampleRate(), polarity, events);
+std::uint64_t Demodulate(SampleSource& source, const ToneReading& reading,
+                         const DemodulationEvents& events, const volatile std::sig_atomic_t* stop) {
+    // A source that does not know its rate yet (a WAV whose header is on its way) has it with
+    // its first samples.
+    std::optional<SoundDemodulator> demodulator;
+    if (source.sampleRate() > 0)
+        demodulator.emplace(source.sampleRate(), reading, events);
     std::uint64_t samples = 0;
-    for (std::span<const float> piece = audio.Read(); !piece.empty(); piece = audio.Read()) {
-        samples += piece.size();
-        demodulator.Feed(piece);
+    while (stop == nullptr || *stop == 0) {
+        const std::optional<std::span<const float>> piece = source.Read();
+        if (!piece)
+            break;
+        if (piece->empty())
+            continue;
+        if (!demodulator)
+            demodulator.emplace(source.sampleRate(), reading, events);
+        samples += piece->size();
+        demodulator->Feed(*piece);
     }
-    demodulator.Finish();
+    if (demodulator)
+        demodulator->Finish();
     return samples;
 }
 
-DemodulatedSound DemodulateWhole(AudioFile audio, demod::Polarity polarity) {
+DemodulatedSound DemodulateWhole(SampleSource& source, const ToneReading& reading) {
     DemodulatedSound result;
     const std::uint64_t samples =
-        Demodulate(audio, polarity,
+        Demodulate(source, reading,
                    {[&](std::string_view bits) { result.Bits.append(bits); },
                     [&](const HeardTransmission& heard) { result.Transmissions.Add(heard); }});
-    result.Seconds = static_cast<double>(samples) / audio.sampleRate();
-    result.EndedEarly = audio.endedEarly();
+    if (source.sampleRate() > 0)
+        result.Seconds = static_cast<double>(samples) / source.sampleRate();
+    result.EndedEarly = source.endedEarly();
     return result;
-}
-
-DemodulatedSound DemodulateWhole(const std::string& path, const AudioOptions& options) {
-    return DemodulateWhole(OpenAudio(path, options), options.polarity);
 }
 
 } // namespace vantrel

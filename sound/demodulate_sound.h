@@ -1,17 +1,18 @@
-// From sound to bit text: an audio file or stream demodulated piece by piece, with the
+// From sound to bit text: any source of samples demodulated piece by piece, with the
 // transmissions the bits were heard in.
 #pragma once
 
 #include "audio_file.h"
 #include "demodulator.h"
+#include "sample_source.h"
 #include "transmission_map.h"
 
+#include <csignal>
 #include <cstdint>
 #include <functional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace vantrel {
 
@@ -21,7 +22,16 @@ struct AudioOptions {
     demod::Polarity polarity = demod::Polarity::Auto;
 };
 
-// Opens `path` ("-": standard input) as the options say. Throws FileError.
+// How sound is read into bits: the tone polarity, and for the automatic one what tells which
+// reading of a transmission is signalling. Whoever knows signalling hands the score in (the
+// pipeline gives the decoder's); without one the demodulator counts the sync patterns it knows.
+struct ToneReading {
+    demod::Polarity polarity = demod::Polarity::Auto;
+    demod::ReadingScore score;
+};
+
+// Opens `path` ("-": standard input) as a sound file or, with a raw rate, as raw PCM, as the
+// options say. Throws FileError.
 AudioFile OpenAudio(const std::string& path, const AudioOptions& options);
 
 // What a program says once when a transmission's polarity was guessed (polarityGuessed).
@@ -34,11 +44,11 @@ struct DemodulationEvents {
     std::function<void(const HeardTransmission&)> transmissionEnd;
 };
 
-// The demodulator with the transmissions counted as the bits handed on: for a source that is
-// fed as it comes (a followed file, a sound card).
+// The demodulator with the transmissions counted as the bits handed on, fed one stream of
+// samples piece by piece.
 class SoundDemodulator {
 public:
-    SoundDemodulator(int sampleRate, demod::Polarity polarity, DemodulationEvents events);
+    SoundDemodulator(int sampleRate, const ToneReading& reading, DemodulationEvents events);
     // The demodulator's events point back at it: it stays where it was made.
     SoundDemodulator(const SoundDemodulator&) = delete;
     SoundDemodulator& operator=(const SoundDemodulator&) = delete;
@@ -56,11 +66,13 @@ private:
     std::uint64_t transmissionBits_ = 0;
 };
 
-// Demodulates all that `audio` holds, handing on bits and transmissions as they are found;
-// at the end of the input a transmission still on the air is flushed. Returns the number of
-// samples read. Throws FileError when reading fails.
-std::uint64_t Demodulate(AudioFile& audio, demod::Polarity polarity,
-                         const DemodulationEvents& events);
+// Demodulates what `source` gives until it ends, or until `stop` is set (a live source read
+// until the user stops the run), handing on bits and transmissions as they are found; then a
+// transmission still on the air is flushed. Returns the number of samples read. Throws
+// FileError when reading fails.
+std::uint64_t Demodulate(SampleSource& source, const ToneReading& reading,
+                         const DemodulationEvents& events,
+                         const volatile std::sig_atomic_t* stop = nullptr);
 
 struct DemodulatedSound {
     std::string Bits; // every transmission's bits, joined: what the bit text joins to
@@ -69,11 +81,8 @@ struct DemodulatedSound {
     double Seconds = 0;      // the length of the sound
 };
 
-// All of `audio` demodulated for the decoder, such as a file's content read whole and found
-// to be sound (LooksLikeAudio, AudioFile::FromMemory). Throws FileError.
-DemodulatedSound DemodulateWhole(AudioFile audio, demod::Polarity polarity = demod::Polarity::Auto);
-
-// A whole audio file demodulated for the decoder. Throws FileError.
-DemodulatedSound DemodulateWhole(const std::string& path, const AudioOptions& options = {});
+// All of `source` demodulated for the decoder, such as a file's content found to be sound
+// where it was opened. Throws FileError.
+DemodulatedSound DemodulateWhole(SampleSource& source, const ToneReading& reading = {});
 
 } // namespace vantrel

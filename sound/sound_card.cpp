@@ -47,13 +47,13 @@ SoundCard::SoundCard(const std::string& name, int sampleRate)
 
 SoundCard::~SoundCard() = default;
 
-std::span<const float> SoundCard::Read() {
+std::optional<std::span<const float>> SoundCard::Read() {
     std::vector<float>& samples = connection_->samples;
     int error = 0;
     if (pa_simple_read(connection_->stream, samples.data(), samples.size() * sizeof(float),
                        &error) < 0)
         throw FileError(name_, pa_strerror(error));
-    return samples;
+    return std::span<const float>(samples);
 }
 
 } // namespace vantrel

@@ -2,28 +2,34 @@
 // (PulseAudio, or PipeWire with its PulseAudio service). Nothing else knows the server.
 #pragma once
 
+#include "sample_source.h"
+
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
 namespace vantrel {
 
-class SoundCard {
+class SoundCard : public SampleSource {
 public:
     // Records mono float samples at `sampleRate` from the source `name` (as `pactl list short
     // sources` names it; a sink's ".monitor" records what it plays). Throws FileError naming
     // the device with the server's reason when it does not exist, is busy or no server runs.
     SoundCard(const std::string& name, int sampleRate);
-    ~SoundCard();
+    ~SoundCard() override;
     SoundCard(const SoundCard&) = delete;
     SoundCard& operator=(const SoundCard&) = delete;
+    SoundCard(SoundCard&&) = delete;
+    SoundCard& operator=(SoundCard&&) = delete;
 
     // Waits for the next tenth of a second of sound (a blocking read: silence costs no
-    // processor time). Throws FileError when the device goes away.
-    std::span<const float> Read();
+    // processor time); a sound card never ends. Throws FileError when the device goes away.
+    std::optional<std::span<const float>> Read() override;
 
-    const std::string& name() const { return name_; }
-    int sampleRate() const { return sampleRate_; }
+    const std::string& name() const override { return name_; }
+    int sampleRate() const override { return sampleRate_; }
+    bool endedEarly() const override { return false; }
 
 private:
     struct Connection;

@@ -3,6 +3,7 @@
 #include "sound_stream.h"
 
 #include "audio_file.h"
+#include "file_error.h"
 
 #include <algorithm>
 #include <cmath>
@@ -151,11 +152,22 @@ void PcmSamples::Add(std::string_view bytes, std::vector<float>& out) {
             Sample(reinterpret_cast<const unsigned char*>(pending_.data()) + channelOffset_));
         pending_.clear();
     }
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const unsigned char* data =
+        reinterpret_cast<const unsigned char*>(bytes.data()) + channelOffset_;
     const std::size_t frames = bytes.size() / frameBytes_;
-    out.reserve(out.size() + frames);
-    for (std::size_t i = 0; i < frames; ++i)
-        out.push_back(Sample(data + i * frameBytes_ + channelOffset_));
+    const std::size_t start = out.size();
+    out.resize(start + frames);
+    float* samples = out.data() + start;
+    if (format_.bytesPerSample == 2) {
+        // 16-bit, what nearly every recorder writes, in a loop of its own: raw PCM from a live
+        // pipe passes through here at the full rate.
+        for (std::size_t i = 0; i < frames; ++i, data += frameBytes_)
+            samples[i] =
+                static_cast<float>(static_cast<std::int16_t>(data[0] | (data[1] << 8))) / 32768.0F;
+    } else {
+        for (std::size_t i = 0; i < frames; ++i, data += frameBytes_)
+            samples[i] = Sample(data);
+    }
     pending_.assign(bytes.substr(frames * frameBytes_));
 }
 
@@ -203,6 +215,23 @@ bool SoundStream::Add(std::string_view bytes, std::vector<float>& out) {
 
 bool SoundStream::Partial() const {
     return samples_ ? samples_->Partial() : !header_.empty();
+}
+
+StreamedSound::StreamedSound(std::string name, SoundStream stream, ArrivingBytes bytes)
+    : name_(std::move(name)), stream_(std::move(stream)), bytes_(std::move(bytes)) {}
+
+std::optional<std::span<const float>> StreamedSound::Read() {
+    if (ended_)
+        return std::nullopt;
+    const std::optional<std::string_view> bytes = bytes_();
+    if (!bytes) {
+        ended_ = true;
+        return std::nullopt;
+    }
+    samples_.clear();
+    if (!bytes->empty() && !stream_.Add(*bytes, samples_))
+        throw FileError(name_, stream_.problem());
+    return samples_;
 }
 
 } // namespace vantrel

@@ -4,8 +4,12 @@
 // recording is ever held beyond a frame.
 #pragma once
 
+#include "sample_source.h"
+
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,6 +86,30 @@ private:
     std::optional<PcmSamples> samples_;
     std::optional<std::uint64_t> remaining_; // data bytes still announced
     std::string problem_;
+};
+
+// A SoundStream as a source of samples, its bytes pulled from whatever brings them (a followed
+// file, a pipe) as they arrive.
+class StreamedSound : public SampleSource {
+public:
+    // The next bytes, valid until the next call: empty when none came while it waited (at most
+    // about a tenth of a second), nothing at the end.
+    using ArrivingBytes = std::function<std::optional<std::string_view>()>;
+
+    StreamedSound(std::string name, SoundStream stream, ArrivingBytes bytes);
+
+    // Throws FileError naming the source when the header cannot be streamed.
+    std::optional<std::span<const float>> Read() override;
+    int sampleRate() const override { return stream_.sampleRate(); }
+    const std::string& name() const override { return name_; }
+    bool endedEarly() const override { return ended_ && stream_.Partial(); }
+
+private:
+    std::string name_;
+    SoundStream stream_;
+    ArrivingBytes bytes_;
+    std::vector<float> samples_;
+    bool ended_ = false;
 };
 
 } // namespace vantrel

@@ -23,6 +23,14 @@ struct CombinationCase {
     const char* problemStart; // nullptr: the options go together
 };
 
+// The paths of a run's inputs, as -r found them or as they were named.
+std::vector<std::string> Paths(const std::vector<vantrel::decode::Input>& inputs) {
+    std::vector<std::string> paths;
+    for (const vantrel::decode::Input& input : inputs)
+        paths.push_back(input.path);
+    return paths;
+}
+
 Options With(std::vector<std::string> files, void (*change)(Options&) = nullptr) {
     Options options;
     options.files = std::move(files);
@@ -137,8 +145,12 @@ TEST(WithoutReportClashes, TheFirstOfOneReportNameKeepsIt) {
     options.save = true;
     options.outputDir = "reports";
     int status = 0;
-    const std::vector<std::string> kept = vantrel::decode::WithoutReportClashes(
-        {"day1/scanner.txt", "day2/scanner.txt", "day2/other.txt", "noname"}, options, status);
+    const std::vector<std::string> kept =
+        Paths(vantrel::decode::WithoutReportClashes({{"day1/scanner.txt", {}},
+                                                     {"day2/scanner.txt", {}},
+                                                     {"day2/other.txt", {}},
+                                                     {"noname", {}}},
+                                                    options, status));
     const std::vector<std::string> expected = {"day1/scanner.txt", "day2/other.txt", "noname"};
     EXPECT_EQ(kept, expected);
     EXPECT_EQ(status, vantrel::tool::ExitFileError);
@@ -148,14 +160,15 @@ TEST(WithoutReportClashes, TheFirstOfOneReportNameKeepsIt) {
     // Next to their inputs, the same names do not clash.
     options.outputDir.clear();
     status = 0;
-    EXPECT_EQ(vantrel::decode::WithoutReportClashes({"day1/scanner.txt", "day2/scanner.txt"},
-                                                    options, status)
+    EXPECT_EQ(vantrel::decode::WithoutReportClashes(
+                  {{"day1/scanner.txt", {}}, {"day2/scanner.txt", {}}}, options, status)
                   .size(),
               2U);
     EXPECT_EQ(status, 0);
 }
 
-// -r: the bit texts and sound beneath a folder, sorted, never the tool's own reports.
+// -r: the bit texts and sound beneath a folder, sorted, never the tool's own reports; sound,
+// taken for its content, keeps the kind it was told so its decode does not tell it again.
 TEST(ExpandInputs, AFolderStandsForItsRecordings) {
     namespace fs = std::filesystem;
     const fs::path root = fs::temp_directory_path() / "expand-inputs-test";
@@ -171,10 +184,14 @@ TEST(ExpandInputs, AFolderStandsForItsRecordings) {
     const std::vector<std::string> expected = {(root / "a.txt").string(),
                                                (root / "b" / "radio.bin").string(),
                                                (root / "b" / "z.txt").string(), "-"};
-    EXPECT_EQ(vantrel::decode::ExpandInputs(options), expected);
+    const std::vector<vantrel::decode::Input> found = vantrel::decode::ExpandInputs(options);
+    EXPECT_EQ(Paths(found), expected);
+    ASSERT_EQ(found.size(), expected.size());
+    EXPECT_EQ(found[1].kind, vantrel::InputKind{vantrel::Content::Sound});
+    EXPECT_FALSE(found[0].kind.has_value());
 
     options.recursive = false; // without -r a folder stays an input, to be refused as one
-    EXPECT_EQ(vantrel::decode::ExpandInputs(options), options.files);
+    EXPECT_EQ(Paths(vantrel::decode::ExpandInputs(options)), options.files);
     fs::remove_all(root);
 }
 

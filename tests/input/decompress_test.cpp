@@ -1,12 +1,12 @@
 // Compressed recordings: each format gives its content back whole however it is read, in
 // pieces of bounded size; a truncated or damaged archive is an error naming the file and the
 // format, never a shorter content taken for the whole.
+#include "../harness/gzip_bytes.h"
 #include "decompress.h"
 #include "file_error.h"
 
 #include <gtest/gtest.h>
 #include <lzma.h>
-#include <zlib.h>
 #include <zstd.h>
 
 #include <algorithm>
@@ -29,19 +29,7 @@ std::string BitText(std::size_t size) {
     return text;
 }
 
-std::string Gzip(const std::string& content) {
-    z_stream stream{};
-    deflateInit2(&stream, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&stream, content.size()) + 64, '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content.data()));
-    stream.avail_in = static_cast<uInt>(content.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
+using gzip_bytes::Gzip;
 
 std::string Xz(const std::string& content) {
     std::string out(lzma_stream_buffer_bound(content.size()), '\0');

@@ -1,22 +1,26 @@
 // Follow mode's decode fed as a live input feeds it: a WAV still being written, its header
-// claiming no data, whose first call must be final when its transmission ends (not when the
-// next call comes), with where and when it was heard; and a bit text whose open record is
-// made final by a pause, the pause given as a time so no test waits for a clock.
+// claiming no data, read as a sample source, whose first call must be final when its
+// transmission ends (not when the next call comes), with where and when it was heard; and a
+// bit text whose open record is made final by a pause, the pause given as a time so no test
+// waits for a clock.
 #include "../harness/wav_bytes.h"
 #include "encoder.h"
-#include "live_decode.h"
+#include "live_sound.h"
+#include "live_text.h"
 #include "modulator.h"
+#include "sound_stream.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
-using vantrel::FollowSound;
-using vantrel::LiveDecode;
+using vantrel::LiveSound;
+using vantrel::LiveText;
 using vantrel::RecordEvents;
 using vantrel::StreamRecord;
 
@@ -51,7 +55,7 @@ struct Collected {
 
 // Two calls with a second of silence after each; the bytes of the first call and its silence,
 // then the rest, each in pieces of odd sizes.
-TEST(LiveDecode, GrowingWavRecordIsFinalWhenItsTransmissionEnds) {
+TEST(LiveSound, GrowingWavRecordIsFinalWhenItsTransmissionEnds) {
     constexpr int Rate = 48000;
     modulator::Recording recording;
     recording.sampleRate = Rate;
@@ -67,17 +71,37 @@ TEST(LiveDecode, GrowingWavRecordIsFinalWhenItsTransmissionEnds) {
     const std::string bytes = GrowingWavHeader(Rate) + Pcm16(sound.Finish());
 
     Collected collected;
-    LiveDecode live("live.wav", collected.events, FollowSound{});
-    const std::size_t split = 44 + firstPart;
+    LiveSound live(collected.events, demod::Polarity::Auto);
+    // The bytes come as far as `until`: the first call and its silence in pieces growing from
+    // 7 bytes, the rest in pieces of 4097.
     std::size_t at = 0;
-    for (std::size_t piece = 7; at < split; piece = piece * 3 + 1) {
-        live.AddBytes(std::string_view(bytes).substr(at, std::min(piece, split - at)));
-        at += std::min(piece, split - at);
-    }
+    std::size_t until = 44 + firstPart;
+    std::size_t piece = 7;
+    vantrel::StreamedSound source(
+        "live.wav", vantrel::SoundStream::Wav(), [&]() -> std::optional<std::string_view> {
+            if (at == bytes.size())
+                return std::nullopt;
+            const std::string_view next =
+                std::string_view(bytes).substr(at, std::min(piece, until - at));
+            at += next.size();
+            if (until < bytes.size())
+                piece = piece * 3 + 1;
+            return next;
+        });
+    const auto readUntil = [&] {
+        while (at < until) {
+            const std::optional<std::span<const float>> samples = source.Read();
+            ASSERT_TRUE(samples.has_value());
+            live.Feed(*samples, source.sampleRate());
+        }
+    };
+    readUntil();
     ASSERT_EQ(collected.records.size(), 1U) << "the first call waited for the next one";
-    for (std::size_t piece = 4097; at < bytes.size(); at += piece)
-        live.AddBytes(std::string_view(bytes).substr(at, piece));
+    until = bytes.size();
+    piece = 4097;
+    readUntil();
     ASSERT_EQ(collected.records.size(), 2U) << "the second call waited for the end of the input";
+    EXPECT_FALSE(source.Read().has_value());
     live.Finish();
     ASSERT_EQ(collected.records.size(), 2U);
 
@@ -99,27 +123,27 @@ TEST(LiveDecode, GrowingWavRecordIsFinalWhenItsTransmissionEnds) {
 
 // A bit text that stops: its record is final after the pause, not before; a pause inside a
 // block ends it with what has come, and what comes after is decoded on.
-TEST(LiveDecode, BitTextRecordIsFinalAfterAPause) {
+TEST(LiveText, BitTextRecordIsFinalAfterAPause) {
     Collected collected;
-    LiveDecode live("live.txt", collected.events, FollowSound{});
-    const LiveDecode::Clock::time_point start{};
+    LiveText live(collected.events, false);
+    const LiveText::Clock::time_point start{};
     const std::string first = encoder::CallBlock(From(0x111));
-    live.AddBytes(first + "\r\n", start);
-    live.Quiet(start + LiveDecode::BitPause / 2);
+    live.Add(first + "\r\n", start);
+    live.Quiet(start + LiveText::BitPause / 2);
     EXPECT_TRUE(collected.records.empty());
-    live.Quiet(start + LiveDecode::BitPause);
+    live.Quiet(start + LiveText::BitPause);
     ASSERT_EQ(collected.records.size(), 1U);
 
     const std::string second = encoder::CallBlock(From(0x222));
     const std::string third = encoder::CallBlock(From(0x333));
-    live.AddBytes(second + "\r\n" + third.substr(0, 20), start + LiveDecode::BitPause * 2);
-    live.Quiet(start + LiveDecode::BitPause * 3 - LiveDecode::Clock::duration(1));
+    live.Add(second + "\r\n" + third.substr(0, 20), start + LiveText::BitPause * 2);
+    live.Quiet(start + LiveText::BitPause * 3 - LiveText::Clock::duration(1));
     EXPECT_EQ(collected.records.size(), 1U);
-    live.Quiet(start + LiveDecode::BitPause * 3);
+    live.Quiet(start + LiveText::BitPause * 3);
     ASSERT_EQ(collected.records.size(), 2U);
     EXPECT_EQ(collected.records[1].info.FromAddr, "1222");
     EXPECT_FALSE(collected.records[1].heard.has_value());
-    live.AddBytes(third.substr(20) + "\r\n", start + LiveDecode::BitPause * 4);
+    live.Add(third.substr(20) + "\r\n", start + LiveText::BitPause * 4);
     live.Finish();
     ASSERT_EQ(collected.records.size(), 3U);
     EXPECT_EQ(collected.records[2].info.FromAddr, "1333");

@@ -9,6 +9,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -44,8 +46,8 @@ void WriteSound(const std::string& path, int format, int rate, int channels, std
 
 std::vector<float> ReadAll(AudioFile& audio) {
     std::vector<float> all;
-    for (auto piece = audio.Read(); !piece.empty(); piece = audio.Read())
-        all.insert(all.end(), piece.begin(), piece.end());
+    while (const std::optional<std::span<const float>> piece = audio.Read())
+        all.insert(all.end(), piece->begin(), piece->end());
     return all;
 }
 

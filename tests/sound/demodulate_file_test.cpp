@@ -94,7 +94,8 @@ void ExpectMapCoversTheBits(const vantrel::DemodulatedSound& file) {
 }
 
 TEST_F(DemodulateWholeTest, TheMapTellsWhereEachBlockWasHeard) {
-    const vantrel::DemodulatedSound file = vantrel::DemodulateWhole(path_);
+    vantrel::AudioFile audio = vantrel::AudioFile::Open(path_);
+    const vantrel::DemodulatedSound file = vantrel::DemodulateWhole(audio);
     EXPECT_FALSE(file.EndedEarly);
     ExpectMapCoversTheBits(file);
     std::vector<const vantrel::HeardTransmission*> found;
@@ -121,14 +122,15 @@ TEST_F(DemodulateWholeTest, TheMapTellsWhereEachBlockWasHeard) {
 }
 
 TEST_F(DemodulateWholeTest, ACutFileKeepsWhatCameBefore) {
-    const vantrel::DemodulatedSound whole = vantrel::DemodulateWhole(path_);
+    vantrel::AudioFile wholeAudio = vantrel::AudioFile::Open(path_);
+    const vantrel::DemodulatedSound whole = vantrel::DemodulateWhole(wholeAudio);
     const std::string bytes = ReadFile(path_);
     // Cut in the middle of the second call, 72 bits into it, before its block is complete
     // (float samples behind a header of 80 bytes at most).
     const double cutSeconds = placed_[1].startSeconds + 0.06;
     const auto keep = static_cast<std::size_t>(cutSeconds * Rate) * sizeof(float) + 80;
-    const vantrel::DemodulatedSound cut =
-        vantrel::DemodulateWhole(vantrel::AudioFile::FromMemory(bytes.substr(0, keep), "cut"));
+    vantrel::AudioFile cutAudio = vantrel::AudioFile::FromMemory(bytes.substr(0, keep), "cut");
+    const vantrel::DemodulatedSound cut = vantrel::DemodulateWhole(cutAudio);
     EXPECT_TRUE(cut.EndedEarly);
     ExpectMapCoversTheBits(cut);
     // All up to the second call is as in the whole file; of the second call, its start.
