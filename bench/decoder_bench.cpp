@@ -4,18 +4,14 @@
 // here and those of bench/run describe the same data.
 //
 // The size of the streams can be changed with VANTREL_BENCH_MB (default 100).
-#include "bit_file.h"
 #include "encoder.h"
 #include "modETSI300230.h"
 #include "report.h"
 #include "stream_maker.h"
 
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -155,61 +151,6 @@ BENCHMARK_CAPTURE(RenderBench, short_level, vantrel::ReportLevel::Short)
 BENCHMARK_CAPTURE(RenderBench, debug_level, vantrel::ReportLevel::Debug)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-
-// What the window does with a recording it is asked to show: the file read whole, its line ends
-// removed, decoded, and the report rendered at one level; on a busy channel (the dense kind),
-// written once to a file as make-stream writes it. The peak resident memory of the process
-// is a counter (it includes the other benchmarks that ran before).
-const std::string& DenseFile() {
-    static const std::string path = [] {
-        const std::string file =
-            (std::filesystem::temp_directory_path() / "vantrel-window-bench.txt").string();
-        streams::Options options;
-        options.kind = streams::Kind::Dense;
-        options.bits = BitsInFile(StreamMegabytes());
-        const std::string bits = streams::GenerateBits(options);
-        std::FILE* out = std::fopen(file.c_str(), "wb");
-        for (std::size_t at = 0; out != nullptr && at < bits.size(); at += 64) {
-            const std::string_view line = std::string_view(bits).substr(at, 64);
-            std::fwrite(line.data(), 1, line.size(), out);
-            std::fwrite("\r\n", 1, 2, out);
-        }
-        if (out != nullptr)
-            std::fclose(out);
-        return file;
-    }();
-    return path;
-}
-
-void WindowCoreBench(benchmark::State& state, vantrel::ReportLevel level) {
-    const std::string& path = DenseFile();
-    std::size_t size = 0;
-    for (auto _ : state) {
-        const std::string bits = vantrel::RemoveLineFeeds(vantrel::ReadBitFile(path));
-        Decoded d;
-        DecodeStream(bits, d.blocks, d.count);
-        const std::string report = vantrel::RenderReport(d.blocks, d.count, level);
-        size = report.size();
-        benchmark::DoNotOptimize(report.data());
-        state.PauseTiming();
-        d = {};
-        state.ResumeTiming();
-    }
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
-    state.counters["report_MB"] = static_cast<double>(size) / 1e6;
-    state.SetBytesProcessed(
-        static_cast<std::int64_t>(state.iterations() * std::filesystem::file_size(path)));
-}
-BENCHMARK_CAPTURE(WindowCoreBench, dense_short, vantrel::ReportLevel::Short)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(3);
-BENCHMARK_CAPTURE(WindowCoreBench, dense_debug, vantrel::ReportLevel::Debug)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(3);
 
 } // namespace
 

@@ -93,9 +93,6 @@ endforeach()
 # Software centres learn about the window from its AppStream metainfo, and show it only with
 # an icon of at least 64 pixels (the window's own 16 and 32 come with the window).
 if(TARGET vantrel)
-    # The reason of the one lintian remark overridden is in the file itself.
-    install(FILES ${VANTREL_PACKAGING_DIR}/lintian-overrides
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME vantrel)
     install(FILES ${VANTREL_PACKAGING_DIR}/io.github.vantrel.Vantrel.metainfo.xml
             DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
     foreach(size 64 128)

@@ -1,9 +1,6 @@
 #include "file_list.h"
 
-#include "focus_mark.h"
-
 #include <QDir>
-#include <QKeyEvent>
 #include <QScrollBar>
 
 namespace vantrel {
@@ -16,7 +13,7 @@ constexpr int RefreshDelayMs = 150;
 
 } // namespace
 
-FileList::FileList(const QString& folder, QWidget* parent) : QListWidget(parent), path_(folder) {
+FileList::FileList(const QString& folder, QWidget* parent) : MarkedList(parent), path_(folder) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     refreshSoon_.setSingleShot(true);
     refreshSoon_.setInterval(RefreshDelayMs);
@@ -65,31 +62,12 @@ QString FileList::fileName() const {
     return selected.isEmpty() ? QString() : selected.first()->text();
 }
 
-void FileList::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        // The focused name is the one meant, even where the focus arrived without selecting it.
-        if (QListWidgetItem* focused = currentItem()) {
-            focused->setSelected(true);
-            emit returnPressed();
-        }
-        return;
+void FileList::openFocused() {
+    // The focused name is the one meant, even where the focus arrived without selecting it.
+    if (QListWidgetItem* focused = currentItem()) {
+        focused->setSelected(true);
+        emit returnPressed();
     }
-    QListWidget::keyPressEvent(event);
-}
-
-void FileList::paintEvent(QPaintEvent* event) {
-    QListWidget::paintEvent(event);
-    PaintFocusMark(*this);
-}
-
-void FileList::focusInEvent(QFocusEvent* event) {
-    QListWidget::focusInEvent(event);
-    viewport()->update();
-}
-
-void FileList::focusOutEvent(QFocusEvent* event) {
-    QListWidget::focusOutEvent(event);
-    viewport()->update();
 }
 
 void FileList::fill() {

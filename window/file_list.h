@@ -1,6 +1,8 @@
 // The file list: the files of one folder whose names match a pattern.
 #pragma once
 
+#include "marked_list.h"
+
 #include <QFileSystemWatcher>
 #include <QListWidget>
 #include <QString>
@@ -13,7 +15,7 @@ namespace vantrel {
 // match the pattern without regard to letter case, so recordings written as "LOG1.TXT" are
 // offered as well. The list follows its folder on disk: a file written, copied in, renamed or
 // removed shows within a fraction of a second, the selection staying on its name.
-class FileList : public QListWidget {
+class FileList : public MarkedList<QListWidget> {
     Q_OBJECT
 
 public:
@@ -41,10 +43,7 @@ signals:
     void returnPressed();
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
+    void openFocused() override;
 
 private:
     void fill();

@@ -1,12 +1,10 @@
 #include "folder_list.h"
 
 #include "drive_list.h"
-#include "focus_mark.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QStyle>
 
 namespace vantrel {
@@ -31,7 +29,7 @@ QTreeWidgetItem* NewEntry(const QString& text, const QString& path, const QIcon&
 } // namespace
 
 FolderList::FolderList(const QString& driveRoot, const QString& folder, QWidget* parent)
-    : QTreeWidget(parent), driveRoot_(driveRoot) {
+    : MarkedList(parent), driveRoot_(driveRoot) {
     setHeaderHidden(true);
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -69,27 +67,8 @@ void FolderList::openDrive(const QString& root) {
     driveRoot_ = previousDrive;
 }
 
-void FolderList::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        openItem(currentItem());
-        return;
-    }
-    QTreeWidget::keyPressEvent(event);
-}
-
-void FolderList::paintEvent(QPaintEvent* event) {
-    QTreeWidget::paintEvent(event);
-    PaintFocusMark(*this);
-}
-
-void FolderList::focusInEvent(QFocusEvent* event) {
-    QTreeWidget::focusInEvent(event);
-    viewport()->update();
-}
-
-void FolderList::focusOutEvent(QFocusEvent* event) {
-    QTreeWidget::focusOutEvent(event);
-    viewport()->update();
+void FolderList::openFocused() {
+    openItem(currentItem());
 }
 
 void FolderList::drawBranches(QPainter*, const QRect&, const QModelIndex&) const {

@@ -1,6 +1,8 @@
 // The folder list: the path from the root down to the current folder, then its subfolders.
 #pragma once
 
+#include "marked_list.h"
+
 #include <QHash>
 #include <QString>
 #include <QTreeWidget>
@@ -11,7 +13,7 @@ namespace vantrel {
 // the root of the drive it was last opened on. Opening a folder (double-click, or Return on the
 // highlighted one) makes it current and announces pathChanged; a single click only highlights. Each
 // drive remembers the folder last current on it, as the system keeps a current folder per drive.
-class FolderList : public QTreeWidget {
+class FolderList : public MarkedList<QTreeWidget> {
     Q_OBJECT
 
 public:
@@ -34,10 +36,7 @@ signals:
     void pathChanged();
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
+    void openFocused() override;
     void drawBranches(QPainter* painter, const QRect& rect,
                       const QModelIndex& index) const override;
 

@@ -1,21 +1,26 @@
 #include "frmVantrel.h"
 
-#include "bit_file.h"
 #include "file_error.h"
 #include "map_link.h"
+#include "recording_snapshot.h"
 #include "report.h"
+#include "report_box.h"
 #include "report_file.h"
+#include "run.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QScopeGuard>
 #include <QTextBlock>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -42,45 +47,6 @@ QString FromFileSystem(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
-// The report box's document pays for every paragraph it holds: a report of millions of lines
-// set as as many paragraphs keeps the window frozen for ten seconds and more. Grouped into
-// paragraphs of this many lines, joined inside by line separators, the same text shows about
-// twenty times faster and reads back, copies and edits alike.
-constexpr int LinesPerParagraph = 100;
-
-// The report's 8-bit characters (one character a byte) with each line end (CR LF, or a CR or LF
-// alone) turned into a line separator, or into a paragraph end after every LinesPerParagraph-th
-// line.
-QString AsReportBoxText(const std::string& report) {
-    QString text(static_cast<qsizetype>(report.size()), Qt::Uninitialized);
-    QChar* out = text.data();
-    int lines = 0;
-    for (std::size_t i = 0; i < report.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(report[i]);
-        if (byte == '\r' || byte == '\n') {
-            if (byte == '\r' && i + 1 < report.size() && report[i + 1] == '\n')
-                ++i;
-            *out++ = ++lines % LinesPerParagraph == 0 ? QChar(u'\n') : QChar(QChar::LineSeparator);
-        } else {
-            *out++ = QChar(static_cast<char16_t>(byte));
-        }
-    }
-    text.truncate(out - text.data());
-    return text;
-}
-
-void SetReportBoxText(QPlainTextEdit* box, const std::string& report) {
-    box->setPlainText(AsReportBoxText(report));
-    // The box takes a paragraph for one line until it has laid it out; giving it the real
-    // counts lets the scroll bar span the whole report from the start.
-    QTextDocument* document = box->document();
-    for (QTextBlock paragraph = document->begin(); paragraph.isValid();
-         paragraph = paragraph.next())
-        paragraph.setLineCount(static_cast<int>(paragraph.text().count(QChar::LineSeparator)) + 1);
-    QAbstractTextDocumentLayout* layout = document->documentLayout();
-    emit layout->documentSizeChanged(layout->documentSize());
-}
-
 QFont ReportFont() {
     // Liberation Mono has the metrics of Courier New, so the report's columns keep their
     // width where Courier New is missing.
@@ -105,6 +71,33 @@ QFont SansSerif(qreal points) {
 // Lets the window paint the new status text. User input stays queued until the run ends.
 void LetWindowRepaint() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+// A run (a decode, a level's report, a save) lets the window repaint every so often, so that
+// however long it takes the window is never frozen: it keeps its status text, and the report
+// shows as it fills. A run over within the interval does not pause at all.
+class RepaintNowAndThen {
+public:
+    RepaintNowAndThen() { clock_.start(); }
+    void operator()() {
+        if (clock_.elapsed() >= IntervalMs) {
+            LetWindowRepaint();
+            clock_.restart();
+        }
+    }
+
+private:
+    static constexpr qint64 IntervalMs = 250;
+    QElapsedTimer clock_;
+};
+
+// Thrown out of a run whose report has grown beyond what the report box is given.
+struct ReportTooLarge {};
+
+QString CannotReadMessage(const vantrel::FileError& error) {
+    return QCoreApplication::translate("frmVantrel", "Cannot read the file %1\n\n%2")
+        .arg(QDir::toNativeSeparators(FromFileSystem(error.path())),
+             QString::fromLocal8Bit(error.description()));
 }
 
 } // namespace
@@ -230,63 +223,147 @@ void frmVantrel::Dir1_Change() {
     File1->setPath(Dir1->path());
 }
 
+frmVantrel::~frmVantrel() = default;
+
+// The run's pauses for repainting take no user input, so the busy pointer says why a click
+// does nothing yet.
+auto frmVantrel::StartRun() {
+    running_ = true;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    return qScopeGuard([this] {
+        QGuiApplication::restoreOverrideCursor();
+        running_ = false;
+    });
+}
+
 void frmVantrel::File1_DblClick() {
     const QString fileName = File1->fileName();
     if (running_ || fileName.isEmpty())
         return;
-    running_ = true;
-    const auto finished = qScopeGuard([this] { running_ = false; });
+    const auto finished = StartRun();
 
     lblStatus->setText(QStringLiteral("Reading file...."));
     LetWindowRepaint();
 
     // The report on show still belongs to the previous recording if this one cannot be read;
-    // keeping its path means a later save cannot file that report under this file's name.
-    const std::string previousInputPath = InputPath;
-    InputPath = vantrel::InputPathFor(ToFileSystem(File1->path()), ToFileSystem(File1->fileName()));
-    std::string bits;
+    // keeping that recording and its path means the level buttons and a save still serve it,
+    // and a save cannot file it under this file's name.
+    const std::string path =
+        vantrel::InputPathFor(ToFileSystem(File1->path()), ToFileSystem(File1->fileName()));
+    std::unique_ptr<vantrel::Recording> opened;
     try {
-        bits = vantrel::ReadBitFile(InputPath);
+        opened = std::make_unique<vantrel::Recording>(vantrel::OpenRecordingSnapshot(path));
     } catch (const vantrel::FileError& error) {
-        InputPath = previousInputPath;
         lblStatus->setText(tr("Could not read %1.").arg(fileName));
-        ShowFileError(tr("Cannot read the file %1\n\n%2")
-                          .arg(QDir::toNativeSeparators(FromFileSystem(error.path())),
-                               QString::fromLocal8Bit(error.description())));
+        ShowFileError(CannotReadMessage(error));
         return;
     }
 
     lblStatus->setText(QStringLiteral("Decoding file...."));
     LetWindowRepaint();
 
-    bits = vantrel::RemoveLineFeeds(std::move(bits));
-    modETSI300230::DecodeStream(bits, Blocks, BlockCount);
-    ShowReport();
-    lblStatus->setText(fileName + QStringLiteral(" decoded."));
+    recording_ = std::move(opened);
+    InputPath = path;
+    if (ShowReport())
+        lblStatus->setText(fileName + QStringLiteral(" decoded."));
+    else
+        lblStatus->setText(tr("Could not read %1.").arg(fileName));
 }
 
-void frmVantrel::ShowReport() {
+void frmVantrel::RunReport(vantrel::ReportLevel level, const vantrel::OutputTarget& target) const {
+    if (!recording_) {
+        target.write(vantrel::ReportHeaderText(0));
+        return;
+    }
+    vantrel::OutputChoice choice;
+    choice.level = level;
+    RepaintNowAndThen repaint;
+    vantrel::OutputTarget paced = target;
+    paced.write = [&repaint, &target](std::string_view piece) {
+        target.write(piece);
+        repaint();
+    };
+    vantrel::StreamOptions options;
+    // Told as the input is read, also while nothing is written (the count comes first).
+    options.progress = [&repaint](const vantrel::StreamProgress&) { repaint(); };
+    vantrel::RunWhole(*recording_, InputPath, choice, options, paced, nullptr);
+}
+
+bool frmVantrel::ShowReport() {
     const vantrel::ReportLevel level =
         Option1->isChecked() ? vantrel::ReportLevel::Short : vantrel::ReportLevel::Debug;
-    const std::size_t size = vantrel::ReportSizeBound(Blocks, BlockCount, level);
-    if (size > MaxShownReportBytes) {
+    shownLevel_.reset();
+    // The report goes into the box as it is made, so the box's document is all that holds it.
+    vantrel::ReportBoxWriter box(*txtInfo);
+    std::size_t shown = 0;
+    std::size_t current = 0; // of the record under way
+    std::size_t last = 0;    // of the last whole record
+    std::int64_t done = 0;
+    vantrel::OutputTarget target;
+    target.write = [&](std::string_view piece) {
+        shown += piece.size();
+        current += piece.size();
+        if (shown > MaxShownReportBytes)
+            throw ReportTooLarge();
+        box.Write(piece);
+    };
+    target.recordDone = [&] {
+        ++done;
+        last = current;
+        current = 0;
+    };
+    try {
+        RunReport(level, target);
+        box.Finish();
+        shownLevel_ = level;
+        return true;
+    } catch (const ReportTooLarge&) {
         // No report is on show, so there is none to save either.
-        ReportText.clear();
         txtInfo->clear();
+        const std::size_t size = TooLargeReportSize(shown, done, current, last);
         ShowFileError(tr("The report is too large to show: about %1 MB.\n\nvantrel-decode "
                          "writes it to a file, or choose \"Normal (short info)\".")
                           .arg(size >> 20));
-        return;
+        return true;
+    } catch (const vantrel::FileError& error) {
+        txtInfo->clear();
+        ShowFileError(CannotReadMessage(error));
+        return false;
     }
-    ReportText = vantrel::RenderReport(Blocks, BlockCount, level);
-    SetReportBoxText(txtInfo, ReportText);
+}
+
+std::size_t frmVantrel::TooLargeReportSize(std::size_t shown, std::int64_t done,
+                                           std::size_t current, std::size_t last) const {
+    // The records still to come are taken to be as long as the longer of the last two: where
+    // a report runs away, its last records all repeat the same stretch of the input. Their
+    // count is that of the short report, which is small.
+    std::int64_t count = 0;
+    vantrel::OutputTarget counter;
+    counter.write = [](std::string_view) {};
+    counter.recordDone = [&count] { ++count; };
+    try {
+        RunReport(vantrel::ReportLevel::Short, counter);
+    } catch (const vantrel::FileError&) {
+        // What was counted is all that can be told.
+    }
+    const auto toCome = static_cast<std::size_t>(std::max<std::int64_t>(count - done - 1, 0));
+    return shown + toCome * std::max(current, last);
 }
 
 void frmVantrel::Option1_Click() {
-    ShowReport();
+    LevelClicked();
 }
 
 void frmVantrel::Option2_Click() {
+    LevelClicked();
+}
+
+void frmVantrel::LevelClicked() {
+    // A run pauses for repainting with user input held back, so a click cannot come in
+    // during one; a call that does is left alone rather than nest a second run.
+    if (running_)
+        return;
+    const auto finished = StartRun();
     ShowReport();
 }
 
@@ -294,10 +371,17 @@ void frmVantrel::cmdSave_Click() {
     if (running_)
         return;
     const std::optional<std::string> reportPath = vantrel::ReportFileName(InputPath);
-    if (!reportPath || ReportText.empty())
+    if (!reportPath || !shownLevel_)
         return;
+    const auto finished = StartRun();
+    // The report on show is made again from the same copy of the recording, into the file:
+    // the same bytes, without the window ever holding them beside the box's.
     try {
-        vantrel::SaveReport(*reportPath, ReportText);
+        vantrel::ReportFile file(*reportPath);
+        vantrel::OutputTarget target;
+        target.write = [&file](std::string_view piece) { file.Write(piece); };
+        RunReport(*shownLevel_, target);
+        file.Commit();
     } catch (const vantrel::FileError& error) {
         ShowFileError(tr("Cannot save the report as %1\n\n%2")
                           .arg(QDir::toNativeSeparators(FromFileSystem(error.path())),

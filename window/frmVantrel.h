@@ -5,7 +5,7 @@
 #include "drive_list.h"
 #include "file_list.h"
 #include "folder_list.h"
-#include "modETSI300230.h"
+#include "report.h"
 #include "status_label.h"
 #include "titled_frame.h"
 
@@ -19,11 +19,17 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
+
+namespace vantrel {
+struct Recording;
+struct OutputTarget;
+} // namespace vantrel
 
 class frmVantrel : public QWidget {
     Q_OBJECT
@@ -33,6 +39,7 @@ public:
     // (a test) gives others.
     explicit frmVantrel(const QStringList& driveRoots = vantrel::MountedVolumeRoots(),
                         QWidget* parent = nullptr);
+    ~frmVantrel() override;
 
     // The controls, in tab order. Each also carries its name as object name.
     QPlainTextEdit* txtInfo;
@@ -72,7 +79,8 @@ public:
 
     // The largest report the report box is given. Records that all repeat a long stretch of
     // the input can make a debug report many times the size of the recording; one beyond this
-    // is not built, and the command-line tool writes it to a file instead.
+    // is not shown (the decode stops there), and the command-line tool writes it to a file
+    // instead.
     std::size_t MaxShownReportBytes = std::size_t{1} << 30;
 
 protected:
@@ -84,9 +92,22 @@ private:
     void Drive1_Change();
     void Dir1_Change();
     void File1_DblClick();
-    void ShowReport();
+    // Shows the report at the chosen level; false when the recording could not be read.
+    bool ShowReport();
+    // The report of the decoded recording at `level`, byte for byte what vantrel-decode
+    // writes, handed to `target` as it is made, the window repainting now and then; before
+    // any decode, the report of nothing.
+    void RunReport(vantrel::ReportLevel level, const vantrel::OutputTarget& target) const;
+    // The size the report that ShowReport refused would have: `shown` bytes so far, `done`
+    // records of it whole and the one under way `current` bytes long, the last whole one
+    // `last` bytes.
+    std::size_t TooLargeReportSize(std::size_t shown, std::int64_t done, std::size_t current,
+                                   std::size_t last) const;
     void Option1_Click();
     void Option2_Click();
+    void LevelClicked();
+    // Starts a run (a decode, a level's report, a save); it ends when the guard returned goes.
+    auto StartRun();
     void cmdSave_Click();
 
     // Keeps only the selected level button in the tab chain, as desktops have it: Tab enters
@@ -94,14 +115,16 @@ private:
     void KeepLevelGroupTabStop();
     void PollDrives();
 
-    // The report as last built, the recording it came from, and the decode it was built from.
-    std::string ReportText;
+    // The recording last decoded and its path. The recording is a copy of the file as it
+    // was decoded, so that the other level and a save show the very report the user saw made,
+    // whatever became of the file since.
     std::string InputPath;
-    std::vector<modETSI300230::BlockInfo> Blocks;
-    std::int32_t BlockCount = 0;
+    std::unique_ptr<vantrel::Recording> recording_;
+    // The level of the report on show; nothing when none is (one refused as too large).
+    std::optional<vantrel::ReportLevel> shownLevel_;
 
-    // Set while a decode runs: its two pauses for repainting must not start a save or a
-    // second decode.
+    // Set while a decode, a level's report or a save runs: its pauses for repainting must not
+    // start a save or another run.
     bool running_ = false;
 
     QTimer drivePoll_;

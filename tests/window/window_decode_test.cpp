@@ -1,11 +1,14 @@
 // Decoding a recording from the file list, the two levels, saving, and file errors.
 #include "window_test_support.h"
 
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTimer>
 
+#include <cmath>
+#include <filesystem>
 #include <memory>
 
 using namespace window_test;
@@ -86,20 +89,47 @@ private slots:
         QVERIFY(errors_.isEmpty());
     }
 
-    void levelButtonsRenderAgainWithoutReadingTheFile() {
+    // The level buttons and a save serve the recording as it was decoded, whatever became of
+    // its file since: the report on show and the one saved always belong together.
+    void levelsAndSaveServeTheFileAsDecoded_data() {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("rewritten in place") << QStringLiteral("rewrite");
+        QTest::newRow("replaced by another file") << QStringLiteral("replace");
+        QTest::newRow("grown") << QStringLiteral("grow");
+        QTest::newRow("removed") << QStringLiteral("remove");
+    }
+
+    void levelsAndSaveServeTheFileAsDecoded() {
+        QFETCH(QString, change);
         DoubleClickFile(*window_, QStringLiteral("one.txt"));
         const QString shortReport = Shown();
-        // A changed file on disk must not show: the level only re-renders the decoded blocks.
-        WriteFile(PathOf(QStringLiteral("one.txt")), TwoCalls);
+        const QString path = PathOf(QStringLiteral("one.txt"));
+        if (change == QLatin1String("rewrite")) {
+            WriteFile(path, TwoCalls);
+        } else if (change == QLatin1String("replace")) {
+            WriteFile(PathOf(QStringLiteral("new.tmp")), TwoCalls);
+            std::filesystem::rename(PathOf(QStringLiteral("new.tmp")).toStdString(),
+                                    path.toStdString());
+        } else if (change == QLatin1String("grow")) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::Append));
+            file.write(TwoCalls.data(), static_cast<qint64>(TwoCalls.size()));
+        } else {
+            QVERIFY(QFile::remove(path));
+        }
 
         QTest::mouseClick(window_->Option2, Qt::LeftButton);
         QVERIFY(window_->Option2->isChecked());
         QCOMPARE(Shown(), AsShown(ReportOf(OneCall, ReportLevel::Debug)));
         QVERIFY(Shown() != shortReport);
+        QTest::mouseClick(window_->cmdSave, Qt::LeftButton);
+        QCOMPARE(ReadFile(PathOf(QStringLiteral("one-decoded.txt"))),
+                 QByteArray::fromStdString(ReportOf(OneCall, ReportLevel::Debug) + "\r\n"));
 
         QTest::mouseClick(window_->Option1, Qt::LeftButton);
         QCOMPARE(Shown(), shortReport);
-        QCOMPARE(Status(), QStringLiteral("one.txt decoded."));
+        QCOMPARE(Status(), QStringLiteral("Decoded file saved as one-decoded.txt"));
+        QVERIFY(errors_.isEmpty());
     }
 
     void decodingAtTheDebugLevelShowsTheLog() {
@@ -208,13 +238,14 @@ private slots:
     }
 
     void aReportTooLargeToShowIsRefusedAndNotSaved() {
-        // Forty patterns each hidden inside the header codeword before it, then a long tail:
-        // twenty records show the whole tail in their logs.
+        // Fifty patterns each hidden inside the header codeword before it, then a long tail:
+        // fifty records show the whole tail in their logs, twenty megabytes of report from a
+        // file of half a megabyte.
         std::string bits;
-        for (int i = 0; i < 20; ++i)
+        for (int i = 0; i < 50; ++i)
             bits += std::string(modETSI300230::SyncNoFec) + "0000" +
                     std::string(modETSI300230::SyncNoFec) + std::string(32, '0');
-        bits += std::string(100'000, '0');
+        bits += std::string(400'000, '0');
         WriteFile(PathOf(QStringLiteral("hidden.txt")), bits);
         window_->File1->setPath(window_->File1->path());
         window_->MaxShownReportBytes = 1'000'000;
@@ -224,7 +255,16 @@ private slots:
         QCOMPARE(errors_.size(), 1);
         QVERIFY2(errors_.first().contains(QStringLiteral("too large")),
                  qPrintable(errors_.first()));
+        // The decode stops at the limit; the size it tells is the whole report's.
+        const QRegularExpressionMatch about =
+            QRegularExpression(QStringLiteral("about (\\d+) MB")).match(errors_.first());
+        QVERIFY2(about.hasMatch(), qPrintable(errors_.first()));
+        const double megabytes =
+            static_cast<double>(ReportOf(bits, ReportLevel::Debug).size()) / 1048576.0;
+        QVERIFY2(std::abs(about.captured(1).toDouble() - megabytes) <= megabytes / 10,
+                 qPrintable(errors_.first()));
         QCOMPARE(Shown(), QString());
+        QCOMPARE(Status(), QStringLiteral("hidden.txt decoded."));
         QTest::mouseClick(window_->cmdSave, Qt::LeftButton);
         QVERIFY(!QFile::exists(PathOf(QStringLiteral("hidden-decoded.txt"))));
 
