@@ -73,7 +73,8 @@ Scene MakeScene(std::uint64_t seed, int calls, double cnDb, double seconds, doub
     };
     for (int k = 0; k < calls; ++k) {
         const long n = channelNear();
-        const std::size_t call = static_cast<std::size_t>(seed * 64 + static_cast<std::uint64_t>(k));
+        const std::size_t call =
+            static_cast<std::size_t>(seed * 64 + static_cast<std::uint64_t>(k));
         modulator::Carrier c;
         c.audio = CallAudio(call, seed * 1000 + static_cast<std::uint64_t>(k));
         const double hz = std::round(Centre / Spacing) * Spacing + static_cast<double>(n) * Spacing;
@@ -87,7 +88,8 @@ Scene MakeScene(std::uint64_t seed, int calls, double cnDb, double seconds, doub
     }
     for (int k = 0; k < 2; ++k) {
         modulator::Carrier c;
-        c.audio = SpeechAudio(std::min(1.0, seconds / 2), seed * 1000 + 500 + static_cast<std::uint64_t>(k));
+        c.audio = SpeechAudio(std::min(1.0, seconds / 2),
+                              seed * 1000 + 500 + static_cast<std::uint64_t>(k));
         c.offsetHz = static_cast<double>(channelNear()) * Spacing + uniform(-2000, 2000);
         c.cnDb = cnDb + 10;
         c.startSeconds = uniform(0.0, seconds / 2);
@@ -145,7 +147,7 @@ struct Run {
 // the calls: the conversion, the band receiver, every open channel's demodulator, the decoder.
 Run Process(const std::vector<std::uint8_t>& bytes, int times, const channelizer::BandPlan& plan,
             std::vector<long>* resident = nullptr) {
-    constexpr std::size_t Piece = 256 * 1024;
+    constexpr std::size_t Piece = std::size_t{256} * 1024;
     BandDecoder decoder(plan);
     channelizer::IqConverter converter(channelizer::IqFormat::U8);
     std::vector<std::complex<float>> samples;
@@ -178,8 +180,8 @@ void Speed(const Options& options) {
                 "fed %d times: 8 calls at C/N 20 dB and 2 channels of speech in each), pieces "
                 "of 256 kB, processor time of one thread, best of 3\n",
                 times * static_cast<int>(SceneSeconds), SceneSeconds, times);
-    std::printf("%-34s %9s %9s %10s %8s %10s\n", "channels watched", "capture", "cpu s",
-                "x real", "calls", "listened");
+    std::printf("%-34s %9s %9s %10s %8s %10s\n", "channels watched", "capture", "cpu s", "x real",
+                "calls", "listened");
     const std::vector<std::pair<std::string, channelizer::BandPlan>> plans = {
         {"whole band (default, 171)", channelizer::BandPlan({Centre, Rate, 0}, {})},
         {"every channel inside (191)",
@@ -223,7 +225,8 @@ void Memory(const Options& options) {
     std::printf("%10s %14s\n", "capture", "resident kB");
     for (int minute = 1; minute <= minutes; ++minute)
         if (minute == 1 || minute == minutes || minute % 5 == 0)
-            std::printf("%8d m %14ld\n", minute, resident[static_cast<std::size_t>(minute * 10 - 1)]);
+            std::printf("%8d m %14ld\n", minute,
+                        resident[static_cast<std::size_t>(minute * 10 - 1)]);
     std::printf("calls %zu, peak resident %ld kB\n", run.calls, ResidentKb("VmHWM:"));
 }
 

@@ -47,10 +47,10 @@ BandPlan::BandPlan(const Capture& capture, const ChannelChoice& choice)
     std::vector<double> frequencies = choice.frequencies;
     if (wholeBand_) {
         const double reach = UsableBandShare * rate / 2 - halfChannel;
-        const double first = std::ceil((centre - reach) / spacingHz_);
-        const double last = std::floor((centre + reach) / spacingHz_);
-        for (double n = first; n <= last; ++n)
-            frequencies.push_back(n * spacingHz_);
+        const auto first = static_cast<long long>(std::ceil((centre - reach) / spacingHz_));
+        const auto last = static_cast<long long>(std::floor((centre + reach) / spacingHz_));
+        for (long long n = first; n <= last; ++n)
+            frequencies.push_back(static_cast<double>(n) * spacingHz_);
         if (frequencies.empty())
             Refuse("no channel of " + FrequencyText(spacingHz_) + " fits in the captured band");
     }

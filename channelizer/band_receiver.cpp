@@ -15,12 +15,10 @@ constexpr std::size_t BandReferenceChannels = 8;
 constexpr double BandFloorQuantile = 0.25;
 constexpr double SilentPower = 1e-30; // a block of digital silence: a floor, not minus infinity
 
-std::variant<ChannelBank, ChannelMixer> MakeChanneliser(const BandPlan& plan,
-                                                        Channeliser choice) {
+std::variant<ChannelBank, ChannelMixer> MakeChanneliser(const BandPlan& plan, Channeliser choice) {
     if (choice == Channeliser::Auto)
-        choice = plan.onRaster() && plan.channels().size() > MixerChannelLimit
-                     ? Channeliser::Bank
-                     : Channeliser::Mixer;
+        choice = plan.onRaster() && plan.channels().size() > MixerChannelLimit ? Channeliser::Bank
+                                                                               : Channeliser::Mixer;
     if (choice == Channeliser::Bank)
         return std::variant<ChannelBank, ChannelMixer>(std::in_place_type<ChannelBank>, plan);
     return std::variant<ChannelBank, ChannelMixer>(std::in_place_type<ChannelMixer>, plan);
@@ -75,8 +73,8 @@ void BandReceiver::EndBlock() {
         float power = 0;
         for (std::size_t i = 0; i < blockFrames_; ++i)
             power += std::norm(samples[i]);
-        powerDb_[c] =
-            10 * std::log10(std::max<double>(power / static_cast<float>(blockFrames_), SilentPower));
+        powerDb_[c] = 10 * std::log10(std::max<double>(power / static_cast<float>(blockFrames_),
+                                                       SilentPower));
     }
     double bandShiftDb = 0;
     if (channels >= BandReferenceChannels) {
@@ -91,8 +89,8 @@ void BandReceiver::EndBlock() {
     for (std::size_t c = 0; c < channels; ++c) {
         Squelch& squelch = squelches_[c];
         if (blocksDone_ == 0)
-            squelch.Start(powerDb_[c], channels >= BandReferenceChannels ? bandFloorDb_
-                                                                          : powerDb_[c]);
+            squelch.Start(powerDb_[c],
+                          channels >= BandReferenceChannels ? bandFloorDb_ : powerDb_[c]);
         const Channel& channel = plan_.channels()[c];
         const std::span<const Complex> samples(block_.data() + c * blockFrames_, blockFrames_);
         switch (squelch.Step(powerDb_[c], bandShiftDb)) {
@@ -107,8 +105,8 @@ void BandReceiver::EndBlock() {
             if (events_.opened)
                 events_.opened(channel, Seconds(before ? blockStart - blockFrames_ : blockStart));
             if (before) {
-                Listen(c, std::span<const Complex>(previous_.data() + c * blockFrames_,
-                                                   blockFrames_));
+                Listen(c,
+                       std::span<const Complex>(previous_.data() + c * blockFrames_, blockFrames_));
                 ++counts_.listened;
             }
             Listen(c, samples);

@@ -32,10 +32,10 @@ ChannelBank::ChannelBank(const BandPlan& plan) {
     const double ratio = bankRate / rate;
     ratio_ = ratio;
     if (std::abs(ratio - 1) > 1e-12) {
-        resampler_ = Made<Resampler>(
-            resamp_crcf_create(static_cast<float>(ratio), ResamplerSemiLength, ResamplerCutoff,
-                               ResamplerStopbandDb, ResamplerBranches),
-            "resamp_crcf");
+        resampler_ = Made<Resampler>(resamp_crcf_create(static_cast<float>(ratio),
+                                                        ResamplerSemiLength, ResamplerCutoff,
+                                                        ResamplerStopbandDb, ResamplerBranches),
+                                     "resamp_crcf");
         delaySeconds_ += ResamplerSemiLength / rate;
     }
 
@@ -56,9 +56,10 @@ ChannelBank::ChannelBank(const BandPlan& plan) {
         channelBins_.push_back(static_cast<unsigned>((bin % bins_ + bins_) % bins_));
     }
 
-    const unsigned semiLength = static_cast<unsigned>(
-        (ChannelTapCount(bankRate, spacing) + 2 * bins_ - 1) / (2 * bins_));
-    std::vector<float> taps = ChannelTaps(bankRate, spacing, 2 * bins_ * semiLength);
+    const std::size_t step = 2 * static_cast<std::size_t>(bins_); // the length's whole steps
+    const auto semiLength =
+        static_cast<unsigned>((ChannelTapCount(bankRate, spacing) + step - 1) / step);
+    std::vector<float> taps = ChannelTaps(bankRate, spacing, step * semiLength);
     // The bank hands out each channel at the taps' gain over its channel count: unit gain.
     for (float& tap : taps)
         tap *= static_cast<float>(bins_);
@@ -81,7 +82,8 @@ void ChannelBank::Feed(std::span<const Complex> samples, const FrameSink& sink) 
         data = mixed_.data();
     }
     if (resampler_) {
-        resampled_.resize(static_cast<std::size_t>(std::ceil(static_cast<double>(count) * ratio_)) + 4);
+        resampled_.resize(static_cast<std::size_t>(std::ceil(static_cast<double>(count) * ratio_)) +
+                          4);
         unsigned written = 0;
         resamp_crcf_execute_block(resampler_.get(), const_cast<Complex*>(data),
                                   static_cast<unsigned>(count), resampled_.data(), &written);

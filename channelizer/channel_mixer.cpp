@@ -38,13 +38,13 @@ ChannelMixer::ChannelMixer(const BandPlan& plan) {
             firdecim_crcf_set_scale(path.decimator.get(), 1.0F / static_cast<float>(decimation_));
         }
         if (std::abs(ratio_ - 1) > 1e-12)
-            path.resampler = Made<Resampler>(
-                resamp_crcf_create(static_cast<float>(ratio_), ResamplerSemiLength,
-                                   ResamplerCutoff, StopbandDb, ResamplerBranches),
-                "resamp_crcf");
-        path.channel = Made<Decimator>(firdecim_crcf_create(LastDecimation, taps.data(),
-                                                            static_cast<unsigned>(taps.size())),
-                                       "firdecim_crcf");
+            path.resampler =
+                Made<Resampler>(resamp_crcf_create(static_cast<float>(ratio_), ResamplerSemiLength,
+                                                   ResamplerCutoff, StopbandDb, ResamplerBranches),
+                                "resamp_crcf");
+        path.channel = Made<Decimator>(
+            firdecim_crcf_create(LastDecimation, taps.data(), static_cast<unsigned>(taps.size())),
+            "firdecim_crcf");
         paths_.push_back(std::move(path));
     }
     const double firstRate = rate / decimation_;
@@ -83,8 +83,8 @@ void ChannelMixer::Cut(const Complex* samples, std::size_t count, const FrameSin
     std::size_t frames = 0;
     // liquid's functions take their input through pointers to non-const; they only read it.
     for (Path& path : paths_) {
-        nco_crcf_mix_block_down(path.oscillator.get(), const_cast<Complex*>(samples),
-                                mixed_.data(), static_cast<unsigned>(count));
+        nco_crcf_mix_block_down(path.oscillator.get(), const_cast<Complex*>(samples), mixed_.data(),
+                                static_cast<unsigned>(count));
         Complex* data = mixed_.data();
         std::size_t n = count;
         if (path.decimator) {

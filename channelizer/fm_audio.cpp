@@ -13,7 +13,7 @@ constexpr float StopbandDb = 60;
 
 } // namespace
 
-FmAudio::FmAudio(double channelRate) : channelRate_(channelRate) {
+FmAudio::FmAudio(double channelRate) {
     const auto rate = static_cast<unsigned long>(std::lround(channelRate));
     if (static_cast<double>(rate) != channelRate || channelRate < AudioRate)
         throw std::invalid_argument("a channel rate must be whole Hz and at least the audio rate");
@@ -31,8 +31,9 @@ FmAudio::FmAudio(double channelRate) : channelRate_(channelRate) {
     const double innerRate = channelRate * interp_;
     const std::size_t needed =
         estimate_req_filter_len(static_cast<float>(AudioTransitionHz / innerRate), StopbandDb);
-    const auto semiLength = static_cast<unsigned>((needed + 2 * interp_ - 1) / (2 * interp_));
-    std::vector<float> taps(2 * interp_ * semiLength);
+    const std::size_t step = 2 * static_cast<std::size_t>(interp_);
+    const auto semiLength = static_cast<unsigned>((needed + step - 1) / step);
+    std::vector<float> taps(step * semiLength);
     liquid_firdes_kaiser(static_cast<unsigned>(taps.size()),
                          static_cast<float>(AudioBandHz / innerRate), StopbandDb, 0.0F,
                          taps.data());

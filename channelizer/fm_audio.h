@@ -18,8 +18,8 @@
 namespace channelizer {
 
 inline constexpr double NominalDeviationHz = 2500;
-inline constexpr double AudioRate = 12500;       // within what the FFSK demodulator takes
-inline constexpr double AudioBandHz = 3400;      // the audio filter's -6 dB point
+inline constexpr double AudioRate = 12500;        // within what the FFSK demodulator takes
+inline constexpr double AudioBandHz = 3400;       // the audio filter's -6 dB point
 inline constexpr double AudioTransitionHz = 1600; // its pass edge to its stop edge (60 dB)
 
 class FmAudio {
@@ -40,12 +40,11 @@ private:
     using Discriminator = LiquidObject<freqdem, freqdem_destroy>;
     using Resampler = LiquidObject<rresamp_rrrf, rresamp_rrrf_destroy>;
 
-    double channelRate_;
     double delaySeconds_ = 0;
     Discriminator discriminator_;
     Resampler resampler_;
-    unsigned interp_ = 1; // audio samples out for every
-    unsigned decim_ = 1;  // channel samples in
+    unsigned interp_ = 1;              // audio samples out for every
+    unsigned decim_ = 1;               // channel samples in
     std::vector<float> discriminated_; // audio at the channel rate; its tail waits for a
     std::size_t waiting_ = 0;          // whole resampler step
 };

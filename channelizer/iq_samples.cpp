@@ -23,10 +23,9 @@ float S16(const std::uint8_t* b) {
 }
 
 float F32(const std::uint8_t* b) {
-    const std::uint32_t bits = static_cast<std::uint32_t>(b[0]) |
-                               (static_cast<std::uint32_t>(b[1]) << 8) |
-                               (static_cast<std::uint32_t>(b[2]) << 16) |
-                               (static_cast<std::uint32_t>(b[3]) << 24);
+    const std::uint32_t bits =
+        static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
+        (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
     return Finite(std::bit_cast<float>(bits));
 }
 

@@ -19,7 +19,7 @@
 namespace channelizer {
 
 struct SquelchSettings {
-    double openDb = 5;   // over the floor: opens (a carrier at 3.3 dB C/N; decoding needs more)
+    double openDb = 5;    // over the floor: opens (a carrier at 3.3 dB C/N; decoding needs more)
     double closeDb = 2.5; // under this over the floor for the hold: closes
     double holdSeconds = 0.1;
     double floorRiseDbPerSecond = 3; // while closed: how fast the floor follows the power up

@@ -42,8 +42,8 @@ void AddCarrier(const Carrier& carrier, const Band& band, std::vector<std::compl
     const double amplitude = std::sqrt(band.noisePower * std::pow(10.0, carrier.cnDb / 10));
     const double length = static_cast<double>(carrier.audio.size()) / carrier.audioRate;
     const auto first = static_cast<std::size_t>(std::max(0.0, carrier.startSeconds * rate));
-    const auto last = std::min(iq.size(), static_cast<std::size_t>(
-                                              (carrier.startSeconds + length) * rate));
+    const auto last =
+        std::min(iq.size(), static_cast<std::size_t>((carrier.startSeconds + length) * rate));
     double phase = 0;
     for (std::size_t i = first; i < last; ++i) {
         const double t = static_cast<double>(i) / rate - carrier.startSeconds;

@@ -140,8 +140,7 @@ private:
     channelizer::BandReceiver receiver_;
 };
 
-inline Heard DecodeBand(std::span<const std::complex<float>> iq,
-                        const channelizer::BandPlan& plan,
+inline Heard DecodeBand(std::span<const std::complex<float>> iq, const channelizer::BandPlan& plan,
                         channelizer::ReceiverSettings settings = {}, std::size_t piece = 65536) {
     BandDecoder decoder(plan, settings);
     for (std::size_t at = 0; at < iq.size(); at += piece)

@@ -67,10 +67,14 @@ TEST_P(Refuses, InOneLine) {
 INSTANTIATE_TEST_SUITE_P(
     Plans, Refuses,
     testing::Values(
-        Bad{"outside_above", {169.4e6, 2.4e6, 0}, {{169.4e6, 170.6e6}, 12500},
+        Bad{"outside_above",
+            {169.4e6, 2.4e6, 0},
+            {{169.4e6, 170.6e6}, 12500},
             "the channel 170.6M lies outside the captured band 168.2M to 170.6M"},
         Bad{"outside_below", {169.4e6, 2.4e6, 0}, {{168.2e6}, 12500}, "168.2M lies outside"},
-        Bad{"twice", {169.4e6, 2.4e6, 0}, {{169.4e6, 169.5e6, 169.4e6}, 12500},
+        Bad{"twice",
+            {169.4e6, 2.4e6, 0},
+            {{169.4e6, 169.5e6, 169.4e6}, 12500},
             "169.4M is given twice"},
         Bad{"no_rate", {169.4e6, 0, 0}, {}, "sample rate is missing"},
         Bad{"no_centre", {0, 2.4e6, 0}, {}, "centre frequency is missing"},

@@ -98,7 +98,8 @@ INSTANTIATE_TEST_SUITE_P(
                 .errorHz = -2000,
                 .deviationHz = 1500},
         OneCall{.name = "centre_channel", .channelHz = Centre, .errorHz = 700, .deviationHz = 2000},
-        OneCall{.name = "last_channel_of_the_band", .channelHz = Centre + 85 * 12500, .errorHz = -1500},
+        OneCall{
+            .name = "last_channel_of_the_band", .channelHz = Centre + 85 * 12500, .errorHz = -1500},
         OneCall{.name = "pieces_of_777", .errorHz = 1000, .piece = 777},
         OneCall{.name = "one_channel_mixed",
                 .errorHz = -1000,
@@ -118,9 +119,9 @@ class EightCalls : public testing::TestWithParam<Channeliser> {};
 TEST_P(EightCalls, AtOnceOnEightChannelsAllFound) {
     // Channels across the band, the centre's and the edges' among them; every deviation and
     // carrier error of the range; starting within 60 ms of each other.
-    const std::vector<double> channels = {
-        Centre - 1062500, Centre - 500000, Centre - 37500, Centre,
-        Centre + 25000,   Centre + 312500, Centre + 700000, Centre + 1050000};
+    const std::vector<double> channels = {Centre - 1062500, Centre - 500000, Centre - 37500,
+                                          Centre,           Centre + 25000,  Centre + 312500,
+                                          Centre + 700000,  Centre + 1050000};
     std::vector<modulator::Carrier> carriers;
     std::vector<Record> sent;
     for (std::size_t k = 0; k < channels.size(); ++k) {
@@ -146,7 +147,8 @@ TEST_P(EightCalls, AtOnceOnEightChannelsAllFound) {
 INSTANTIATE_TEST_SUITE_P(Channelisers, EightCalls,
                          testing::Values(Channeliser::Bank, Channeliser::Mixer),
                          [](const auto& info) {
-                             return std::string(info.param == Channeliser::Bank ? "bank" : "mixers");
+                             return std::string(info.param == Channeliser::Bank ? "bank"
+                                                                                : "mixers");
                          });
 
 struct Neighbours {
@@ -180,14 +182,13 @@ TEST_P(Adjacent, ThirtyDbStrongerNeighbourLeavesTheCallDecoded) {
 
 INSTANTIATE_TEST_SUITE_P(
     Errors, Adjacent,
-    testing::Values(
-        Neighbours{"on_channel", 0, 0, 12500}, Neighbours{"strong_below", 0, 0, -12500},
-        // The receiver's own error moves both alike.
-        Neighbours{"receiver_1k_high", 1000, 1000, 12500},
-        Neighbours{"receiver_1k_low", -1000, -1000, 12500},
-        Neighbours{"receiver_2k_away", -2000, -2000, -12500},
-        // The transmitters' own errors, towards each other: 10.5 kHz apart.
-        Neighbours{"towards_each_other", 1000, -1000, 12500}),
+    testing::Values(Neighbours{"on_channel", 0, 0, 12500}, Neighbours{"strong_below", 0, 0, -12500},
+                    // The receiver's own error moves both alike.
+                    Neighbours{"receiver_1k_high", 1000, 1000, 12500},
+                    Neighbours{"receiver_1k_low", -1000, -1000, 12500},
+                    Neighbours{"receiver_2k_away", -2000, -2000, -12500},
+                    // The transmitters' own errors, towards each other: 10.5 kHz apart.
+                    Neighbours{"towards_each_other", 1000, -1000, 12500}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Band-limited noise (200-3000 Hz, two one-pole sections each way) under a syllable-rate
@@ -237,7 +238,8 @@ TEST(NoCall, FromSpeechThoughTheChannelsOpen) {
     }
     modulator::Band band;
     band.seconds = 1;
-    const Heard heard = DecodeBand(modulator::MakeIq(band, carriers), BandPlan({Centre, 2.4e6, 0}, {}));
+    const Heard heard =
+        DecodeBand(modulator::MakeIq(band, carriers), BandPlan({Centre, 2.4e6, 0}, {}));
     EXPECT_TRUE(heard.calls.empty()) << Describe(heard);
     for (int k = 0; k < 4; ++k)
         EXPECT_EQ(heard.opened.count(Centre - 600000 + 300000.0 * k), 1U) << Describe(heard);

@@ -1,7 +1,7 @@
 // Both channelisers cut the same channel: a tone within 4 kHz of the channel's centre passes
-// flat, a tone from 7.5 kHz on (where the next channel's signal starts) is gone, whatever the capture's rate, centre and
-// frequency error. A channel sought on the wrong side of the centre, or at the wrong bin,
-// sees nothing of its tone.
+// flat, a tone from 7.5 kHz on (where the next channel's signal starts) is gone, whatever the
+// capture's rate, centre and frequency error. A channel sought on the wrong side of the centre, or
+// at the wrong bin, sees nothing of its tone.
 #include "channel_bank.h"
 #include "channel_mixer.h"
 

@@ -12,15 +12,16 @@ namespace {
 using channelizer::FmAudio;
 
 // A carrier `offsetHz` off the channel's centre, swung by `deviationHz` at `toneHz`.
-std::vector<std::complex<float>> Fm(double rate, double seconds, double toneHz,
-                                    double deviationHz, double offsetHz = 0) {
+std::vector<std::complex<float>> Fm(double rate, double seconds, double toneHz, double deviationHz,
+                                    double offsetHz = 0) {
     std::vector<std::complex<float>> samples;
     double phase = 0;
     for (std::size_t i = 0; i < static_cast<std::size_t>(rate * seconds); ++i) {
         const double t = static_cast<double>(i) / rate;
         phase += 2 * std::numbers::pi *
                  (offsetHz + deviationHz * std::sin(2 * std::numbers::pi * toneHz * t)) / rate;
-        samples.push_back(std::polar(1.0F, static_cast<float>(std::fmod(phase, 2 * std::numbers::pi))));
+        samples.push_back(
+            std::polar(1.0F, static_cast<float>(std::fmod(phase, 2 * std::numbers::pi))));
     }
     return samples;
 }
@@ -44,8 +45,7 @@ std::vector<float> Audio(double channelRate, const std::vector<std::complex<floa
     // In uneven pieces: the resampler's steps must carry across them.
     for (std::size_t at = 0; at < samples.size(); at += 333)
         fm.Demodulate(
-            std::span(samples).subspan(at, std::min<std::size_t>(333, samples.size() - at)),
-            audio);
+            std::span(samples).subspan(at, std::min<std::size_t>(333, samples.size() - at)), audio);
     return audio;
 }
 
@@ -73,10 +73,9 @@ TEST_P(Level, RateAndOffset) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, Level,
-                         testing::Values(Case{25000, 1200, 2500, 0},
-                                         Case{25000, 1800, 2500, 1500},
-                                         Case{50000, 1800, 2500, -2000},
-                                         Case{40000, 1200, 1500, 0}, Case{12500, 1800, 2000, 0},
+                         testing::Values(Case{25000, 1200, 2500, 0}, Case{25000, 1800, 2500, 1500},
+                                         Case{50000, 1800, 2500, -2000}, Case{40000, 1200, 1500, 0},
+                                         Case{12500, 1800, 2000, 0},
                                          Case{400000, 1200, 2500, 2000}));
 
 class AudioFilter : public testing::TestWithParam<double> {};

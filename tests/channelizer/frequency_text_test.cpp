@@ -23,9 +23,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, ReadsAs,
                          testing::Values(Good{"169.45M", 169.45e6}, Good{"169.4125m", 169.4125e6},
                                          Good{"12.5k", 12500}, Good{"12.5kHz", 12500},
                                          Good{"2400000", 2.4e6}, Good{"2.4MHZ", 2.4e6},
-                                         Good{"1.2G", 1.2e9}, Good{".5k", 500},
-                                         Good{"7.", 7}, Good{"0.0015", 0.002},
-                                         Good{"169.000001M", 169000001}));
+                                         Good{"1.2G", 1.2e9}, Good{".5k", 500}, Good{"7.", 7},
+                                         Good{"0.0015", 0.002}, Good{"169.000001M", 169000001}));
 
 class Refused : public testing::TestWithParam<const char*> {};
 
@@ -41,9 +40,9 @@ TEST_P(Refused, InOneLineNamingTheText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, Refused,
-                         testing::Values("", "M", "k", "Hz", "1.2.3M", "-5k", "+5k", "1e6",
-                                         "inf", "nan", "5 k", "12,5k", "0", "0.0004", "2T",
-                                         "5000G", "169.45MM"));
+                         testing::Values("", "M", "k", "Hz", "1.2.3M", "-5k", "+5k", "1e6", "inf",
+                                         "nan", "5 k", "12,5k", "0", "0.0004", "2T", "5000G",
+                                         "169.45MM"));
 
 TEST(ParseFrequencyList, EachInOrderAndNoEmptyItem) {
     EXPECT_EQ(channelizer::ParseFrequencyList("169.4125M,169.425M,169450000"),

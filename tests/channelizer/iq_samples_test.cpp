@@ -52,14 +52,22 @@ INSTANTIATE_TEST_SUITE_P(
     Formats, Scale,
     testing::Values(
         // rtl_sdr: 0 and 255 are the ends, zero lies between 127 and 128.
-        ScaleCase{"u8", IqFormat::U8, {0, 255, 127, 128}, {{-1, 1}, {-0.5F / 127.5F, 0.5F / 127.5F}}},
-        ScaleCase{"s8", IqFormat::S8, {0x80, 0x7f, 0, 0xff}, {{-1, 127 / 128.0F}, {0, -1 / 128.0F}}},
-        ScaleCase{"s16", IqFormat::S16, {0x00, 0x80, 0xff, 0x7f, 0x01, 0x00, 0xff, 0xff},
+        ScaleCase{
+            "u8", IqFormat::U8, {0, 255, 127, 128}, {{-1, 1}, {-0.5F / 127.5F, 0.5F / 127.5F}}},
+        ScaleCase{
+            "s8", IqFormat::S8, {0x80, 0x7f, 0, 0xff}, {{-1, 127 / 128.0F}, {0, -1 / 128.0F}}},
+        ScaleCase{"s16",
+                  IqFormat::S16,
+                  {0x00, 0x80, 0xff, 0x7f, 0x01, 0x00, 0xff, 0xff},
                   {{-1, 32767 / 32768.0F}, {1 / 32768.0F, -1 / 32768.0F}}},
-        ScaleCase{"f32", IqFormat::F32, FloatBytes({0.25F, -1.5F, 3e9F, -3e9F}),
+        ScaleCase{"f32",
+                  IqFormat::F32,
+                  FloatBytes({0.25F, -1.5F, 3e9F, -3e9F}),
                   {{0.25F, -1.5F}, {1e6F, -1e6F}}},
         // Garbage in a float capture is silence, not a poisoned filter.
-        ScaleCase{"f32_not_finite", IqFormat::F32, FloatBytes({NaN, Inf, -Inf, 0.5F}),
+        ScaleCase{"f32_not_finite",
+                  IqFormat::F32,
+                  FloatBytes({NaN, Inf, -Inf, 0.5F}),
                   {{0, 0}, {0, 0.5F}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -87,8 +95,7 @@ TEST_P(Pieces, AnyCutGivesTheWhole) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, Pieces,
-                         testing::Values(IqFormat::U8, IqFormat::S8, IqFormat::S16,
-                                         IqFormat::F32),
+                         testing::Values(IqFormat::U8, IqFormat::S8, IqFormat::S16, IqFormat::F32),
                          [](const auto& info) {
                              return std::string(channelizer::Info(info.param).name);
                          });

@@ -59,11 +59,11 @@ INSTANTIATE_TEST_SUITE_P(
     Powers, StepsOf,
     testing::Values(
         // Opens on the first block 5 dB up; closes once 10 blocks (the hold) stayed under 2.5 dB.
-        Case{"carrier", Run({{3, -50}, {4, -40}, {12, -50}}), "...O" + std::string(12, 'o') + "C.."},
+        Case{"carrier", Run({{3, -50}, {4, -40}, {12, -50}}),
+             "...O" + std::string(12, 'o') + "C.."},
         Case{"just_under_open", Run({{3, -50}, {4, -45.1}, {3, -50}}), ".........."},
         // Between the close and the open level an open channel stays open.
-        Case{"hysteresis", Run({{2, -50}, {2, -40}, {20, -47}}),
-             "..Oo" + std::string(20, 'o')},
+        Case{"hysteresis", Run({{2, -50}, {2, -40}, {20, -47}}), "..Oo" + std::string(20, 'o')},
         // A dip shorter than the hold does not cut the transmission.
         Case{"dip", Run({{2, -50}, {3, -40}, {9, -50}, {3, -40}}), "..Ooo" + std::string(12, 'o')},
         // A carrier on from the first block opens when the band's floor is lower.
