@@ -115,6 +115,20 @@ INSTANTIATE_TEST_SUITE_P(
         OneCall{.name = "ppm_37", .ppm = 37, .channelHz = Centre - 612500, .errorHz = 500}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(OnTheAir, FromTheFirstSampleOfTheCapture) {
+    // A capture started during a call: the channel's first block already holds the carrier,
+    // and the band's floor, not the channel's own, tells the squelch to open.
+    modulator::Carrier carrier;
+    carrier.audio = CallAudio(7, 23);
+    carrier.offsetHz = -187500 + 600;
+    carrier.cnDb = 15;
+    modulator::Band band;
+    band.seconds = 0.35;
+    const auto iq = modulator::MakeIq(band, std::vector{carrier});
+    ExpectEachOnItsChannel(DecodeBand(iq, BandPlan({Centre, 2.4e6, 0}, {})), {Centre - 187500},
+                           Records(CallBits(7)));
+}
+
 class EightCalls : public testing::TestWithParam<Channeliser> {};
 
 TEST_P(EightCalls, AtOnceOnEightChannelsAllFound) {
