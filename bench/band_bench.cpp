@@ -211,15 +211,19 @@ void Speed(const Options& options) {
 
 void Memory(const Options& options) {
     const int minutes = options.seconds > 0 ? static_cast<int>(options.seconds) : 10;
-    const Scene scene = MakeScene(9, 8, 20, 6, 5.5);
-    const std::vector<std::uint8_t> bytes = modulator::ToU8(scene.iq);
+    std::vector<std::uint8_t> bytes;
+    {
+        const Scene scene = MakeScene(9, 8, 20, 6, 5.5);
+        bytes = modulator::ToU8(scene.iq);
+    }
     const long before = ResidentKb();
     std::vector<long> resident;
     const channelizer::BandPlan plan({Centre, Rate, 0}, {});
     const Run run = Process(bytes, minutes * 10, plan, &resident);
     std::printf("Memory: the same 6 s of 2.4 MS/s u8 fed again and again, the whole band "
-                "watched (%.0f MB of capture in all); resident size, the capture's own %zu kB "
-                "and its samples included (%ld kB before the receiver)\n",
+                "watched (%.0f MB of capture in all), the calls decoded as each transmission "
+                "ends; resident size, the capture's own %zu kB included (%ld kB before the "
+                "receiver)\n",
                 static_cast<double>(bytes.size()) * minutes * 10 / 1e6, bytes.size() / 1024,
                 before);
     std::printf("%10s %14s\n", "capture", "resident kB");

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 namespace channelizer {
 
@@ -11,7 +10,7 @@ namespace {
 // With fewer channels than this, a low quantile of their powers says nothing about the band.
 constexpr std::size_t BandReferenceChannels = 8;
 // The quantile of the channels' powers taken as the band's floor: low enough that a busy band
-// (a quarter of its channels on the air) does not lift it.
+// (up to three quarters of its channels on the air) does not lift it.
 constexpr double BandFloorQuantile = 0.25;
 constexpr double SilentPower = 1e-30; // a block of digital silence: a floor, not minus infinity
 

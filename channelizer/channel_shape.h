@@ -1,12 +1,11 @@
 // The response every channel is cut out with, whichever channeliser cuts it. It is narrower
 // than the channel: flat (within 0.5 dB) to 4 kHz from the channel's centre, -6 dB at 5.6 kHz,
-// down by 60 dB at 7.5 kHz. An FM carrier's far tails carry more than their share: FFSK at
-// 2.5 kHz deviation holds about 0.2 % of its power beyond 6 kHz of its carrier, so a filter
-// flat to 6.9 kHz (wide enough for a carrier 2 kHz off and all of its Carson bandwidth) let a
-// neighbour 30 dB stronger into the channel 3 dB above the wanted carrier, and neither call
-// on the weaker channel decoded. Cut this narrow, a carrier 2 kHz off loses the outer edge of
-// its own spectrum, which the FFSK survives (tests/channelizer: calls at 1.5 to 2.5 kHz
-// deviation, 2 kHz off, decode at the same C/N), and less of the band's noise comes in.
+// down by 60 dB at 7.5 kHz. Through a filter -6 dB at 8.1 kHz (wide enough to keep all of a
+// carrier 2 kHz off), an FFSK carrier at 2.5 kHz deviation on the next channel put 0.2 % of
+// its power (-26.7 dB) into the channel: 30 dB stronger, it stood 3 dB above the wanted
+// carrier, and the weaker channel's call was lost. Cut this narrow, a carrier 2 kHz off loses
+// the outer edge of its own spectrum, which the FFSK survives (calls 1.5 to 2 kHz off decode
+// at the same C/N; docs/band.md), and less of the band's noise comes in.
 #pragma once
 
 #include <cstddef>

@@ -101,8 +101,13 @@ public:
                          l.demodulator.Feed(audio, l.sink);
                      },
                      [this](const channelizer::Channel& c, double) {
+                         // The channel's transmission is over: its calls are decoded now, so
+                         // that nothing but the calls is kept however long the capture.
                          Listener& l = Of(c);
                          l.demodulator.Finish(l.sink);
+                         for (Record& record : Records(l.bits))
+                             heard_.calls.push_back({c.hz, record});
+                         l.bits.clear();
                      }},
                     settings) {}
 
@@ -110,9 +115,6 @@ public:
 
     Heard Finish() {
         receiver_.Finish();
-        for (auto& [hz, listener] : listeners_)
-            for (Record& record : Records(listener.bits))
-                heard_.calls.push_back({hz, record});
         heard_.counts = receiver_.counts();
         heard_.usedBank = receiver_.usesBank();
         return heard_;
