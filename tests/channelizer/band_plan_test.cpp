@@ -51,6 +51,10 @@ struct Bad {
     const char* says;
 };
 
+void PrintTo(const Bad& b, std::ostream* os) {
+    *os << b.name;
+}
+
 class Refuses : public testing::TestWithParam<Bad> {};
 
 TEST_P(Refuses, InOneLine) {

@@ -57,6 +57,10 @@ struct OneCall {
     Channeliser expected = Channeliser::Bank;
 };
 
+void PrintTo(const OneCall& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class OneCallCase : public testing::TestWithParam<OneCall> {};
 
 TEST_P(OneCallCase, FoundWhereTheAudioPathFindsIt) {
@@ -129,7 +133,16 @@ TEST(OnTheAir, FromTheFirstSampleOfTheCapture) {
                            Records(CallBits(7)));
 }
 
-class EightCalls : public testing::TestWithParam<Channeliser> {};
+struct Cutter {
+    const char* name;
+    Channeliser channeliser;
+};
+
+void PrintTo(const Cutter& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class EightCalls : public testing::TestWithParam<Cutter> {};
 
 TEST_P(EightCalls, AtOnceOnEightChannelsAllFound) {
     // Channels across the band, the centre's and the edges' among them; every deviation and
@@ -154,17 +167,16 @@ TEST_P(EightCalls, AtOnceOnEightChannelsAllFound) {
     band.seed = 3;
     const auto iq = modulator::MakeIq(band, carriers);
     // The bank watches the whole band; the mixers, for comparison, only the eight.
-    const bool bank = GetParam() == Channeliser::Bank;
+    const bool bank = GetParam().channeliser == Channeliser::Bank;
     const BandPlan plan({Centre, 2.4e6, 0}, {bank ? std::vector<double>{} : channels, 12500});
-    ExpectEachOnItsChannel(DecodeBand(iq, plan, {.channeliser = GetParam()}), channels, sent);
+    ExpectEachOnItsChannel(DecodeBand(iq, plan, {.channeliser = GetParam().channeliser}), channels,
+                           sent);
 }
 
 INSTANTIATE_TEST_SUITE_P(Channelisers, EightCalls,
-                         testing::Values(Channeliser::Bank, Channeliser::Mixer),
-                         [](const auto& info) {
-                             return std::string(info.param == Channeliser::Bank ? "bank"
-                                                                                : "mixers");
-                         });
+                         testing::Values(Cutter{"bank", Channeliser::Bank},
+                                         Cutter{"mixers", Channeliser::Mixer}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct Neighbours {
     const char* name;
@@ -172,6 +184,10 @@ struct Neighbours {
     double strongErrorHz;
     double strongAboveHz; // +12500: the strong one on the channel above, -12500 below
 };
+
+void PrintTo(const Neighbours& n, std::ostream* os) {
+    *os << n.name;
+}
 
 class Adjacent : public testing::TestWithParam<Neighbours> {};
 

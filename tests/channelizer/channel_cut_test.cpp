@@ -72,6 +72,10 @@ struct Case {
     std::vector<double> channels; // the first is the one the tone is put near
 };
 
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Cut : public testing::TestWithParam<std::tuple<Case, bool>> {};
 
 TEST_P(Cut, FlatInTheChannelGoneWhereTheNextBegins) {

@@ -56,6 +56,11 @@ struct Case {
     double offsetHz;
 };
 
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.channelRate << " Hz, " << c.toneHz << " Hz tone at " << c.deviationHz << " Hz, "
+        << c.offsetHz << " Hz off";
+}
+
 class Level : public testing::TestWithParam<Case> {};
 
 TEST_P(Level, RateAndOffset) {
@@ -76,7 +81,16 @@ INSTANTIATE_TEST_SUITE_P(Rates, Level,
                          testing::Values(Case{25000, 1200, 2500, 0}, Case{25000, 1800, 2500, 1500},
                                          Case{50000, 1800, 2500, -2000}, Case{40000, 1200, 1500, 0},
                                          Case{12500, 1800, 2000, 0},
-                                         Case{400000, 1200, 2500, 2000}));
+                                         Case{400000, 1200, 2500, 2000}),
+                         [](const auto& info) {
+                             const Case& c = info.param;
+                             const int offset = static_cast<int>(c.offsetHz);
+                             return "rate" + std::to_string(static_cast<int>(c.channelRate)) +
+                                    "_tone" + std::to_string(static_cast<int>(c.toneHz)) +
+                                    "_deviation" + std::to_string(static_cast<int>(c.deviationHz)) +
+                                    (offset < 0 ? "_below" : "_above") +
+                                    std::to_string(std::abs(offset));
+                         });
 
 class AudioFilter : public testing::TestWithParam<double> {};
 
@@ -87,7 +101,10 @@ TEST_P(AudioFilter, TakesDownWhatLiesAboveTheVoiceBand) {
     EXPECT_LT(20 * std::log10(above / inBand), -30);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rates, AudioFilter, testing::Values(25000.0, 40000.0, 50000.0));
+INSTANTIATE_TEST_SUITE_P(Rates, AudioFilter, testing::Values(25000.0, 40000.0, 50000.0),
+                         [](const auto& info) {
+                             return "rate" + std::to_string(static_cast<int>(info.param));
+                         });
 
 TEST(FmAudio, ResetForgetsTheLastTransmission) {
     FmAudio fm(25000);

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
+#include <string_view>
+
 namespace {
 
 using channelizer::FrequencyError;
@@ -12,6 +16,18 @@ struct Good {
     const char* text;
     double hz;
 };
+
+void PrintTo(const Good& g, std::ostream* os) {
+    *os << g.text;
+}
+
+// A case's name from its text: letters and digits kept, the point as "p".
+std::string NameOf(std::string_view text) {
+    std::string name;
+    for (const char c : text)
+        name += std::isalnum(static_cast<unsigned char>(c)) != 0 ? c : c == '.' ? 'p' : '_';
+    return name.empty() ? "empty" : name;
+}
 
 class ReadsAs : public testing::TestWithParam<Good> {};
 
@@ -24,7 +40,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, ReadsAs,
                                          Good{"12.5k", 12500}, Good{"12.5kHz", 12500},
                                          Good{"2400000", 2.4e6}, Good{"2.4MHZ", 2.4e6},
                                          Good{"1.2G", 1.2e9}, Good{".5k", 500}, Good{"7.", 7},
-                                         Good{"0.0015", 0.002}, Good{"169.000001M", 169000001}));
+                                         Good{"0.0015", 0.002}, Good{"169.000001M", 169000001}),
+                         [](const auto& info) { return "text_" + NameOf(info.param.text); });
 
 class Refused : public testing::TestWithParam<const char*> {};
 
@@ -42,7 +59,10 @@ TEST_P(Refused, InOneLineNamingTheText) {
 INSTANTIATE_TEST_SUITE_P(Texts, Refused,
                          testing::Values("", "M", "k", "Hz", "1.2.3M", "-5k", "+5k", "1e6", "inf",
                                          "nan", "5 k", "12,5k", "0", "0.0004", "2T", "5000G",
-                                         "169.45MM"));
+                                         "169.45MM"),
+                         [](const auto& info) {
+                             return std::to_string(info.index) + "_" + NameOf(info.param);
+                         });
 
 TEST(ParseFrequencyList, EachInOrderAndNoEmptyItem) {
     EXPECT_EQ(channelizer::ParseFrequencyList("169.4125M,169.425M,169450000"),

@@ -49,6 +49,10 @@ struct Case {
     double bandFloor = 100;
 };
 
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class StepsOf : public testing::TestWithParam<Case> {};
 
 TEST_P(StepsOf, AsExpected) {
