@@ -1,8 +1,12 @@
 // Band processing measurements: calls found against C/N beside the audio path, speed and
 // memory of a whole 2.4 MS/s band watched, and the cost of each channeliser.
 // Usage: band-bench [cn|speed|memory|channelisers|all] [--rounds N] [--seconds S]
+//        band-bench capture FILE [--seconds S]
 //   --rounds   captures per C/N point, 8 calls each (default 10)
 //   --seconds  of capture for speed (default 60) and minutes for memory (default 10)
+//   capture    writes the speed measurement's capture (u8 at 2.4 MS/s centred on 169.4 MHz, S
+//              seconds, default 60) to FILE ("-": standard output), for bench/band_decode to
+//              time the whole program on
 #include "band_calls.h"
 #include "iq_samples.h"
 
@@ -20,6 +24,7 @@ using namespace band_calls;
 
 struct Options {
     std::string what = "all";
+    std::string file; // capture: where it goes
     int rounds = 10;
     double seconds = 0; // 0: each measurement's own default
 };
@@ -265,6 +270,30 @@ void Channelisers(const Options&) {
     }
 }
 
+// ---- the speed measurement's capture, for the whole program ----
+
+void Capture(const Options& options) {
+    constexpr double SceneSeconds = 5;
+    const double seconds = options.seconds > 0 ? options.seconds : 60;
+    const std::vector<std::uint8_t> bytes =
+        modulator::ToU8(MakeScene(7, 8, 20, SceneSeconds, SceneSeconds - 0.5).iq);
+    std::FILE* out = options.file == "-" ? stdout : std::fopen(options.file.c_str(), "wb");
+    if (out == nullptr) {
+        std::perror(options.file.c_str());
+        std::exit(1);
+    }
+    // Whole scenes, the last one cut to the length asked for.
+    auto left = static_cast<std::size_t>(seconds * Rate) * 2;
+    while (left > 0) {
+        const std::size_t count = std::min(left, bytes.size());
+        if (std::fwrite(bytes.data(), 1, count, out) != count)
+            std::exit(1);
+        left -= count;
+    }
+    if (std::fclose(out) != 0)
+        std::exit(1);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -275,8 +304,14 @@ int main(int argc, char** argv) {
             options.rounds = std::atoi(argv[++i]);
         else if (arg == "--seconds" && i + 1 < argc)
             options.seconds = std::strtod(argv[++i], nullptr);
+        else if (options.what == "capture" && options.file.empty())
+            options.file = arg;
         else
             options.what = arg;
+    }
+    if (options.what == "capture") {
+        Capture(options);
+        return 0;
     }
     const bool all = options.what == "all";
     if (all || options.what == "cn")

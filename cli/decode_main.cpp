@@ -5,6 +5,7 @@
 // report. Every line the tool writes itself ends in CR LF, like the reports. Problems go to
 // standard error, one line each, and decide the exit status: 0 all done, 1 some file could
 // not be read or written (the others are still processed), 2 the command line was wrong.
+#include "band_mode.h"
 #include "batch_run.h"
 #include "decode_options.h"
 #include "follow_mode.h"
@@ -44,6 +45,8 @@ int Main(int argc, char** argv) {
             return *answered;
         if (const std::optional<std::string> problem = decode::CombinationProblem(options))
             return tool::UsageError(decode::ToolName, *problem, decode::Usage());
+        if (decode::IqGiven(options.band))
+            return decode::RunBandMode(options);
         return decode::Live(options) ? decode::RunFollowMode(options) : decode::RunBatch(options);
     } catch (const tool::OutputError& error) {
         tool::WriteErr(decode::ProblemLine(error.path(), error.description()));

@@ -71,6 +71,8 @@ constexpr std::string_view UsageText =
     "       vantrel-decode --follow [--level short|debug] [--format FOLLOW_FORMATS]\r\n"
     "                      [--raw --rate R] [--invert auto|yes|no] [FILE|-]\r\n"
     "       vantrel-decode [--follow] --device NAME [--rate R] [--format FOLLOW_FORMATS]\r\n"
+    "       vantrel-decode [--follow] --iq u8|s8|s16|f32|wav [--rate R] [--center F]\r\n"
+    "                      [--channels F,...] [--spacing F] [--ppm N] FILE|-\r\n"
     "Run with --help for more information.\r\n";
 
 std::vector<std::string> FormatNames() {
@@ -170,6 +172,7 @@ void AddOptions(CLI::App& app, Options& options) {
                  "No \"Blocks Found:\" header, and no records after the last decodable block. "
                  "Ends at the end of a pipe, or on Ctrl-C or SIGTERM, after the last record");
     tool::AddSoundSourceOptions(app, options.source);
+    AddBandOptions(app, options.band);
     app.add_option("FILE", options.files,
                    "Recording to decode: a bit text, or sound (WAV, FLAC, Ogg, AIFF, by its "
                    "content), demodulated first; - reads standard input (sound there is read "
@@ -179,7 +182,10 @@ void AddOptions(CLI::App& app, Options& options) {
 }
 
 std::optional<std::string> CombinationProblem(const Options& options) {
-    if (std::optional<std::string> problem = tool::SoundSourceProblem(options.source))
+    if (std::optional<std::string> problem = BandProblem(options))
+        return problem;
+    if (std::optional<std::string> problem =
+            IqGiven(options.band) ? std::nullopt : tool::SoundSourceProblem(options.source))
         return problem;
     if (!options.source.device.empty() && !options.files.empty())
         return "--device records the sound card instead of FILE: give one of them";
@@ -219,6 +225,7 @@ OutputChoice ChoiceOf(const Options& options) {
     choice.order = options.order == "arrival" ? modETSI300230::SyncRule::Arrival
                                               : modETSI300230::SyncRule::WholeFile;
     choice.rawSampleRate = options.source.raw ? options.source.rate : 0;
+    choice.channels = IqGiven(options.band);
     return choice;
 }
 

@@ -1,6 +1,7 @@
 // vantrel-decode's command line: its options, its usage, and what they ask the run for.
 #pragma once
 
+#include "band_options.h"
 #include "program_options.h"
 #include "run.h"
 
@@ -35,6 +36,7 @@ struct Options {
     std::string startTime; // --start-time: ISO 8601, "mtime" or nothing
     int channel = 1;
     tool::SoundSource source;
+    BandOptions band;
     std::vector<std::string> files;
 };
 

@@ -39,6 +39,11 @@ void CatchStopSignals() {
 
 } // namespace
 
+const volatile std::sig_atomic_t* StopOnSignals() {
+    CatchStopSignals();
+    return &stopRequested;
+}
+
 int RunFollowMode(const Options& options) {
     const std::string path = !options.source.device.empty() ? options.source.device
                              : options.files.empty()        ? "-"

@@ -4,9 +4,15 @@
 
 #include "decode_options.h"
 
+#include <csignal>
+
 namespace vantrel::decode {
 
 // Returns the exit status.
 int RunFollowMode(const Options& options);
+
+// From now on SIGINT and SIGTERM set the flag returned, for a live run to finish its last
+// record and end.
+const volatile std::sig_atomic_t* StopOnSignals();
 
 } // namespace vantrel::decode

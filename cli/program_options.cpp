@@ -1,9 +1,13 @@
 #include "program_options.h"
 
 #include "audio_file.h"
+#include "band_plan.h"
+#include "frequency_text.h"
 #include "tool_output.h"
 
 #include <CLI/CLI.hpp>
+
+#include <cmath>
 
 namespace vantrel::tool {
 
@@ -23,10 +27,22 @@ void AddSoundSourceOptions(CLI::App& app, SoundSource& source) {
     app.add_flag("--raw", source.raw,
                  "Read raw signed 16-bit little-endian mono PCM (needs --rate), as "
                  "\"arecord -f S16_LE -t raw\" or \"parec --format=s16le --channels=1\" write it");
+    // Written as frequencies are ("2.4M", "48k" or Hz); sound's range is checked with the
+    // other sound options (SoundSourceProblem), an IQ capture's by its band plan.
     app.add_option("--rate", source.rate,
-                   "Sample rate in Hz of raw input, or of the sound card with --device "
-                   "(48000 when not given)")
-        ->check(CLI::Range(MinAudioSampleRate, MaxAudioSampleRate));
+                   "Sample rate in Hz of raw input, of an IQ capture (--iq), or of the sound card "
+                   "with --device (48000 when not given)")
+        ->transform(
+            [](const std::string& text) {
+                try {
+                    return std::to_string(std::llround(channelizer::ParseFrequency(text)));
+                } catch (const channelizer::FrequencyError&) {
+                    return text;
+                }
+            },
+            "")
+        ->check(
+            CLI::Range(MinAudioSampleRate, static_cast<int>(channelizer::BandPlan::MaxSampleRate)));
     app.add_option("--device", source.device,
                    "Record a live sound card through PulseAudio or PipeWire instead of reading a "
                    "file: a source name as \"pactl list short sources\" shows it (a sink's "
@@ -34,6 +50,12 @@ void AddSoundSourceOptions(CLI::App& app, SoundSource& source) {
 }
 
 std::optional<std::string> SoundSourceProblem(const SoundSource& source) {
+    if (source.rate != 0) {
+        std::string rate = std::to_string(source.rate);
+        const std::string refusal = CLI::Range(MinAudioSampleRate, MaxAudioSampleRate)(rate);
+        if (!refusal.empty())
+            return "--rate: " + refusal;
+    }
     if (source.raw && !source.device.empty())
         return "--device records the sound card itself: no --raw";
     if (source.raw && source.rate == 0)

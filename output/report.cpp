@@ -1,5 +1,6 @@
 #include "report.h"
 
+#include "channel_text.h"
 #include "huge_pages.h"
 
 #include <algorithm>
@@ -174,6 +175,13 @@ void AppendDebugSectionTitle(std::string& out, std::int64_t number) {
 std::string FinalTimeLine(std::string_view time) {
     std::string line = "Final (UTC)   : ";
     line += time;
+    line += modETSI300230::CrLf;
+    return line;
+}
+
+std::string ChannelLine(std::uint64_t hz) {
+    std::string line = "Channel       : ";
+    line += ChannelText(hz);
     line += modETSI300230::CrLf;
     return line;
 }

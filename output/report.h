@@ -41,5 +41,7 @@ void AppendDebugSectionTitle(std::string& out, std::int64_t number);
 
 // Follow mode's last line of a record's section: when it became final.
 std::string FinalTimeLine(std::string_view time);
+// Follow mode on a band: the line before that one, the channel the record was heard on.
+std::string ChannelLine(std::uint64_t hz);
 
 } // namespace vantrel

@@ -82,8 +82,11 @@ RecordEvents RunOutput::ReportEvents(StreamState& stream) {
             AppendShortSectionText(stream.text, record.info, record.number);
             target_.write(stream.text);
         }
-        if (!record.finalTime.empty())
+        if (!record.finalTime.empty()) {
+            if (stream.channelHz)
+                target_.write(ChannelLine(*stream.channelHz));
             target_.write(FinalTimeLine(record.finalTime));
+        }
         if (made) {
             const DecodedRecord decoded =
                 listened ? Decoded(record, std::move(stream.log), stream)

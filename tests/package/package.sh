@@ -23,6 +23,7 @@ deb="$work/out/vantrel_${version}_${arch}.deb"
 [ "$(dpkg-deb -f "$deb" Package)" = vantrel ] || fail "wrong package name"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "wrong version"
 dpkg-deb -f "$deb" Depends | grep -q 'libc6 (>=' || fail "Depends lacks the C library"
+dpkg-deb -f "$deb" Depends | grep -q 'libliquid1' || fail "Depends lacks liquid-dsp (--iq needs it)"
 dpkg-deb -f "$deb" Maintainer | grep -q '<.*@.*>' || fail "no maintainer address"
 dpkg-deb -f "$deb" Description | grep -q 'GPL-3.0-or-later' || fail "no license named"
 
@@ -79,4 +80,8 @@ tool="$usr/bin/vantrel-decode"
 head -n1 "$work/report.txt" | grep -q -x $'Blocks Found:2\r' || fail "unexpected report: $(head -c 200 "$work/report.txt")"
 cmp -s "$work/report.txt" <("$build/cli/vantrel-decode" "$samples/two-calls.txt") ||
     fail "the unpacked tool's report differs from the build's"
+# A band's IQ goes through liquid-dsp, which the package depends on: a quiet capture says so.
+band="$(head -c 480000 /dev/zero | tr '\0' '\200' | "$tool" --iq u8 --rate 2.4M --center 169.4M - 2>&1)" ||
+    fail "the unpacked tool failed on IQ: $band"
+grep -q 'no call was heard on its 171 channels' <<<"$band" || fail "unexpected IQ run: $band"
 echo "$(basename "$deb"): built, unpacked and ran"

@@ -1,0 +1,35 @@
+// vantrel-decode --iq: a radio band's IQ capture (a file or a pipe, read once; with --follow a
+// file as a receiver program writes it) decoded channel by channel into one output.
+#pragma once
+
+#include "decode_options.h"
+#include "iq_source.h"
+
+#include <csignal>
+#include <cstdint>
+#include <optional>
+
+namespace vantrel::decode {
+
+// Returns the exit status.
+int RunBandMode(const Options& options);
+
+// What a band run knows of its source beyond the IqSource.
+struct BandSourceFacts {
+    // Records go out as each becomes final, until the source ends or `stop` is set (a live
+    // radio, a followed capture); otherwise the whole capture.
+    bool live = false;
+    const volatile std::sig_atomic_t* stop = nullptr;
+    std::optional<double> seconds; // the capture's length when known ahead (--start-time mtime)
+    std::uint64_t bytesTotal = 0;  // for the progress line; 0: none shown
+};
+
+// Any IQ source decoded as the options ask: the band plan from the options and the source (a
+// plan that cannot be made is refused in one line, exit status 2), the records or reports to
+// standard output, warnings and --stats (with a line per channel) to standard error. A live
+// radio's own code makes its source and calls this. Returns the exit status: 1 when the
+// source failed or ended inside an I/Q pair, after what came before was written. Throws
+// tool::OutputError when standard output fails.
+int RunBandOf(IqSource& source, const Options& options, const BandSourceFacts& facts);
+
+} // namespace vantrel::decode

@@ -1,0 +1,115 @@
+#include "band_options.h"
+
+#include "decode_options.h"
+#include "frequency_text.h"
+
+#include <CLI/CLI.hpp>
+
+#include <array>
+#include <vector>
+
+namespace vantrel::decode {
+
+namespace {
+
+constexpr std::string_view Group = "Radio";
+
+std::vector<std::string> IqNames() {
+    std::vector<std::string> names;
+    names.reserve(channelizer::IqFormats.size() + 1);
+    for (const channelizer::IqFormatInfo& format : channelizer::IqFormats)
+        names.emplace_back(format.name);
+    names.emplace_back(IqWavName);
+    return names;
+}
+
+// A CLI11 check that `read` takes the text: its one-line refusal, or nothing.
+template <typename Read> std::function<std::string(const std::string&)> Readable(Read read) {
+    return [read](const std::string& text) {
+        try {
+            read(text);
+            return std::string();
+        } catch (const channelizer::FrequencyError& error) {
+            return std::string(error.what());
+        }
+    };
+}
+
+} // namespace
+
+void AddBandOptions(CLI::App& app, BandOptions& band) {
+    app.add_option("--iq", band.iq, "FILE is a radio's IQ: raw u8 (rtl_sdr), s8, s16, f32, or wav")
+        ->check(CLI::IsMember(IqNames()))
+        ->group(std::string(Group));
+    app.add_option("--center", band.center,
+                   "The frequency the capture is centred on: 169.45M, 12.5k or in Hz")
+        ->check(Readable(channelizer::ParseFrequency))
+        ->group(std::string(Group));
+    app.add_option("--channels", band.channels,
+                   "The channels to decode, F1,F2,... (default: the whole band)")
+        ->check(Readable(channelizer::ParseFrequencyList))
+        ->group(std::string(Group));
+    app.add_option("--spacing", band.spacing,
+                   "The raster of the whole band's channels (default 12.5k)")
+        ->check(Readable(channelizer::ParseFrequency))
+        ->group(std::string(Group));
+    app.add_option("--ppm", band.ppm, "The receiver's frequency error in parts per million")
+        ->check(CLI::Range(-channelizer::BandPlan::MaxPpm, channelizer::BandPlan::MaxPpm))
+        ->group(std::string(Group));
+}
+
+std::optional<std::string> BandProblem(const Options& options) {
+    const BandOptions& band = options.band;
+    if (!IqGiven(band)) {
+        const std::array<std::pair<std::string_view, bool>, 4> given = {{
+            {"--center", !band.center.empty()},
+            {"--channels", !band.channels.empty()},
+            {"--spacing", !band.spacing.empty()},
+            {"--ppm", band.ppm.has_value()},
+        }};
+        for (const auto& [name, isGiven] : given)
+            if (isGiven)
+                return std::string(name) + " is for a radio's IQ: add --iq FORMAT";
+        return std::nullopt;
+    }
+    if (options.source.raw)
+        return "--raw reads sound, --iq reads IQ: give one of them";
+    if (!options.source.device.empty())
+        return "--device records a sound card, --iq reads IQ: give one of them";
+    if (options.files.size() > 1 || options.recursive)
+        return "--iq reads one capture: give one FILE, or - for standard input";
+    if (options.save)
+        return "--save writes a report beside each recording: with --iq redirect the output";
+    const bool wav = band.iq == IqWavName;
+    if (!wav && options.source.rate == 0)
+        return "--iq " + band.iq + " needs --rate: raw IQ does not say its sample rate";
+    if (wav && options.source.rate != 0)
+        return "--rate is for raw IQ: a WAV says its own sample rate";
+    if (options.follow && options.startTime == "mtime")
+        return "--start-time mtime is for a finished capture, not --follow";
+    return std::nullopt;
+}
+
+CaptureLayout LayoutOf(const BandOptions& band, int rate) {
+    CaptureLayout layout;
+    layout.raw = channelizer::IqFormatNamed(band.iq);
+    layout.sampleRate = rate;
+    if (!band.center.empty())
+        layout.centreHz = channelizer::ParseFrequency(band.center);
+    return layout;
+}
+
+channelizer::BandPlan PlanFor(const BandOptions& band, const IqSource& source) {
+    channelizer::Capture capture;
+    capture.centreHz = source.centerHz().value_or(0);
+    capture.sampleRate = source.sampleRate();
+    capture.ppm = band.ppm.value_or(0);
+    channelizer::ChannelChoice choice;
+    if (!band.channels.empty())
+        choice.frequencies = channelizer::ParseFrequencyList(band.channels);
+    if (!band.spacing.empty())
+        choice.spacingHz = channelizer::ParseFrequency(band.spacing);
+    return channelizer::BandPlan(capture, choice);
+}
+
+} // namespace vantrel::decode
