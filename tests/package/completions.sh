@@ -44,6 +44,7 @@ expect "--recursive " vantrel-decode --rec
 expect "auto no yes " vantrel-demod --invert ""
 expect "--rate --raw " vantrel-demod --ra
 expect "--device " vantrel-decode --dev
+expect "f32 s16 s8 u8 wav " vantrel-decode --iq ""
 
 # Files and folders: a scratch folder with a recording and a subfolder.
 scratch="$(mktemp -d)"
