@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include <array>
+#include <cmath>
 #include <vector>
 
 namespace vantrel::decode {
@@ -38,6 +39,23 @@ template <typename Read> std::function<std::string(const std::string&)> Readable
 } // namespace
 
 void AddBandOptions(CLI::App& app, BandOptions& band) {
+    // --rate is sound's (program_options), and an IQ capture's too: written as frequencies are
+    // ("2.4M"), up to what a band plan takes; sound's range is then checked with the other
+    // sound options (SoundSourceProblem), an IQ capture's by its plan.
+    CLI::Option* rate = app.get_option("--rate");
+    rate->get_validator(std::string(tool::AudioRateCheck))->active(false);
+    rate->description("Sample rate in Hz of raw input or of an IQ capture, or of the sound card "
+                      "with --device (48000 when not given)");
+    rate->transform(
+            [](const std::string& text) {
+                try {
+                    return std::to_string(std::llround(channelizer::ParseFrequency(text)));
+                } catch (const channelizer::FrequencyError&) {
+                    return text; // the parser's own refusal says what is wrong
+                }
+            },
+            "")
+        ->check(CLI::Range(1, static_cast<int>(channelizer::BandPlan::MaxSampleRate)));
     app.add_option("--iq", band.iq, "FILE is a radio's IQ: raw u8 (rtl_sdr), s8, s16, f32, or wav")
         ->check(CLI::IsMember(IqNames()))
         ->group(std::string(Group));

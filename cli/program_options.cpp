@@ -1,13 +1,9 @@
 #include "program_options.h"
 
 #include "audio_file.h"
-#include "band_plan.h"
-#include "frequency_text.h"
 #include "tool_output.h"
 
 #include <CLI/CLI.hpp>
-
-#include <cmath>
 
 namespace vantrel::tool {
 
@@ -27,22 +23,11 @@ void AddSoundSourceOptions(CLI::App& app, SoundSource& source) {
     app.add_flag("--raw", source.raw,
                  "Read raw signed 16-bit little-endian mono PCM (needs --rate), as "
                  "\"arecord -f S16_LE -t raw\" or \"parec --format=s16le --channels=1\" write it");
-    // Written as frequencies are ("2.4M", "48k" or Hz); sound's range is checked with the
-    // other sound options (SoundSourceProblem), an IQ capture's by its band plan.
     app.add_option("--rate", source.rate,
-                   "Sample rate in Hz of raw input, of an IQ capture (--iq), or of the sound card "
-                   "with --device (48000 when not given)")
-        ->transform(
-            [](const std::string& text) {
-                try {
-                    return std::to_string(std::llround(channelizer::ParseFrequency(text)));
-                } catch (const channelizer::FrequencyError&) {
-                    return text;
-                }
-            },
-            "")
+                   "Sample rate in Hz of raw input, or of the sound card with --device "
+                   "(48000 when not given)")
         ->check(
-            CLI::Range(MinAudioSampleRate, static_cast<int>(channelizer::BandPlan::MaxSampleRate)));
+            CLI::Range(MinAudioSampleRate, MaxAudioSampleRate).name(std::string(AudioRateCheck)));
     app.add_option("--device", source.device,
                    "Record a live sound card through PulseAudio or PipeWire instead of reading a "
                    "file: a source name as \"pactl list short sources\" shows it (a sink's "
@@ -50,6 +35,7 @@ void AddSoundSourceOptions(CLI::App& app, SoundSource& source) {
 }
 
 std::optional<std::string> SoundSourceProblem(const SoundSource& source) {
+    // What the argument parser says when its AudioRateCheck is on, for a run that turns it off.
     if (source.rate != 0) {
         std::string rate = std::to_string(source.rate);
         const std::string refusal = CLI::Range(MinAudioSampleRate, MaxAudioSampleRate)(rate);

@@ -37,6 +37,9 @@ struct SoundSource {
 
 // --raw, --rate and --device, bound to `source`.
 void AddSoundSourceOptions(CLI::App& app, SoundSource& source);
+// The name of --rate's check of a sound's rate: a program whose --rate also takes other rates
+// (vantrel-decode's IQ) turns it off, and SoundSourceProblem checks a sound's rate instead.
+inline constexpr std::string_view AudioRateCheck = "sound rate";
 // What is wrong with them together; nothing when they go together.
 std::optional<std::string> SoundSourceProblem(const SoundSource& source);
 
