@@ -139,10 +139,17 @@ int RunBandOf(IqSource& source, const Options& options, const BandSourceFacts& f
     run.follow = facts.live;
     run.stop = facts.stop;
     if (!options.startTime.empty()) {
-        if (options.startTime == "mtime" && !facts.seconds)
-            throw FileError(path, "--start-time mtime needs the capture's length: a regular "
-                                  "uncompressed file, or a WAV whose header announces it");
-        run.startTime = StartTimeOf(path, options.startTime, facts.seconds.value_or(0));
+        if (options.startTime == "mtime" && !facts.seconds) {
+            WriteErr(ProblemLine(path, "--start-time mtime needs the capture's length: a regular "
+                                       "uncompressed file, or a WAV whose header announces it"));
+            return ExitFileError;
+        }
+        try {
+            run.startTime = StartTimeOf(path, options.startTime, facts.seconds.value_or(0));
+        } catch (const FileError& error) {
+            WriteErr(ProblemLine(error.path(), error.description()));
+            return ExitFileError;
+        }
     }
     tool::FileProgress progress(path);
     if (facts.bytesTotal > 0) {

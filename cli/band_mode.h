@@ -28,8 +28,8 @@ struct BandSourceFacts {
 // plan that cannot be made is refused in one line, exit status 2), the records or reports to
 // standard output, warnings and --stats (with a line per channel) to standard error. A live
 // radio's own code makes its source and calls this. Returns the exit status: 1 when the
-// source failed or ended inside an I/Q pair, after what came before was written. Throws
-// tool::OutputError when standard output fails.
+// source failed or ended inside an I/Q pair (after what came before was written), or its
+// --start-time could not be had. Throws tool::OutputError when standard output fails.
 int RunBandOf(IqSource& source, const Options& options, const BandSourceFacts& facts);
 
 } // namespace vantrel::decode
