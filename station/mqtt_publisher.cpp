@@ -1,0 +1,316 @@
+#include "mqtt_publisher.h"
+
+#include "json_text.h"
+#include "record_json_form.h"
+
+#include <mosquitto.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace vantrel {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Messages handed to the client library and not yet acknowledged, at most: what a lost
+// connection can leave unconfirmed, sent again after the reconnect.
+constexpr std::size_t InFlightWindow = 64;
+constexpr auto FirstRetry = std::chrono::seconds(1);
+constexpr auto LongestRetry = std::chrono::seconds(30);
+constexpr int KeepAliveSeconds = 30;
+constexpr int LoopWaitMs = 100; // how long a quiet connection waits for the broker per turn
+
+struct Message {
+    std::string topic;
+    std::string payload;
+    bool retain = false;
+};
+
+std::string EnvironmentText(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// The client library's error as the problem line says it: the system's description when a
+// system call failed.
+std::string Describe(int code, int error) {
+    if (code == MOSQ_ERR_ERRNO && error != 0)
+        return std::strerror(error);
+    return mosquitto_strerror(code);
+}
+
+void InitialiseLibraryOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { mosquitto_lib_init(); });
+}
+
+} // namespace
+
+MqttSettings MqttSettingsFromEnvironment(MqttUrl url, std::size_t buffer) {
+    MqttSettings settings;
+    settings.url = std::move(url);
+    settings.buffer = buffer;
+    settings.user = EnvironmentText("VANTREL_MQTT_USER");
+    settings.password = EnvironmentText("VANTREL_MQTT_PASSWORD");
+    settings.caFile = EnvironmentText("VANTREL_MQTT_CA");
+    return settings;
+}
+
+std::string MqttPositionPayload(const DecodedRecord& record) {
+    std::string out;
+    JsonOut json(out);
+    json.Open('{');
+    json.Key("address");
+    json.Latin1(record.info.FromAddr);
+    json.Key("latitude");
+    json.Real(record.nmea->latitude);
+    json.Key("longitude");
+    json.Real(record.nmea->longitude);
+    const std::string& utc = record.source.heard && !record.source.heard->utc.empty()
+                                 ? record.source.heard->utc
+                                 : record.source.finalAt;
+    if (!utc.empty()) {
+        json.Key("utc");
+        json.Utf8(utc);
+    }
+    json.Close('}');
+    return out;
+}
+
+// The connection's thread and what it shares with the callers. The client library's
+// callbacks run on that thread, inside mosquitto_loop.
+struct MqttPublisher::Link {
+    MqttSettings settings;
+    Notice notice;
+    std::string where; // the URL as the lines name it
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::deque<Message> pending;     // not yet handed to the client library
+    std::map<int, Message> inFlight; // handed over, by message id, not acknowledged
+    MqttCounts counts;
+    bool stopping = false;
+    Clock::duration flushWait{};    // while stopping: how long to wait for an acknowledgement
+    Clock::time_point lastProgress; // the broker's last acknowledgement, or the stop
+    std::thread thread;
+
+    // Only the thread touches these.
+    mosquitto* client = nullptr;
+    bool connected = false;  // the broker accepted the connection
+    std::string refusal;     // why the broker refused it, when it did
+    bool outageSaid = false; // the line about the broker being away was written
+    std::chrono::seconds retry = FirstRetry;
+
+    void Run();
+    bool Connect();
+    void Drop(const std::string& reason);
+    void SendPending();
+    void TrimLocked();
+    bool Finished();
+};
+
+void MqttPublisher::Link::TrimLocked() {
+    while (pending.size() > settings.buffer) {
+        pending.pop_front();
+        ++counts.dropped;
+    }
+}
+
+// A new client for every connection: a lost connection's unacknowledged messages come back to
+// the buffer (Drop), and no copy of them stays behind in the library to be sent twice more.
+bool MqttPublisher::Link::Connect() {
+    client = mosquitto_new(nullptr, true, this);
+    if (client == nullptr) {
+        Drop(std::strerror(errno != 0 ? errno : ENOMEM));
+        return false;
+    }
+    mosquitto_connect_callback_set(client, [](mosquitto*, void* self, int code) {
+        auto& link = *static_cast<Link*>(self);
+        if (code != 0) {
+            link.refusal = mosquitto_connack_string(code);
+            return;
+        }
+        link.connected = true;
+        link.retry = FirstRetry;
+        if (link.outageSaid)
+            link.notice(link.where + ": connected again");
+        link.outageSaid = false;
+    });
+    mosquitto_publish_callback_set(client, [](mosquitto*, void* self, int mid) {
+        auto& link = *static_cast<Link*>(self);
+        std::lock_guard lock(link.mutex);
+        if (link.inFlight.erase(mid) > 0) {
+            ++link.counts.published;
+            link.lastProgress = Clock::now();
+        }
+    });
+    if (!settings.user.empty())
+        mosquitto_username_pw_set(client, settings.user.c_str(),
+                                  settings.password.empty() ? nullptr : settings.password.c_str());
+    if (settings.url.tls) {
+        const int code = settings.caFile.empty()
+                             ? mosquitto_int_option(client, MOSQ_OPT_TLS_USE_OS_CERTS, 1)
+                             : mosquitto_tls_set(client, settings.caFile.c_str(), nullptr, nullptr,
+                                                 nullptr, nullptr);
+        if (code != MOSQ_ERR_SUCCESS) {
+            Drop(Describe(code, errno));
+            return false;
+        }
+    }
+    errno = 0;
+    const int code = mosquitto_connect_async(client, settings.url.host.c_str(), settings.url.port,
+                                             KeepAliveSeconds);
+    if (code != MOSQ_ERR_SUCCESS) {
+        Drop(Describe(code, errno));
+        return false;
+    }
+    return true;
+}
+
+// The connection is gone (or never came): one line per outage, the unacknowledged messages
+// back to the front of the buffer, and the next attempt after a growing pause.
+void MqttPublisher::Link::Drop(const std::string& reason) {
+    if (client != nullptr)
+        mosquitto_destroy(client);
+    client = nullptr;
+    connected = false;
+    refusal.clear();
+    {
+        std::lock_guard lock(mutex);
+        for (auto it = inFlight.rbegin(); it != inFlight.rend(); ++it)
+            pending.push_front(std::move(it->second));
+        inFlight.clear();
+        TrimLocked();
+    }
+    if (!outageSaid)
+        notice(where + ": " + reason + "; reconnecting, keeping up to " +
+               std::to_string(settings.buffer) + " records meanwhile");
+    outageSaid = true;
+}
+
+void MqttPublisher::Link::SendPending() {
+    for (;;) {
+        Message message;
+        {
+            std::lock_guard lock(mutex);
+            if (pending.empty() || inFlight.size() >= InFlightWindow)
+                return;
+            message = std::move(pending.front());
+            pending.pop_front();
+        }
+        int mid = 0;
+        const int code = mosquitto_publish(client, &mid, message.topic.c_str(),
+                                           static_cast<int>(message.payload.size()),
+                                           message.payload.data(), 1, message.retain);
+        std::lock_guard lock(mutex);
+        if (code != MOSQ_ERR_SUCCESS) {
+            pending.push_front(std::move(message));
+            return;
+        }
+        inFlight.emplace(mid, std::move(message));
+    }
+}
+
+// While stopping: done when everything was acknowledged, or when the broker has given no
+// acknowledgement for the time the caller allowed.
+bool MqttPublisher::Link::Finished() {
+    std::lock_guard lock(mutex);
+    if (!stopping)
+        return false;
+    if (pending.empty() && inFlight.empty())
+        return true;
+    return Clock::now() >= lastProgress + flushWait;
+}
+
+void MqttPublisher::Link::Run() {
+    Clock::time_point nextAttempt = Clock::now();
+    while (!Finished()) {
+        if (client == nullptr) {
+            std::unique_lock lock(mutex);
+            if (Clock::now() < nextAttempt && !stopping) {
+                wake.wait_until(lock, nextAttempt);
+                continue;
+            }
+            if (stopping && Clock::now() < nextAttempt) {
+                wake.wait_until(lock, std::min(nextAttempt, lastProgress + flushWait));
+                continue;
+            }
+            lock.unlock();
+            if (!Connect()) {
+                nextAttempt = Clock::now() + retry;
+                retry = std::min(retry * 2, LongestRetry);
+            }
+            continue;
+        }
+        if (connected)
+            SendPending();
+        errno = 0;
+        const int code = mosquitto_loop(client, LoopWaitMs, 1);
+        if (code != MOSQ_ERR_SUCCESS || !refusal.empty()) {
+            Drop(!refusal.empty() ? "refused: " + refusal : Describe(code, errno));
+            nextAttempt = Clock::now() + retry;
+            retry = std::min(retry * 2, LongestRetry);
+        }
+    }
+    if (client != nullptr) {
+        mosquitto_disconnect(client);
+        mosquitto_loop(client, LoopWaitMs, 1);
+        mosquitto_destroy(client);
+        client = nullptr;
+    }
+}
+
+MqttPublisher::MqttPublisher(MqttSettings settings, Notice notice)
+    : link_(std::make_unique<Link>()) {
+    InitialiseLibraryOnce();
+    link_->settings = std::move(settings);
+    link_->notice = std::move(notice);
+    link_->where = MqttUrlText(link_->settings.url);
+    link_->lastProgress = Clock::now();
+    link_->thread = std::thread([link = link_.get()] { link->Run(); });
+}
+
+MqttPublisher::~MqttPublisher() {
+    Close(std::chrono::milliseconds(0));
+}
+
+void MqttPublisher::Publish(const DecodedRecord& record) {
+    Message message{link_->settings.url.prefix + "/record", RecordJsonWithoutLog(record), false};
+    Message position;
+    const bool positioned = record.positionTrusted();
+    if (positioned)
+        position = {link_->settings.url.prefix + "/unit/" + record.info.FromAddr + "/position",
+                    MqttPositionPayload(record), true};
+    std::lock_guard lock(link_->mutex);
+    link_->pending.push_back(std::move(message));
+    if (positioned)
+        link_->pending.push_back(std::move(position));
+    link_->TrimLocked();
+}
+
+MqttCounts MqttPublisher::Close(std::chrono::milliseconds wait) {
+    {
+        std::lock_guard lock(link_->mutex);
+        if (!link_->thread.joinable())
+            return link_->counts;
+        link_->stopping = true;
+        link_->flushWait = wait;
+        link_->lastProgress = Clock::now();
+    }
+    link_->wake.notify_all();
+    link_->thread.join();
+    std::lock_guard lock(link_->mutex);
+    link_->counts.undelivered = link_->pending.size() + link_->inFlight.size();
+    return link_->counts;
+}
+
+} // namespace vantrel
