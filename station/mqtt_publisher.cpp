@@ -1,7 +1,7 @@
 #include "mqtt_publisher.h"
 
 #include "json_text.h"
-#include "record_json_form.h"
+#include "record_json_text.h"
 
 #include <mosquitto.h>
 
@@ -63,6 +63,14 @@ MqttSettings MqttSettingsFromEnvironment(MqttUrl url, std::size_t buffer) {
     settings.password = EnvironmentText("VANTREL_MQTT_PASSWORD");
     settings.caFile = EnvironmentText("VANTREL_MQTT_CA");
     return settings;
+}
+
+std::string MqttRecordPayload(const DecodedRecord& record) {
+    std::string out;
+    out.reserve(1024);
+    AppendRecordJsonUntilLog(out, record);
+    out += RecordJsonAfterLog;
+    return out;
 }
 
 std::string MqttPositionPayload(const DecodedRecord& record) {
@@ -284,7 +292,7 @@ MqttPublisher::~MqttPublisher() {
 }
 
 void MqttPublisher::Publish(const DecodedRecord& record) {
-    Message message{link_->settings.url.prefix + "/record", RecordJsonWithoutLog(record), false};
+    Message message{link_->settings.url.prefix + "/record", MqttRecordPayload(record), false};
     Message position;
     const bool positioned = record.positionTrusted();
     if (positioned)

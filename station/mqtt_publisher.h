@@ -62,9 +62,13 @@ private:
     std::unique_ptr<Link> link_;
 };
 
+// The payload of PREFIX/record: the record's JSON object as a JSON Lines line carries it,
+// made by the record writers' code, but with an empty Log: a log can hold a long stretch of
+// the input, and a subscriber gets the same object whatever format the run writes.
+std::string MqttRecordPayload(const DecodedRecord& record);
+
 // The retained payload of a unit's last position: its address, the position named as Home
-// Assistant's device trackers read it, and the clock time when known. (A record's payload is
-// RecordJsonWithoutLog.)
+// Assistant's device trackers read it, and the clock time when known.
 std::string MqttPositionPayload(const DecodedRecord& record);
 
 } // namespace vantrel

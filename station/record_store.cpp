@@ -2,7 +2,7 @@
 
 #include "file_error.h"
 #include "latin1.h"
-#include "record_json_form.h"
+#include "packed_detail.h"
 
 #include <sqlite3.h>
 
@@ -71,7 +71,7 @@ CREATE TABLE IF NOT EXISTS records(
     lon REAL,
     position_trusted INTEGER,
     content INTEGER NOT NULL,
-    record TEXT NOT NULL);
+    detail BLOB NOT NULL);
 CREATE UNIQUE INDEX IF NOT EXISTS records_key ON records(
     file, ifnull(channel_hz, 0), ifnull(sync_bit, -number), ifnull(heard_utc, ''), content);
 CREATE INDEX IF NOT EXISTS records_positions ON records(from_addr) WHERE position_trusted;
@@ -93,9 +93,18 @@ constexpr const char* InsertRecord = R"(
 INSERT OR IGNORE INTO records(run, file, channel_hz, number, sync_bit, line, col, heard_seconds,
     level_dbfs, ebn0_db, heard_utc, final_utc, fec, no_pattern_left, from_addr, to_addr,
     from_country, to_country, func1, func2, message, corrupted, headers_passed, codewords_read,
-    codewords_failed, nmea_sentence, lat, lon, position_trusted, content, record)
+    codewords_failed, nmea_sentence, lat, lon, position_trusted, content, detail)
 VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19,
        ?20, ?21, ?22, ?23, ?24, ?25, ?26, ?27, ?28, ?29, ?30, ?31))";
+
+// The columns RecordOfRow reads, in its order, of the last ?1 records, oldest first.
+constexpr const char* LastRecords = R"(
+SELECT * FROM (SELECT id, number, file, channel_hz, sync_bit, line, col, heard_seconds,
+                      level_dbfs, ebn0_db, heard_utc, final_utc, fec, no_pattern_left, func1,
+                      func2, from_country, from_addr, to_country, to_addr, message, corrupted,
+                      detail
+               FROM records ORDER BY id DESC LIMIT ?1)
+ORDER BY id)";
 
 std::string UtcNow() {
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
@@ -147,6 +156,18 @@ void BindOptional(sqlite3_stmt* s, int at, const std::optional<Number>& v) {
         sqlite3_bind_double(s, at, *v);
     else
         sqlite3_bind_int64(s, at, static_cast<sqlite3_int64>(*v));
+}
+
+// A Latin-1 text of the record as UTF-8: bound in place when it is plain ASCII, as the
+// record's texts almost always are (the record outlives the statement's step).
+void BindLatin1(sqlite3_stmt* s, int at, const std::string& latin1) {
+    for (const char c : latin1) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            BindText(s, at, Latin1ToUtf8(latin1));
+            return;
+        }
+    }
+    sqlite3_bind_text(s, at, latin1.data(), static_cast<int>(latin1.size()), SQLITE_STATIC);
 }
 
 void BindOptionalText(sqlite3_stmt* s, int at, const std::string& text) {
@@ -203,6 +224,66 @@ std::string Description(sqlite3* db, const std::string& path) {
     return error != 0 ? description + " (" + std::strerror(error) + ")" : description;
 }
 
+// The UTF-8 a column holds of a Latin-1 text, as Latin-1 again; nothing for a character
+// beyond U+00FF, which no record text holds.
+std::optional<std::string> Latin1Of(const std::string& utf8) {
+    std::string latin1;
+    latin1.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            latin1 += static_cast<char>(c);
+        } else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size() &&
+                   (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
+            latin1 += static_cast<char>(((c & 0x03) << 6) |
+                                        (static_cast<unsigned char>(utf8[++i]) & 0x3F));
+        } else {
+            return std::nullopt;
+        }
+    }
+    return latin1;
+}
+
+// A record from a row of LastRecords: the columns and the packed detail, the GPS reading
+// and the map link made again from the message as the decoder makes them. Nothing for a row
+// no run of this program wrote (a damaged or edited one).
+std::optional<DecodedRecord> RecordOfRow(sqlite3_stmt* s) {
+    const auto* blob = static_cast<const char*>(sqlite3_column_blob(s, 22));
+    std::optional<mod::BlockDetail> detail = UnpackDetail(std::string_view(
+        blob != nullptr ? blob : "", static_cast<std::size_t>(sqlite3_column_bytes(s, 22))));
+    if (!detail)
+        return std::nullopt;
+    RecordSource source;
+    source.file = ColumnText(s, 2);
+    const auto whole = [s](int at) -> std::optional<std::uint64_t> {
+        if (sqlite3_column_type(s, at) == SQLITE_NULL || sqlite3_column_int64(s, at) < 0)
+            return std::nullopt;
+        return static_cast<std::uint64_t>(sqlite3_column_int64(s, at));
+    };
+    source.channelHz = whole(3);
+    source.line = whole(5);
+    source.column = whole(6);
+    if (const std::optional<double> seconds = ColumnReal(s, 7))
+        source.heard = HeardInfo{*seconds, ColumnReal(s, 8), ColumnReal(s, 9), ColumnText(s, 10)};
+    source.finalAt = ColumnText(s, 11);
+    detail->fec = sqlite3_column_int(s, 12) != 0;
+    detail->noPatternLeft = sqlite3_column_int(s, 13) != 0;
+    if (const std::optional<std::uint64_t> sync = whole(4))
+        detail->syncPosition = static_cast<std::size_t>(*sync);
+    mod::BlockInfo info;
+    std::string* texts[] = {&info.Func1,     &info.Func2,  &info.FromCountry, &info.FromAddr,
+                            &info.ToCountry, &info.ToAddr, &info.Message};
+    for (int i = 0; i < 7; ++i) {
+        std::optional<std::string> text = Latin1Of(ColumnText(s, 14 + i));
+        if (!text)
+            return std::nullopt;
+        *texts[i] = std::move(*text);
+    }
+    info.Corrupted = sqlite3_column_int(s, 21) != 0;
+    return MakeRecord(sqlite3_column_int64(s, 1), std::move(info), std::move(*detail),
+                      std::move(source));
+}
+
 // A describable open: the database's own message when it has one.
 sqlite3* OpenDatabase(const std::string& path) {
     sqlite3* db = nullptr;
@@ -235,7 +316,8 @@ RecordStore::RecordStore(const std::string& path, const StoreRun& run) : path_(p
     try {
         // WAL: readers (a query, a live page) never stop the writer; NORMAL: a commit is
         // safe when the program dies (not when the machine does), without a sync each time.
-        Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+        Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-16384; "
+                "PRAGMA wal_autocheckpoint=4096;");
         Execute("BEGIN IMMEDIATE");
         int version = 0;
         {
@@ -283,7 +365,11 @@ void RecordStore::Insert(const DecodedRecord& r) {
     sqlite3_stmt* s = insert_;
     const RecordSource& source = r.source;
     sqlite3_bind_int64(s, 1, run_);
-    BindText(s, 2, Utf8OrLatin1(source.file));
+    if (IsUtf8(source.file))
+        sqlite3_bind_text(s, 2, source.file.data(), static_cast<int>(source.file.size()),
+                          SQLITE_STATIC);
+    else
+        BindText(s, 2, Utf8OrLatin1(source.file));
     BindOptional(s, 3, source.channelHz);
     sqlite3_bind_int64(s, 4, r.number);
     if (r.detail.noPatternLeft)
@@ -301,24 +387,28 @@ void RecordStore::Insert(const DecodedRecord& r) {
     sqlite3_bind_int(s, 13, r.detail.fec);
     sqlite3_bind_int(s, 14, r.detail.noPatternLeft);
     const mod::BlockInfo& b = r.info;
-    BindText(s, 15, Latin1ToUtf8(b.FromAddr));
-    BindText(s, 16, Latin1ToUtf8(b.ToAddr));
-    BindText(s, 17, Latin1ToUtf8(b.FromCountry));
-    BindText(s, 18, Latin1ToUtf8(b.ToCountry));
-    BindText(s, 19, Latin1ToUtf8(b.Func1));
-    BindText(s, 20, Latin1ToUtf8(b.Func2));
-    BindText(s, 21, Latin1ToUtf8(b.Message));
+    BindLatin1(s, 15, b.FromAddr);
+    BindLatin1(s, 16, b.ToAddr);
+    BindLatin1(s, 17, b.FromCountry);
+    BindLatin1(s, 18, b.ToCountry);
+    BindLatin1(s, 19, b.Func1);
+    BindLatin1(s, 20, b.Func2);
+    BindLatin1(s, 21, b.Message);
     sqlite3_bind_int(s, 22, b.Corrupted);
     sqlite3_bind_int(s, 23, r.headersPassed());
     sqlite3_bind_int64(s, 24, static_cast<sqlite3_int64>(r.detail.codewords.size()));
     sqlite3_bind_int64(s, 25, static_cast<sqlite3_int64>(r.codewordsFailed()));
     const bool positioned = r.nmea && r.nmea->hasPosition;
-    BindOptionalText(s, 26, r.nmea ? Latin1ToUtf8(r.nmea->sentenceType) : std::string());
+    if (r.nmea)
+        BindLatin1(s, 26, r.nmea->sentenceType);
+    else
+        sqlite3_bind_null(s, 26);
     BindOptional(s, 27, positioned ? std::optional<double>(r.nmea->latitude) : std::nullopt);
     BindOptional(s, 28, positioned ? std::optional<double>(r.nmea->longitude) : std::nullopt);
     BindOptional(s, 29, positioned ? std::optional<int>(r.positionTrusted()) : std::nullopt);
     sqlite3_bind_int64(s, 30, ContentDigest(r));
-    BindText(s, 31, RecordJsonWithoutLog(r));
+    const std::string packed = PackDetail(r.detail);
+    sqlite3_bind_blob(s, 31, packed.data(), static_cast<int>(packed.size()), SQLITE_TRANSIENT);
     if (sqlite3_step(s) != SQLITE_DONE) {
         const FileError error(path_, Description(db_, path_));
         sqlite3_reset(s);
@@ -376,14 +466,11 @@ StoredHistory ReadStoredHistory(const std::string& path, std::size_t lastRecords
     StoredHistory history;
     try {
         {
-            const Statement last(db,
-                                 "SELECT record FROM (SELECT id, record FROM records "
-                                 "ORDER BY id DESC LIMIT ?1) ORDER BY id",
-                                 path);
+            const Statement last(db, LastRecords, path);
             sqlite3_bind_int64(last.get(), 1, static_cast<sqlite3_int64>(lastRecords));
             int code = 0;
             while ((code = sqlite3_step(last.get())) == SQLITE_ROW)
-                if (std::optional<DecodedRecord> record = RecordFromJson(ColumnText(last.get(), 0)))
+                if (std::optional<DecodedRecord> record = RecordOfRow(last.get()))
                     history.records.push_back(std::move(*record));
             if (code != SQLITE_DONE)
                 fail();
