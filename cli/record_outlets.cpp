@@ -40,7 +40,7 @@ RecordOutlets::RecordOutlets(const StoreOptions& options, const std::string& inp
         try {
             StoreRun run{std::string(ToolName) + " " + VANTREL_VERSION, inputs};
             db_ = std::make_unique<StoreWriter>(std::make_unique<RecordStore>(options.db, run),
-                                                [this](std::string_view line) { Notice(line); });
+                                                Notice);
         } catch (const FileError& error) {
             tool::WriteErr(ProblemLine(error.path(), error.description()));
             failed_ = true;

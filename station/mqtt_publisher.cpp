@@ -9,10 +9,10 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstdlib>
-#include <cstring>
 #include <deque>
 #include <map>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace vantrel {
@@ -36,7 +36,8 @@ struct Message {
 };
 
 std::string EnvironmentText(const char* name) {
-    const char* value = std::getenv(name);
+    // Read once at the start, before the publisher's thread exists.
+    const char* value = std::getenv(name); // NOLINT(concurrency-mt-unsafe)
     return value != nullptr ? value : "";
 }
 
@@ -44,7 +45,7 @@ std::string EnvironmentText(const char* name) {
 // system call failed.
 std::string Describe(int code, int error) {
     if (code == MOSQ_ERR_ERRNO && error != 0)
-        return std::strerror(error);
+        return std::generic_category().message(error);
     return mosquitto_strerror(code);
 }
 
@@ -138,7 +139,7 @@ void MqttPublisher::Link::TrimLocked() {
 bool MqttPublisher::Link::Connect() {
     client = mosquitto_new(nullptr, true, this);
     if (client == nullptr) {
-        Drop(std::strerror(errno != 0 ? errno : ENOMEM));
+        Drop(std::generic_category().message(errno != 0 ? errno : ENOMEM));
         return false;
     }
     mosquitto_connect_callback_set(client, [](mosquitto*, void* self, int code) {

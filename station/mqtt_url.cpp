@@ -1,5 +1,6 @@
 #include "mqtt_url.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace vantrel {
@@ -22,12 +23,9 @@ bool Ipv6Character(char c) {
 // A topic level of the prefix: not empty, and none of the characters a subscription treats
 // as wildcards (+, #), nor a control character.
 bool PlainTopicLevel(std::string_view level) {
-    if (level.empty())
-        return false;
-    for (const char c : level)
-        if (c == '+' || c == '#' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-            return false;
-    return true;
+    return !level.empty() && std::ranges::none_of(level, [](char c) {
+        return c == '+' || c == '#' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+    });
 }
 
 } // namespace
@@ -53,9 +51,8 @@ std::variant<MqttUrl, std::string> ParseMqttUrl(std::string_view text) {
         if (close == std::string_view::npos)
             return std::string("an IPv6 address without its closing ]");
         url.host = authority.substr(1, close - 1);
-        for (const char c : url.host)
-            if (!Ipv6Character(c))
-                return std::string("not an IPv6 address between [ and ]");
+        if (!std::ranges::all_of(url.host, Ipv6Character))
+            return std::string("not an IPv6 address between [ and ]");
         authority.remove_prefix(close + 1);
         if (!authority.empty() && !authority.starts_with(':'))
             return std::string("something after the IPv6 address that is not :port");
@@ -65,9 +62,8 @@ std::variant<MqttUrl, std::string> ParseMqttUrl(std::string_view text) {
     } else {
         const std::size_t colon = authority.find(':');
         url.host = authority.substr(0, colon);
-        for (const char c : url.host)
-            if (!HostCharacter(c))
-                return std::string("the host name holds a character a host name cannot");
+        if (!std::ranges::all_of(url.host, HostCharacter))
+            return std::string("the host name holds a character a host name cannot");
         if (colon != std::string_view::npos) {
             port = authority.substr(colon + 1);
             if (port.empty())

@@ -105,7 +105,8 @@ std::optional<mod::BlockDetail> UnpackDetail(std::string_view in) {
     }
     if (shortData != 0) {
         d.shortData = true;
-        d.dataFollowing = static_cast<std::int8_t>(in[at]);
+        const auto following = static_cast<std::int32_t>(Byte(in, at)); // a signed byte
+        d.dataFollowing = following < 128 ? following : following - 256;
         d.messageCodes = std::string(in.substr(at + 1));
     }
     return d;

@@ -9,9 +9,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <system_error>
 #include <unordered_map>
 
 namespace vantrel {
@@ -221,7 +221,8 @@ std::string Description(sqlite3* db, const std::string& path) {
     if (access(folder.empty() ? "." : folder.c_str(), W_OK) != 0 ||
         (access(path.c_str(), F_OK) == 0 && access(path.c_str(), W_OK) != 0))
         error = errno;
-    return error != 0 ? description + " (" + std::strerror(error) + ")" : description;
+    return error != 0 ? description + " (" + std::generic_category().message(error) + ")"
+                      : description;
 }
 
 // The UTF-8 a column holds of a Latin-1 text, as Latin-1 again; nothing for a character
@@ -422,8 +423,8 @@ void RecordStore::Insert(const DecodedRecord& r) {
 }
 
 void RecordStore::Store(std::span<const DecodedRecord> records) {
-    const std::uint64_t added = added_;
-    const std::uint64_t known = known_;
+    const std::uint64_t addedBefore = added_;
+    const std::uint64_t knownBefore = known_;
     try {
         Execute("BEGIN IMMEDIATE");
         for (const DecodedRecord& record : records)
@@ -440,8 +441,8 @@ void RecordStore::Store(std::span<const DecodedRecord> records) {
         Execute("COMMIT");
     } catch (...) {
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        added_ = added;
-        known_ = known;
+        added_ = addedBefore;
+        known_ = knownBefore;
         throw;
     }
 }
