@@ -46,7 +46,10 @@ std::string EnvironmentText(const char* name) {
 std::string Describe(int code, int error) {
     if (code == MOSQ_ERR_ERRNO && error != 0)
         return std::generic_category().message(error);
-    return mosquitto_strerror(code);
+    std::string text = mosquitto_strerror(code); // a sentence: "The connection was lost."
+    if (text.ends_with('.'))
+        text.pop_back();
+    return text;
 }
 
 void InitialiseLibraryOnce() {
