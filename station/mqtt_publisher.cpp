@@ -4,6 +4,8 @@
 #include "record_json_text.h"
 
 #include <mosquitto.h>
+#include <poll.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -28,6 +30,9 @@ constexpr auto FirstRetry = std::chrono::seconds(1);
 constexpr auto LongestRetry = std::chrono::seconds(30);
 constexpr int KeepAliveSeconds = 30;
 constexpr int LoopWaitMs = 100; // how long a quiet connection waits for the broker per turn
+// From the attempt to the broker's acceptance, at most: an unreachable host, a broker that
+// never answers.
+constexpr auto AnswerWait = std::chrono::seconds(10);
 
 struct Message {
     std::string topic;
@@ -117,13 +122,15 @@ struct MqttPublisher::Link {
 
     // Only the thread touches these.
     mosquitto* client = nullptr;
-    bool connected = false;  // the broker accepted the connection
-    std::string refusal;     // why the broker refused it, when it did
-    bool outageSaid = false; // the line about the broker being away was written
+    bool connected = false;   // the broker accepted the connection
+    bool socketReady = false; // the connection under way reached the broker's port
+    std::string refusal;      // why the broker refused it, when it did
+    bool outageSaid = false;  // the line about the broker being away was written
     std::chrono::seconds retry = FirstRetry;
 
     void Run();
     bool Connect();
+    bool Connecting(Clock::time_point since);
     void Drop(const std::string& reason);
     void SendPending();
     void TrimLocked();
@@ -243,8 +250,41 @@ bool MqttPublisher::Link::Finished() {
     return Clock::now() >= lastProgress + flushWait;
 }
 
+// Where a connection under way stands, before the broker answers: the connection is made
+// without waiting (so closing never waits for an unreachable host), and the TLS layer of the
+// client library hides a refused one, so the socket itself is asked. Returns false when the
+// attempt has failed (Drop said why).
+bool MqttPublisher::Link::Connecting(Clock::time_point since) {
+    if (Clock::now() - since > AnswerWait) {
+        Drop("no answer from the broker within " +
+             std::to_string(std::chrono::seconds(AnswerWait).count()) + " s");
+        return false;
+    }
+    if (socketReady)
+        return true;
+    pollfd socket{mosquitto_socket(client), POLLOUT, 0};
+    if (socket.fd < 0 || poll(&socket, 1, LoopWaitMs) <= 0)
+        return true; // not yet
+    int error = 0;
+    socklen_t size = sizeof error;
+    if (getsockopt(socket.fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error != 0) {
+        Drop(std::generic_category().message(error));
+        return false;
+    }
+    // The TLS layer may have taken the error already: a socket with no peer never connected.
+    sockaddr_storage peer{};
+    size = sizeof peer;
+    if (getpeername(socket.fd, reinterpret_cast<sockaddr*>(&peer), &size) != 0) {
+        Drop("no connection to the broker's port (refused or unreachable)");
+        return false;
+    }
+    socketReady = true;
+    return true;
+}
+
 void MqttPublisher::Link::Run() {
     Clock::time_point nextAttempt = Clock::now();
+    Clock::time_point attempt = nextAttempt;
     while (!Finished()) {
         if (client == nullptr) {
             std::unique_lock lock(mutex);
@@ -257,16 +297,28 @@ void MqttPublisher::Link::Run() {
                 continue;
             }
             lock.unlock();
+            attempt = Clock::now();
+            socketReady = false;
             if (!Connect()) {
                 nextAttempt = Clock::now() + retry;
                 retry = std::min(retry * 2, LongestRetry);
             }
             continue;
         }
+        if (!connected && !Connecting(attempt)) {
+            nextAttempt = Clock::now() + retry;
+            retry = std::min(retry * 2, LongestRetry);
+            continue;
+        }
         if (connected)
             SendPending();
         errno = 0;
+        const Clock::time_point turn = Clock::now();
         const int code = mosquitto_loop(client, LoopWaitMs, 1);
+        // Until the broker answers, a turn that returned at once is not repeated at once: the
+        // TLS layer reports a handshake under way that way.
+        if (!connected && Clock::now() - turn < std::chrono::milliseconds(LoopWaitMs / 2))
+            std::this_thread::sleep_for(std::chrono::milliseconds(LoopWaitMs / 2));
         if (code != MOSQ_ERR_SUCCESS || !refusal.empty()) {
             Drop(!refusal.empty() ? "refused: " + refusal : Describe(code, errno));
             nextAttempt = Clock::now() + retry;
