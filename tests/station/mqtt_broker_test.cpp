@@ -257,6 +257,26 @@ TEST_F(MqttBrokerTest, AFullBufferDropsTheOldest) {
     EXPECT_EQ(counts.published, 10U);
 }
 
+// No broker on the port: one line says so, plain or behind TLS (whose layer once hid the
+// refusal and spun on it), and what was published is counted as undelivered.
+TEST_F(MqttBrokerTest, ARefusedConnectionIsSaidOnce) {
+    for (const bool tls : {false, true}) {
+        MqttSettings settings = Settings(100);
+        settings.url.tls = tls;
+        MqttPublisher publisher(settings, Notice());
+        publisher.Publish(Numbered(1));
+        std::this_thread::sleep_for(500ms);
+        EXPECT_EQ(publisher.Close(0ms).undelivered, 1U) << "tls " << tls;
+        std::lock_guard lock(noticesMutex_);
+        ASSERT_EQ(notices_.size(), 1U) << "tls " << tls;
+        EXPECT_NE(
+            notices_[0].find(tls ? "no connection to the broker's port" : "Connection refused"),
+            std::string::npos)
+            << notices_[0];
+        notices_.clear();
+    }
+}
+
 // A unit's last trusted position is retained: a subscriber that comes after the run gets it.
 TEST_F(MqttBrokerTest, AUnitsLastPositionWaitsForLaterSubscribers) {
     Broker broker(folder_, port_);
