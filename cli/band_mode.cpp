@@ -7,9 +7,11 @@
 #include "followed_file.h"
 #include "output_formats.h"
 #include "progress.h"
+#include "record_outlets.h"
 #include "start_time.h"
 #include "tool_output.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace vantrel::decode {
@@ -158,8 +160,11 @@ int RunBandOf(IqSource& source, const Options& options, const BandSourceFacts& f
             progress.Update({"reading", p.bytesDone, p.bytesTotal});
         };
     }
+    // The broker and the database of --mqtt and --db take every final record, its channel in it.
+    RecordOutlets outlets(options.store, path);
     OutputTarget target;
     target.write = WriteOut;
+    target.finalRecord = outlets.Listener();
     target.recordDone =
         facts.live ? std::function<void()>(FlushOut) : [&progress] { progress.Block(); };
     target.warn = [&progress, &path](std::string_view line) {
@@ -186,7 +191,8 @@ int RunBandOf(IqSource& source, const Options& options, const BandSourceFacts& f
     }
     if (result.failure)
         WriteErr(ProblemLine(result.failure->path(), result.failure->description()));
-    return result.failure || result.leftOverBytes > 0 ? ExitFileError : 0;
+    const int status = result.failure || result.leftOverBytes > 0 ? ExitFileError : 0;
+    return std::max(status, outlets.Close(options.stats));
 }
 
 } // namespace vantrel::decode

@@ -173,6 +173,7 @@ void AddOptions(CLI::App& app, Options& options) {
                  "Ends at the end of a pipe, or on Ctrl-C or SIGTERM, after the last record");
     tool::AddSoundSourceOptions(app, options.source);
     AddBandOptions(app, options.band);
+    AddStoreOptions(app, options.store);
     app.add_option("FILE", options.files,
                    "Recording to decode: a bit text, or sound (WAV, FLAC, Ogg, AIFF, by its "
                    "content), demodulated first; - reads standard input (sound there is read "
@@ -186,6 +187,8 @@ std::optional<std::string> CombinationProblem(const Options& options) {
         return problem;
     if (std::optional<std::string> problem =
             IqGiven(options.band) ? std::nullopt : tool::SoundSourceProblem(options.source))
+        return problem;
+    if (std::optional<std::string> problem = StoreProblem(options.store))
         return problem;
     if (!options.source.device.empty() && !options.files.empty())
         return "--device records the sound card instead of FILE: give one of them";

@@ -4,6 +4,7 @@
 #include "band_options.h"
 #include "program_options.h"
 #include "run.h"
+#include "store_options.h"
 
 #include <optional>
 #include <string>
@@ -37,6 +38,7 @@ struct Options {
     int channel = 1;
     tool::SoundSource source;
     BandOptions band;
+    StoreOptions store; // --mqtt, --db
     std::vector<std::string> files;
 };
 

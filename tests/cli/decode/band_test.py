@@ -12,6 +12,7 @@ import gzip
 import json
 import pathlib
 import re
+import sqlite3
 import struct
 import subprocess
 import sys
@@ -157,6 +158,16 @@ with tempfile.TemporaryDirectory() as folder:
             fail(f"--stats has no line for {call['hz']}: {result.stderr.decode()}")
     if not failures:
         print("text report: a report per channel; --stats: a line per channel")
+
+    # The database takes every record with its channel, as the other outputs do.
+    database = work / "band.db"
+    result = decode(raw_args + ["--format", "jsonl", "--db", str(database), str(u8)])
+    with sqlite3.connect(database) as db:
+        stored = sorted(db.execute("SELECT channel_hz, from_addr, to_addr FROM records"))
+    if result.returncode != 0 or stored != expected(sent):
+        fail(f"--db: exit {result.returncode}, stored {stored}: {result.stderr.decode()}")
+    else:
+        print("--db: every call stored with its channel")
 
     # Channels named, out of order: only theirs decoded, the reports in order of frequency.
     named = [169_450_000, 169_300_000, 169_412_500]
