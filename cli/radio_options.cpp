@@ -26,34 +26,35 @@ std::optional<double> GainDb(const std::string& text) {
     return value;
 }
 
+// A check for CLI11 from a reader that throws std::invalid_argument: nothing when the value
+// reads, else the reader's words.
+template <typename Reader> auto Checked(Reader read) {
+    return [read](const std::string& value) {
+        try {
+            read(value);
+            return std::string();
+        } catch (const std::invalid_argument& error) {
+            return std::string(error.what());
+        }
+    };
+}
+
 } // namespace
 
 void AddRadioOptions(CLI::App& app, RadioOptions& radio) {
     app.add_option("--rtl-tcp", radio.rtlTcp,
-                   "Decode the band of an rtl_tcp server live (HOST:PORT, port 1234 if none); "
-                   "reconnects")
-        ->check([](const std::string& value) {
-            try {
-                ParseRtlTcpAddress(value);
-                return std::string();
-            } catch (const std::invalid_argument& error) {
-                return std::string(error.what());
-            }
-        })
+                   "Decode every channel of an rtl_tcp server live; reconnects")
+        ->type_name("HOST:PORT")
+        ->check(Checked(ParseRtlTcpAddress))
         ->group("Radio");
     app.add_option("--soapy", radio.soapy,
-                   "Decode the band of a SoapySDR device live (ARGS as driver=rtlsdr); reopens it")
+                   "Decode every channel of a SoapySDR device live (driver=rtlsdr, ...)")
+        ->type_name("ARGS")
         ->group("Radio");
     app.add_option("--gain", radio.gain,
-                   "Receiver gain in dB for --rtl-tcp or --soapy, or auto (the default)")
-        ->check([](const std::string& value) {
-            try {
-                GainDb(value);
-                return std::string();
-            } catch (const std::invalid_argument& error) {
-                return std::string(error.what());
-            }
-        })
+                   "Gain in dB of the radio of --rtl-tcp or --soapy; auto is the default")
+        ->type_name("DB|auto")
+        ->check(Checked(GainDb))
         ->group("Radio");
 }
 
