@@ -46,8 +46,8 @@ struct SoapySource::Device {
 };
 
 SoapySource::SoapySource(std::string args, const RadioTuning& tuning, LiveRadioSettings settings)
-    : args_(std::move(args)), name_("SoapySDR " + args_), tuning_(tuning),
-      sampleRate_(tuning.sampleRate), centerHz_(tuning.centerHz),
+    : args_(std::move(args)), name_(args_.empty() ? "SoapySDR" : "SoapySDR " + args_),
+      tuning_(tuning), sampleRate_(tuning.sampleRate), centerHz_(tuning.centerHz),
       reconnection_(name_, std::move(settings)), buffer_(PiecePairs) {
     // The modules' chatter (which tuner was found, an "O" for every overflow) is not the
     // user's; their warnings and errors are.
@@ -99,8 +99,15 @@ std::optional<std::span<const char>> SoapySource::Read() {
     void* buffers[] = {buffer_.data()};
     int flags = 0;
     long long timeNs = 0;
-    const int got = device_->device->readStream(device_->stream, buffers, buffer_.size(), flags,
-                                                timeNs, ReadWaitMicroseconds);
+    int got = 0;
+    try {
+        got = device_->device->readStream(device_->stream, buffers, buffer_.size(), flags, timeNs,
+                                          ReadWaitMicroseconds);
+    } catch (const std::exception& error) {
+        // Some modules throw where others return an error code.
+        Lose(error.what());
+        return std::span<const char>();
+    }
     const auto now = std::chrono::steady_clock::now();
     if (got > 0) {
         lastSamples_ = now;

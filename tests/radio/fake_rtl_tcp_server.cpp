@@ -157,7 +157,7 @@ bool FakeRtlTcpServer::ServeOne(int client, const Connection& connection,
     return true;
 }
 
-void FakeRtlTcpServer::Serve(std::vector<Connection> connections,
+void FakeRtlTcpServer::Serve(const std::vector<Connection>& connections,
                              std::chrono::milliseconds refuseFirst) {
     for (auto waited = 0ms; waited < refuseFirst && !stop_; waited += 10ms)
         std::this_thread::sleep_for(10ms);

@@ -66,7 +66,7 @@ public:
     void Stop();
 
 private:
-    void Serve(std::vector<Connection> connections, std::chrono::milliseconds refuseFirst);
+    void Serve(const std::vector<Connection>& connections, std::chrono::milliseconds refuseFirst);
     bool ServeOne(int client, const Connection& connection, std::vector<std::uint8_t>& got);
 
     int listener_ = -1;
