@@ -65,14 +65,6 @@ TEST(RtlTcpHeader, BigEndianNumbersAfterTheMagicInAnyPieces) {
     }
 }
 
-TEST(RtlTcpHeader, AnotherProtocolIsToldAtItsFirstWrongByte) {
-    const std::string bytes = "RTX0\0\0\0\5\0\0\0\35";
-    vantrel::RtlTcpHeader header;
-    EXPECT_EQ(header.Take({reinterpret_cast<const std::uint8_t*>(bytes.data()), 12}), 3U);
-    EXPECT_FALSE(header.whole());
-    EXPECT_NE(header.refusal(), "");
-}
-
 TEST(RtlTcpCommands, AutomaticGainSendsNoGain) {
     const std::vector<std::uint8_t> bytes = vantrel::RtlTcpCommands({433.92e6, 2.4e6, {}});
     EXPECT_EQ(radio_test::CommandsIn(bytes),
