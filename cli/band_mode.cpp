@@ -7,6 +7,7 @@
 #include "followed_file.h"
 #include "output_formats.h"
 #include "progress.h"
+#include "radio_options.h"
 #include "record_outlets.h"
 #include "start_time.h"
 #include "tool_output.h"
@@ -108,11 +109,28 @@ int Whole(const Options& options, const std::string& path) {
     return status;
 }
 
+// A live radio tuned by --center and --rate, until Ctrl-C; with --follow one that cannot be
+// reached at the start is waited for, as a sound card is.
+int LiveRadio(const Options& options) {
+    LiveRadioSettings settings;
+    settings.waitAtStart = options.follow;
+    settings.notice = [](std::string_view line) { WriteErr(tool::ProgramLine(ToolName, line)); };
+    const CaptureLayout tuning = LayoutOf(options.band, options.source.rate);
+    const std::unique_ptr<IqSource> radio = OpenLiveIqSource(
+        options.radio, tuning.centreHz.value_or(0), tuning.sampleRate, std::move(settings));
+    BandSourceFacts facts;
+    facts.live = true;
+    facts.stop = StopOnSignals();
+    return RunBandOf(*radio, options, facts);
+}
+
 } // namespace
 
 int RunBandMode(const Options& options) {
     const std::string path = options.files.empty() ? "-" : options.files.front();
     try {
+        if (NamesRadio(options.radio))
+            return LiveRadio(options);
         return options.follow ? Follow(options, path) : Whole(options, path);
     } catch (const tool::OutputError&) {
         throw;

@@ -1,5 +1,6 @@
-// vantrel-decode --iq: a radio band's IQ capture (a file or a pipe, read once; with --follow a
-// file as a receiver program writes it) decoded channel by channel into one output.
+// vantrel-decode --iq, --rtl-tcp and --soapy: a radio band's IQ (a capture file or pipe, read
+// once; with --follow a file as a receiver program writes it; a live radio) decoded channel by
+// channel into one output.
 #pragma once
 
 #include "decode_options.h"
@@ -26,8 +27,8 @@ struct BandSourceFacts {
 
 // Any IQ source decoded as the options ask: the band plan from the options and the source (a
 // plan that cannot be made is refused in one line, exit status 2), the records or reports to
-// standard output, warnings and --stats (with a line per channel) to standard error. A live
-// radio's own code makes its source and calls this. Returns the exit status: 1 when the
+// standard output, warnings and --stats (with a line per channel) to standard error, every
+// final record to the broker and database of --mqtt and --db. Returns the exit status: 1 when the
 // source failed or ended inside an I/Q pair (after what came before was written), or its
 // --start-time could not be had. Throws tool::OutputError when standard output fails.
 int RunBandOf(IqSource& source, const Options& options, const BandSourceFacts& facts);

@@ -36,6 +36,23 @@ template <typename Read> std::function<std::string(const std::string&)> Readable
     };
 }
 
+// A live radio (--rtl-tcp, --soapy) is a band too: tuned by --center and --rate, read until
+// the run is stopped, in place of FILE.
+std::optional<std::string> RadioBandProblem(const Options& options) {
+    const std::string radio = options.radio.rtlTcp ? "--rtl-tcp" : "--soapy";
+    if (IqGiven(options.band))
+        return "--iq reads a capture, " + radio + " a live radio: give one of them";
+    if (!options.files.empty() || options.recursive)
+        return radio + " reads the radio instead of FILE: give one of them";
+    if (options.source.raw || !options.source.device.empty())
+        return radio + " reads a radio's IQ, --raw and --device sound: give one of them";
+    if (options.source.rate == 0 || options.band.center.empty())
+        return radio + " needs --rate and --center: the radio is tuned to them";
+    if (!options.startTime.empty())
+        return "--start-time is for a recording: a live radio's records carry the clock's time";
+    return std::nullopt;
+}
+
 } // namespace
 
 void AddBandOptions(CLI::App& app, BandOptions& band) {
@@ -78,6 +95,8 @@ void AddBandOptions(CLI::App& app, BandOptions& band) {
 
 std::optional<std::string> BandProblem(const Options& options) {
     const BandOptions& band = options.band;
+    if (NamesRadio(options.radio))
+        return RadioBandProblem(options);
     if (!IqGiven(band)) {
         const std::array<std::pair<std::string_view, bool>, 4> given = {{
             {"--center", !band.center.empty()},
@@ -87,7 +106,7 @@ std::optional<std::string> BandProblem(const Options& options) {
         }};
         for (const auto& [name, isGiven] : given)
             if (isGiven)
-                return std::string(name) + " is for a radio's IQ: add --iq FORMAT";
+                return std::string(name) + " is for a radio's IQ: add --iq FORMAT (or a radio)";
         return std::nullopt;
     }
     if (options.source.raw)

@@ -37,7 +37,8 @@ inline bool IqGiven(const BandOptions& band) {
 }
 
 // What is wrong with the band's options and the others together; nothing when they go
-// together. The band's options without --iq, and sound's options with it, are refused.
+// together. The band's options without a band (--iq or a live radio), and sound's options
+// with one, are refused.
 std::optional<std::string> BandProblem(const Options& options);
 
 // The capture's layout as the options name it: raw IQ's format and rate, the centre given.

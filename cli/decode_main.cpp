@@ -45,7 +45,7 @@ int Main(int argc, char** argv) {
             return *answered;
         if (const std::optional<std::string> problem = decode::CombinationProblem(options))
             return tool::UsageError(decode::ToolName, *problem, decode::Usage());
-        if (decode::IqGiven(options.band))
+        if (decode::BandInput(options))
             return decode::RunBandMode(options);
         return decode::Live(options) ? decode::RunFollowMode(options) : decode::RunBatch(options);
     } catch (const tool::OutputError& error) {

@@ -73,6 +73,8 @@ constexpr std::string_view UsageText =
     "       vantrel-decode [--follow] --device NAME [--rate R] [--format FOLLOW_FORMATS]\r\n"
     "       vantrel-decode [--follow] --iq u8|s8|s16|f32|wav [--rate R] [--center F]\r\n"
     "                      [--channels F,...] [--spacing F] [--ppm N] FILE|-\r\n"
+    "       vantrel-decode [--follow] --rtl-tcp HOST:PORT|--soapy ARGS --rate R --center F\r\n"
+    "                      [--gain DB|auto] [--channels F,...] [--format FOLLOW_FORMATS]\r\n"
     "Run with --help for more information.\r\n";
 
 std::vector<std::string> FormatNames() {
@@ -173,6 +175,7 @@ void AddOptions(CLI::App& app, Options& options) {
                  "Ends at the end of a pipe, or on Ctrl-C or SIGTERM, after the last record");
     tool::AddSoundSourceOptions(app, options.source);
     AddBandOptions(app, options.band);
+    AddRadioOptions(app, options.radio);
     AddStoreOptions(app, options.store);
     app.add_option("FILE", options.files,
                    "Recording to decode: a bit text, or sound (WAV, FLAC, Ogg, AIFF, by its "
@@ -183,10 +186,12 @@ void AddOptions(CLI::App& app, Options& options) {
 }
 
 std::optional<std::string> CombinationProblem(const Options& options) {
+    if (std::optional<std::string> problem = RadioProblem(options.radio))
+        return problem;
     if (std::optional<std::string> problem = BandProblem(options))
         return problem;
     if (std::optional<std::string> problem =
-            IqGiven(options.band) ? std::nullopt : tool::SoundSourceProblem(options.source))
+            BandInput(options) ? std::nullopt : tool::SoundSourceProblem(options.source))
         return problem;
     if (std::optional<std::string> problem = StoreProblem(options.store))
         return problem;
@@ -228,7 +233,7 @@ OutputChoice ChoiceOf(const Options& options) {
     choice.order = options.order == "arrival" ? modETSI300230::SyncRule::Arrival
                                               : modETSI300230::SyncRule::WholeFile;
     choice.rawSampleRate = options.source.raw ? options.source.rate : 0;
-    choice.channels = IqGiven(options.band);
+    choice.channels = BandInput(options);
     return choice;
 }
 

@@ -3,6 +3,7 @@
 
 #include "band_options.h"
 #include "program_options.h"
+#include "radio_options.h"
 #include "run.h"
 #include "store_options.h"
 
@@ -38,6 +39,7 @@ struct Options {
     int channel = 1;
     tool::SoundSource source;
     BandOptions band;
+    RadioOptions radio; // --rtl-tcp, --soapy, --gain
     StoreOptions store; // --mqtt, --db
     std::vector<std::string> files;
 };
@@ -59,9 +61,14 @@ inline constexpr std::string_view ListFormatsArgument = "--list-formats";
 // once) and its line of help, apart by tabs.
 std::string FormatList();
 
-// A live run: --follow, or a sound card, which is recorded until the user stops the run.
+// A radio band's IQ is the input: a capture (--iq) or a live radio (--rtl-tcp, --soapy).
+inline bool BandInput(const Options& options) {
+    return IqGiven(options.band) || NamesRadio(options.radio);
+}
+
+// A live run: --follow, or a sound card or a radio, recorded until the user stops the run.
 inline bool Live(const Options& options) {
-    return options.follow || !options.source.device.empty();
+    return options.follow || !options.source.device.empty() || NamesRadio(options.radio);
 }
 
 // "vantrel-decode: PATH: DESCRIPTION" and CR LF.

@@ -40,6 +40,10 @@ public:
 
     void Feed(std::span<const channelizer::Complex> samples) { receiver_.Feed(samples); }
 
+    // The samples broke off and go on after a gap (a live radio back, samples dropped): every
+    // channel open on the air closes, so a call cut by the gap is not glued to what follows.
+    void Break() { receiver_.Finish(); }
+
     // The capture has ended: the transmissions on the air are finished, their records written.
     void Finish() {
         receiver_.Finish();
@@ -213,6 +217,7 @@ BandRunResult RunBand(IqSource& source, const channelizer::BandPlan& plan,
     StreamProgress progress{"decoding", 0, options.bytesTotal};
     // Only the source's failure ends the run here: one of the output (standard output closed)
     // goes on up.
+    std::uint64_t breaks = source.breaks();
     while (!Stopped(options)) {
         std::optional<std::span<const char>> piece;
         try {
@@ -223,6 +228,10 @@ BandRunResult RunBand(IqSource& source, const channelizer::BandPlan& plan,
         }
         if (!piece)
             break;
+        if (source.breaks() != breaks) {
+            breaks = source.breaks();
+            run.Break();
+        }
         samples.clear();
         converter.Convert({reinterpret_cast<const std::uint8_t*>(piece->data()), piece->size()},
                           samples);
@@ -242,11 +251,14 @@ BandRunResult RunBand(IqSource& source, const channelizer::BandPlan& plan,
     }
     result.leftOverBytes = converter.heldBytes();
     if (target.warn) {
-        if (result.samples == 0 && !result.failure)
-            target.warn("the capture holds no IQ samples");
-        else if (result.calls == 0)
+        // A source that failed before its first sample is said by its failure alone.
+        if (result.samples == 0) {
+            if (!result.failure)
+                target.warn("the capture holds no IQ samples");
+        } else if (result.calls == 0) {
             target.warn("no call was heard on its " + std::to_string(plan.channels().size()) +
                         " channels (a signal opened " + std::to_string(run.opened()) + " of them)");
+        }
         // A source that failed was cut off wherever it failed: its failure says why.
         if (result.leftOverBytes > 0 && !result.failure)
             target.warn(LeftOverWarning(result.leftOverBytes, source.format()));

@@ -12,6 +12,8 @@ import gzip
 import json
 import pathlib
 import re
+import signal
+import socket
 import sqlite3
 import struct
 import subprocess
@@ -120,6 +122,41 @@ def run_follow_pipe(args, capture, records):
     return came_while_open, process.returncode, b"".join(lines), process.stderr.read()
 
 
+def serve_rtl_tcp(capture):
+    """A fake rtl_tcp server on a loopback port: one client gets the header and `capture`, and
+    the server is gone; nothing waits longer than 30 s. Returns the port and the thread."""
+    server = socket.create_server(("127.0.0.1", 0))
+    server.settimeout(30)
+
+    def serve():
+        with server:
+            try:
+                client, _ = server.accept()
+            except OSError:
+                return
+            with client:
+                client.settimeout(30)
+                client.sendall(b"RTL0" + struct.pack(">II", 5, 29) + capture)
+                # Then gone, but only once the client has taken it all: closed with its
+                # commands unread, the connection would be reset and the capture's tail lost.
+                client.shutdown(socket.SHUT_WR)
+                try:
+                    while client.recv(4096):
+                        pass
+                except OSError:
+                    pass
+
+    thread = threading.Thread(target=serve)
+    thread.start()
+    return server.getsockname()[1], thread
+
+
+def free_port():
+    """A loopback port nothing listens on."""
+    with socket.create_server(("127.0.0.1", 0)) as probe:
+        return probe.getsockname()[1]
+
+
 with tempfile.TemporaryDirectory() as folder:
     work = pathlib.Path(folder)
 
@@ -186,6 +223,35 @@ with tempfile.TemporaryDirectory() as folder:
         fail(f"follow: while open {came}, exit {status}, channels {channels}: {err}")
     else:
         print("follow: every record while the pipe was open, with its channel")
+
+    # A live radio through rtl_tcp: the band as it is served, until the run is stopped; the
+    # server gone is said once, the run goes on waiting for it.
+    port, server = serve_rtl_tcp(u8.read_bytes())
+    process = subprocess.Popen([DECODE, "--rtl-tcp", f"127.0.0.1:{port}", "--center", "169.4M",
+                                "--rate", "2.4M", "--format", "jsonl"], stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE)
+    lines = []
+    enough = threading.Event()
+
+    def read_records():
+        for line in process.stdout:
+            lines.append(line)
+            if len(lines) >= len(sent):
+                enough.set()
+
+    reader = threading.Thread(target=read_records)
+    reader.start()
+    enough.wait(30)
+    process.send_signal(signal.SIGTERM)
+    process.wait(30)
+    reader.join(30)
+    err = process.stderr.read()
+    server.join(30)
+    got = sorted(calls_of(b"".join(lines)))
+    if process.returncode != 0 or got != expected(sent) or err.count(b"reconnecting") > 1:
+        fail(f"--rtl-tcp: exit {process.returncode}, calls {got}: {err}")
+    else:
+        print("--rtl-tcp: every call on its channel as the server sent it")
 
     # ---- an SDR program's WAV: 16-bit I and Q at 1 MS/s ----
     wav_centre = 446_100_000
@@ -266,6 +332,11 @@ with tempfile.TemporaryDirectory() as folder:
          None),
         ("damaged gzip", u8s + [cut_gz], 1, r"cut.u8.gz: gzip data: unexpected end", None),
         ("empty", u8s + [empty], 0, r"empty.u8: the capture holds no IQ samples$", 0),
+        ("rtl_tcp refusing",
+         ["--rtl-tcp", f"127.0.0.1:{free_port()}", "--center", "169.4M", "--rate", "2.4M"], 1,
+         r"rtl_tcp 127.0.0.1:\d+: Connection refused$", 0),
+        ("a radio untuned", ["--rtl-tcp", "127.0.0.1:1234", "--rate", "2.4M"], 2,
+         r"--rtl-tcp needs --rate and --center", None),
     ]
     for name, args, status, line, records in faults:
         result = decode(["--format", "jsonl"] + [str(a) for a in args])
