@@ -9,6 +9,7 @@
 // the input could not be read or ended early (what was there is still written), 2 the command line
 // was wrong.
 #include "bit_lines.h"
+#include "demod_input.h"
 #include "demodulate_sound.h"
 #include "file_error.h"
 #include "program_options.h"
@@ -41,8 +42,7 @@ constexpr std::string_view ToolName = "vantrel-demod";
 constexpr std::string_view Usage =
     "Usage: vantrel-demod [--raw --rate R] [--channel N] [--invert auto|yes|no]\r\n"
     "                     [--start-time TIME] [AUDIO|-]\r\n"
-    "       vantrel-demod --device NAME [--rate R] [--invert auto|yes|no]\r\n"
-    "Run with --help for more information.\r\n";
+    "       vantrel-demod --device NAME [--rate R] [--invert auto|yes|no]\r\n";
 
 struct Options {
     std::string input = "-";
@@ -97,7 +97,7 @@ int Run(const Options& options) {
             RecordDevice(options.source, audioOptions.polarity, lines);
             return 0;
         }
-        vantrel::AudioFile audio = vantrel::OpenAudio(options.input, audioOptions);
+        vantrel::AudioFile audio = vantrel::OpenDemodInput(options.input, audioOptions);
         bool guessed = false;
         // The header goes out with the first bits: silence writes nothing at all.
         bool headed = false;
@@ -140,28 +140,27 @@ int Run(const Options& options) {
 
 int Main(int argc, char** argv) {
     Options options;
-    CLI::App app{"Demodulates FFSK 1200 bit/s radio signalling (1200/1800 Hz tones) from a "
-                 "recording and writes the bit text that vantrel-decode and the Vantrel window "
-                 "read: lines of \"0\" and \"1\", one transmission after the other.",
+    CLI::App app{"Demodulates FFSK 1200 bit/s signalling from sound into the bit text "
+                 "vantrel-decode reads.",
                  std::string(ToolName)};
+    // One line of help per option, in the groups of tool::HelpGroups (see cli/decode_options).
+    app.add_option("AUDIO", options.input,
+                   "WAV, FLAC, Ogg or AIFF, compressed too; - (the default) reads stdin")
+        ->group("Input");
     tool::AddSoundSourceOptions(app, options.source);
     app.add_option("--channel", options.channel,
                    "Channel of a sound file to demodulate, 1 for the first (the default)")
-        ->check(CLI::PositiveNumber);
-    tool::AddInvertOption(app, options.invert,
-                          "Tone polarity: no (1200 Hz is \"1\"), yes (1800 Hz is \"1\") or " +
-                              std::string(tool::InvertAutoHelp));
+        ->check(tool::PositiveNumber())
+        ->option_text("N")
+        ->group("Sound");
+    tool::AddInvertOption(app, options.invert);
     app.add_option("--start-time", options.startTime,
-                   "When the recording began (ISO 8601, such as 2026-12-07T21:03:48Z): "
-                   "written into the first line, so that vantrel-decode gives each record "
-                   "the time its block was heard by the clock")
-        ->check([](const std::string& value) {
-            return vantrel::ParseIsoTime(value) ? std::string() : "not an ISO 8601 time";
-        });
-    app.add_option("AUDIO", options.input,
-                   "Recording: WAV, FLAC, Ogg or AIFF, recognised by content; - (the default) "
-                   "reads standard input");
-    app.set_version_flag("-V,--version", std::string(ToolName) + " " + VANTREL_VERSION);
+                   "When the sound began: ISO 8601 (local time without a zone)")
+        ->check([](const std::string& value) { return vantrel::IsoTimeProblem(value); })
+        ->option_text("TIME")
+        ->group("Sound");
+    tool::AddProgramOptions(app, std::string(ToolName) + " " + VANTREL_VERSION);
+    tool::UseGroupedHelp(app, std::string(Usage));
 
     try {
         if (const std::optional<int> answered =
@@ -176,6 +175,10 @@ int Main(int argc, char** argv) {
         return UsageError("--device records the sound card instead of AUDIO: give one of them");
     if (options.source.raw && options.channel != 1)
         return UsageError("--channel is for sound files: raw input is read as one channel");
+    // The first line carries a time every reader takes alike: one without a zone is local time
+    // here and now, written in UTC.
+    if (!options.startTime.empty())
+        options.startTime = vantrel::ZonedIsoTime(options.startTime).value_or(options.startTime);
     return Run(options);
 }
 
