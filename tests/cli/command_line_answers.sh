@@ -11,7 +11,8 @@ demod="$2"
 samples="$3"
 work="$(mktemp -d)"
 trap 'chmod -R u+rwX "$work"; rm -rf "$work"' EXIT
-. "$(dirname "$0")/../harness/expect.sh"
+harness="$(cd "$(dirname "$0")/../harness" && pwd)"
+. "$harness/expect.sh"
 cd "$work" || exit 1
 
 # The sample sound cut inside its data: the header announces more than there is.
@@ -41,7 +42,7 @@ cp bits.txt closed/locked/l.txt
 nobody_decode="$decode"
 run_as() { shift; "$@"; }
 if [ "$(id -u)" -eq 0 ]; then
-    . "$(dirname "$0")/../harness/other_user.sh"
+    . "$harness/other_user.sh"
     need_other_user
     copy_for nobody "$decode" nobody_decode
     chmod -R a+rX "$work"
@@ -98,7 +99,8 @@ cases=(
 for row in "${cases[@]}"; do
     IFS='|' read -r program zone status out err args <<<"$row"
     program="${program% }"
-    run=(env)
+    # A row that waits (follow mode taking what it should refuse) fails by its status.
+    run=(timeout 20 env)
     [ -n "$zone" ] && run+=("TZ=$zone")
     case "$program" in
     demod) run+=("$demod") ;;
