@@ -110,9 +110,10 @@ for row in "${cases[@]}"; do
     # shellcheck disable=SC2086 # the arguments are words
     expect "$program $args" "$status" "$out" "$err" -- "${run[@]}" $args </dev/null
     # A problem is one line naming its program, once; a wrong command line is one problem,
-    # followed by the usage.
+    # followed by the usage and the hint at --help.
     if grep -a -v -q -E '^(vantrel-|Usage: |  |Run with --help)' "$work/err" ||
-        { [ "$status" -eq 2 ] && [ "$(grep -a -c '^vantrel-' "$work/err")" -ne 1 ]; }; then
+        { [ "$status" -eq 2 ] && { [ "$(grep -a -c '^vantrel-' "$work/err")" -ne 1 ] ||
+            [ "$(tail -n 1 "$work/err")" != $'Run with --help for more information.\r' ]; }; }; then
         fail "$program $args: not one line a problem: $(head -c 300 "$work/err")"
     fi
     if grep -a -q -E '^(vantrel-[a-z]+): \1:' "$work/err"; then
@@ -131,5 +132,12 @@ for tool in "$decode" "$demod"; do
     [ -z "$split" ] && ok || fail "$name --help: help on a line of its own: $split"
     groups="$(grep -E '^[A-Za-z ]+:$' "$work/help" | grep -v -x -E '(Input|Output|Live|Sound|Radio|Program):')"
     [ -z "$groups" ] && ok || fail "$name --help: options outside the groups: $groups"
+done
+# The line of --format names every format of the table, as --list-formats does.
+format_line="$("$decode" --help | tr -d '\r' | grep -E '^  --format ')"
+names=" $(sed -e 's/^ *--format [A-Z]* *//' -e 's/ (the default)//' -e 's/,//g' -e 's/ or / /' \
+    <<<"$format_line") "
+for format in $("$decode" --list-formats | cut -f1); do
+    [[ "$names" == *" $format "* ]] && ok || fail "--format's help does not name $format: $format_line"
 done
 summary

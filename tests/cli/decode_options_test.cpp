@@ -198,9 +198,9 @@ TEST(ExpandInputs, AFolderStandsForItsRecordings) {
     fs::remove_all(root);
 }
 
-// -r follows links to folders: a folder only a link leads to is read through it, a folder read
-// already (its own name first) and a link back up are not read again, a broken link is passed
-// over; the run ends.
+// -r follows links to folders: a folder only a link leads to is read through it, a folder of
+// the tree is read under its own name and not again through a link, nor is a folder a link
+// back up leads to; a broken link is passed over; the run ends.
 TEST(ExpandInputs, LinksToFoldersAreFollowedOnce) {
     namespace fs = std::filesystem;
     const fs::path base = fs::temp_directory_path() / "expand-links-test";
@@ -212,7 +212,8 @@ TEST(ExpandInputs, LinksToFoldersAreFollowedOnce) {
          {root / "day" / "a.txt", root / "day" / "deep" / "b.txt", base / "elsewhere" / "c.txt"})
         std::ofstream(file) << "0101";
     fs::create_directory_symlink("../..", root / "day" / "deep" / "up");
-    fs::create_directory_symlink("day", root / "an-alias"); // sorts before its folder
+    // Sorts before "day": its folder is read under its own name all the same.
+    fs::create_directory_symlink("day/deep", root / "an-alias");
     fs::create_directory_symlink("../elsewhere", root / "outside");
     fs::create_directory_symlink("../missing", root / "broken");
 
