@@ -128,7 +128,7 @@ for tool in "$decode" "$demod"; do
     wide="$(awk 'length > 100' "$work/help")"
     [ -z "$wide" ] && ok || fail "$name --help: lines over 100 columns: $wide"
     # An option whose names and value outgrow their column has its help on a line of its own.
-    split="$(grep -E '^ {27}' "$work/help")"
+    split="$(awk '/^[A-Za-z ]+:$/ { options = 1 } options && /^   /' "$work/help")"
     [ -z "$split" ] && ok || fail "$name --help: help on a line of its own: $split"
     groups="$(grep -E '^[A-Za-z ]+:$' "$work/help" | grep -v -x -E '(Input|Output|Live|Sound|Radio|Program):')"
     [ -z "$groups" ] && ok || fail "$name --help: options outside the groups: $groups"
