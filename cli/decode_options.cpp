@@ -83,7 +83,9 @@ std::string FormatList() {
 
 // --help is one line per option, grouped. Each option names its group, `->group("Input")`, one
 // of tool::HelpGroups (Input, Output, Live, Sound, Radio, Program), and the value it takes,
-// `->option_text("N")`; its help is one line that ends within 100 columns (tool::HelpWidth),
+// `->option_text("N")` or `->type_name("N")`; a number checked by tool::PositiveNumber() or
+// tool::NumberFrom(low, high), a choice by tool::OneOf({...}), so that an error says what is
+// wrong in words. Its help is one line that ends within 100 columns (tool::HelpWidth),
 // and the details go to the manual page, man/vantrel-decode.1.in. A feature's options come
 // from its own file (AddStationOptions(app, ...) in cli/station_options, say), called at the
 // end here: they join their groups in whatever order they are added. The help check of
@@ -144,6 +146,9 @@ void AddOptions(CLI::App& app, Options& options) {
         ->option_text("TIME|mtime")
         ->group("Sound");
 
+    // The options of features, each from its own file.
+    AddStoreOptions(app, options.store);
+
     tool::AddProgramOptions(app, std::string(ToolName) + " " + VANTREL_VERSION +
                                      "\r\nLicense GPL-3.0-or-later");
     tool::UseGroupedHelp(app, Usage());
@@ -151,6 +156,8 @@ void AddOptions(CLI::App& app, Options& options) {
 
 std::optional<std::string> CombinationProblem(const Options& options) {
     if (std::optional<std::string> problem = tool::SoundSourceProblem(options.source))
+        return problem;
+    if (std::optional<std::string> problem = StoreProblem(options.store))
         return problem;
     if (!options.source.device.empty() && !options.files.empty())
         return "--device records the sound card instead of FILE: give one of them";

@@ -3,6 +3,7 @@
 
 #include "program_options.h"
 #include "run.h"
+#include "store_options.h"
 
 #include <optional>
 #include <string>
@@ -36,6 +37,7 @@ struct Options {
     std::string startTime; // --start-time: ISO 8601, "mtime" or nothing
     int channel = 1;
     tool::SoundSource source;
+    StoreOptions store; // --mqtt, --db
     std::vector<std::string> files;
 };
 

@@ -32,10 +32,17 @@ public:
                (option->get_expected_max() > 1 ? std::string("...") : std::string());
     }
 
+    // The value an option takes: its option_text, else its type name without what CLI11 adds
+    // of its checks ("N", not "N:POSITIVE").
     std::string make_option_opts(const CLI::Option* option) const override {
         if (option->get_positional())
             return {};
-        return Formatter::make_option_opts(option);
+        if (!option->get_option_text().empty())
+            return " " + option->get_option_text();
+        if (option->get_type_size() == 0)
+            return {};
+        const std::string type = option->get_type_name();
+        return " " + type.substr(0, type.find(':'));
     }
 
     std::string make_footer(const CLI::App* app) const override {

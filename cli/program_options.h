@@ -24,9 +24,10 @@ inline constexpr std::array<std::string_view, 6> HelpGroups = {"Input", "Output"
                                                                "Sound", "Radio",  "Program"};
 
 // --help shows the description, `usage` (the program's own usage lines, CR LF ended), then one
-// line per option, group by group as HelpGroups orders them: its names and `->option_text`
-// (the value it takes: "N", "auto|yes|no") within HelpColumn columns, then its help. Every line
-// fits in HelpWidth columns; the details are the manual page's, which the last line names.
+// line per option, group by group as HelpGroups orders them: its names and the value it takes
+// (`->option_text("auto|yes|no")`, or `->type_name("N")`) within HelpColumn columns, then its
+// help. Every line fits in HelpWidth columns; the details are the manual page's, which the
+// last line names.
 inline constexpr std::size_t HelpColumn = 27;
 inline constexpr std::size_t HelpWidth = 100;
 void UseGroupedHelp(CLI::App& app, std::string usage);

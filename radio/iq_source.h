@@ -1,0 +1,41 @@
+// IQ of a radio as the band decoder takes it: bytes of interleaved I and Q values in one of the
+// formats channelizer/iq_samples names, pulled piece by piece. A capture file or pipe, an
+// rtl_tcp server and a SoapySDR device are each one implementation, so the band decoder reads
+// them alike, as the demodulator reads every SampleSource.
+#pragma once
+
+#include "iq_samples.h"
+
+#include <optional>
+#include <span>
+#include <string>
+
+namespace vantrel {
+
+class IqSource {
+public:
+    virtual ~IqSource() = default;
+
+    // The next bytes, valid until the next call; nothing once the source has ended. A live
+    // source waits for them at most about a tenth of a second and then gives an empty piece,
+    // so that whoever reads it sees a stop request in time. Throws FileError when reading fails
+    // for good (a live source that reconnects says so through its notice instead).
+    virtual std::optional<std::span<const char>> Read() = 0;
+
+    virtual channelizer::IqFormat format() const = 0;
+    // Samples (I/Q pairs) per second.
+    virtual double sampleRate() const = 0;
+    // The frequency at the middle of the capture, in Hz, when the source knows it.
+    virtual std::optional<double> centerHz() const = 0;
+    // The name in messages: a path, "-", "rtl_tcp HOST:PORT", a SoapySDR device.
+    virtual const std::string& name() const = 0;
+
+protected:
+    IqSource() = default;
+    IqSource(const IqSource&) = default;
+    IqSource& operator=(const IqSource&) = default;
+    IqSource(IqSource&&) = default;
+    IqSource& operator=(IqSource&&) = default;
+};
+
+} // namespace vantrel
