@@ -71,6 +71,9 @@ std::complex<float> IqConverter::Pair(const std::uint8_t* b) const {
 
 void IqConverter::Convert(std::span<const std::uint8_t> bytes,
                           std::vector<std::complex<float>>& samples) {
+    // A live source's empty piece may have no storage at all: memcpy must not see its null.
+    if (bytes.empty())
+        return;
     if (heldCount_ > 0) {
         const std::size_t take = std::min(pairBytes_ - heldCount_, bytes.size());
         std::memcpy(held_.data() + heldCount_, bytes.data(), take);

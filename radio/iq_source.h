@@ -6,6 +6,7 @@
 
 #include "iq_samples.h"
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -29,6 +30,13 @@ public:
     virtual std::optional<double> centerHz() const = 0;
     // The name in messages: a path, "-", "rtl_tcp HOST:PORT", a SoapySDR device.
     virtual const std::string& name() const = 0;
+
+    // How many times the samples broke off and went on after a gap: a live radio that went
+    // away and came back, or that dropped samples. The bytes before and after a break do not
+    // join, so whoever reads closes every channel open on the air when this count moves
+    // (BandReceiver::Finish) before it feeds the bytes that Read just gave. A source hands out
+    // whole I/Q pairs on either side of a break. A capture never breaks.
+    virtual std::uint64_t breaks() const { return 0; }
 
 protected:
     IqSource() = default;
