@@ -259,26 +259,4 @@ TEST_P(ReceiverRule, EachTransmissionIsReadByTheWeightHeardSoFar) {
 INSTANTIATE_TEST_SUITE_P(Polarity, ReceiverRule, ::testing::ValuesIn(ReceiverCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A batch run decides later: every transmission comes out read Normal, with its evidence.
-TEST(PolarityChoice, DeferredHandsOutNormalWithTheEvidence) {
-    demod::PolarityChoice choice(demod::Polarity::Auto, Ones, demod::AutoDecision::Deferred);
-    for (int i = 0; i < 20; ++i) {
-        const std::string out = [&] {
-            std::string bits = Push(choice, "0001");
-            choice.End(bits);
-            return bits;
-        }();
-        EXPECT_EQ(out, "0001");
-        EXPECT_FALSE(choice.inverted());
-        EXPECT_EQ(choice.TakeEvidence().normalLead, -2);
-    }
-}
-
-TEST(PolarityChoice, ForcedPolarityPassesBitsStraightThrough) {
-    demod::PolarityChoice inverted(demod::Polarity::Inverted);
-    EXPECT_EQ(Push(inverted, "1100"), "0011");
-    demod::PolarityChoice normal(demod::Polarity::Normal);
-    EXPECT_EQ(Push(normal, "1100"), "1100");
-}
-
 } // namespace
