@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <vector>
 
@@ -53,6 +54,20 @@ std::optional<std::string> RadioBandProblem(const Options& options) {
     return std::nullopt;
 }
 
+// A number of parts per million within what a band plan corrects, in words when it is not.
+std::function<std::string(const std::string&)> PpmCheck() {
+    return [](const std::string& text) {
+        double value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        const double limit = channelizer::BandPlan::MaxPpm;
+        if (error == std::errc() && end == text.data() + text.size() && value >= -limit &&
+            value <= limit)
+            return std::string();
+        return text + " is not a number from -" + std::to_string(static_cast<int>(limit)) + " to " +
+               std::to_string(static_cast<int>(limit));
+    };
+}
+
 } // namespace
 
 void AddBandOptions(CLI::App& app, BandOptions& band) {
@@ -61,35 +76,37 @@ void AddBandOptions(CLI::App& app, BandOptions& band) {
     // sound options (SoundSourceProblem), an IQ capture's by its plan.
     CLI::Option* rate = app.get_option("--rate");
     rate->get_validator(std::string(tool::AudioRateCheck))->active(false);
-    rate->description("Sample rate in Hz of raw input or of an IQ capture, or of the sound card "
-                      "with --device (48000 when not given)");
+    rate->description("Sample rate in Hz of --raw input, an IQ capture or --device (2.4M, 48k)");
     rate->transform(
             [](const std::string& text) {
                 try {
                     return std::to_string(std::llround(channelizer::ParseFrequency(text)));
                 } catch (const channelizer::FrequencyError&) {
-                    return text; // the parser's own refusal says what is wrong
+                    return text; // the check after says what is wrong with it
                 }
             },
             "")
-        ->check(CLI::Range(1, static_cast<int>(channelizer::BandPlan::MaxSampleRate)));
+        ->check(tool::NumberFrom(1, static_cast<int>(channelizer::BandPlan::MaxSampleRate)));
+
     app.add_option("--iq", band.iq, "FILE is a radio's IQ: raw u8 (rtl_sdr), s8, s16, f32, or wav")
-        ->check(CLI::IsMember(IqNames()))
+        ->check(tool::OneOf(IqNames()))
+        ->option_text("FORMAT")
         ->group(std::string(Group));
-    app.add_option("--center", band.center,
-                   "The frequency the capture is centred on: 169.45M, 12.5k or in Hz")
+    app.add_option("--center", band.center, "The capture's centre frequency: 169.45M, 12.5k or Hz")
         ->check(Readable(channelizer::ParseFrequency))
+        ->option_text("FREQ")
         ->group(std::string(Group));
-    app.add_option("--channels", band.channels,
-                   "The channels to decode, F1,F2,... (default: the whole band)")
+    app.add_option("--channels", band.channels, "The channels to decode (default: the whole band)")
         ->check(Readable(channelizer::ParseFrequencyList))
+        ->option_text("F1,F2,...")
         ->group(std::string(Group));
-    app.add_option("--spacing", band.spacing,
-                   "The raster of the whole band's channels (default 12.5k)")
+    app.add_option("--spacing", band.spacing, "The raster of the whole band's channels (12.5k)")
         ->check(Readable(channelizer::ParseFrequency))
+        ->option_text("FREQ")
         ->group(std::string(Group));
     app.add_option("--ppm", band.ppm, "The receiver's frequency error in parts per million")
-        ->check(CLI::Range(-channelizer::BandPlan::MaxPpm, channelizer::BandPlan::MaxPpm))
+        ->check(PpmCheck())
+        ->option_text("N")
         ->group(std::string(Group));
 }
 
