@@ -33,7 +33,7 @@ bool StatsShownInDocument(const OutputChoice& choice) {
 
 // Files decoded one after the other, straight to standard output.
 int RunInOrder(const std::vector<Input>& inputs, const Options& options, const OutputChoice& choice,
-               RecordOutput* records, RecordStats& total) {
+               RecordOutput* records, RecordStats& total, const RecordListener& finalRecord) {
     int status = 0;
     bool written = false;
     for (const Input& input : inputs) {
@@ -43,6 +43,7 @@ int RunInOrder(const std::vector<Input>& inputs, const Options& options, const O
         job.kind = input.kind;
         job.heading = HeadingOf(path, inputs.size(), options, choice);
         job.records = records;
+        job.target.finalRecord = finalRecord;
         bool headed = false;
         job.target.write = [&](std::string_view text) {
             if (!headed && !job.heading.empty() && written)
@@ -103,6 +104,7 @@ bool DecodeAndSave(FileJob& job, const Options& options, const OutputChoice& cho
     target.write = [&report](std::string_view text) { report.Write(text); };
     target.recordDone = job.target.recordDone;
     target.warn = job.target.warn;
+    target.finalRecord = job.target.finalRecord;
     job.stats = RunWhole(input, job.path, choice, job.stream, target, nullptr);
     report.Commit();
     if (options.stats)
@@ -148,7 +150,7 @@ std::string HeadingOf(const std::string& path, std::size_t files, const Options&
     return "==> " + path + " <==" + std::string(LineEnd);
 }
 
-int RunBatch(const Options& options) {
+int RunBatch(const Options& options, const RecordListener& finalRecord) {
     const OutputChoice choice = ChoiceOf(options);
     int clashStatus = 0;
     const std::vector<Input> inputs =
@@ -165,8 +167,9 @@ int RunBatch(const Options& options) {
     }
     RecordStats total;
     const int status =
-        jobs == 1 ? RunInOrder(inputs, options, choice, records ? &*records : nullptr, total)
-                  : RunInParallel(inputs, options, choice, jobs, total);
+        jobs == 1
+            ? RunInOrder(inputs, options, choice, records ? &*records : nullptr, total, finalRecord)
+            : RunInParallel(inputs, options, choice, jobs, total, finalRecord);
     if (records) {
         records->writer().EndRun(total);
         WriteOut(records->Take());

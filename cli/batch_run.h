@@ -39,10 +39,12 @@ std::string HeadingOf(const std::string& path, std::size_t files, const Options&
 // Files decoded in parallel by up to `jobs` threads; each file's output waits for its turn,
 // so the output is the one of the files decoded in order. Returns the exit status.
 int RunInParallel(const std::vector<Input>& inputs, const Options& options,
-                  const OutputChoice& choice, unsigned jobs, RecordStats& total);
+                  const OutputChoice& choice, unsigned jobs, RecordStats& total,
+                  const RecordListener& finalRecord);
 
-// The whole run: every input, the run's document around the records, the statistics.
-// Returns the exit status.
-int RunBatch(const Options& options);
+// The whole run: every input, the run's document around the records, the statistics. Every
+// final record goes to `finalRecord` too, when set (the live page), from the thread that
+// decoded it. Returns the exit status.
+int RunBatch(const Options& options, const RecordListener& finalRecord = {});
 
 } // namespace vantrel::decode

@@ -9,6 +9,7 @@
 #include "decode_options.h"
 #include "follow_mode.h"
 #include "program_options.h"
+#include "served_page.h"
 #include "tool_output.h"
 
 #include <CLI/CLI.hpp>
@@ -44,7 +45,21 @@ int Main(int argc, char** argv) {
             return *answered;
         if (const std::optional<std::string> problem = decode::CombinationProblem(options))
             return tool::UsageError(decode::ToolName, *problem, decode::Usage());
-        return decode::Live(options) ? decode::RunFollowMode(options) : decode::RunBatch(options);
+        std::optional<decode::ServedPage> page;
+        if (!options.station.serve.empty()) {
+            try {
+                page.emplace(options.station);
+            } catch (const vantrel::ServeError& error) {
+                tool::WriteErr(decode::ProblemLine("--serve " + options.station.serve, error.what()));
+                return tool::ExitFileError;
+            }
+        }
+        const decode::RecordListener listener = page ? page->Listener() : nullptr;
+        const int status = decode::Live(options) ? decode::RunFollowMode(options, listener)
+                                                 : decode::RunBatch(options, listener);
+        if (page)
+            page->ServeOn();
+        return status;
     } catch (const tool::OutputError& error) {
         tool::WriteErr(decode::ProblemLine(error.path(), error.description()));
         return tool::ExitFileError;

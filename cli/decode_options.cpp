@@ -170,6 +170,7 @@ void AddOptions(CLI::App& app, Options& options) {
                  "No \"Blocks Found:\" header, and no records after the last decodable block. "
                  "Ends at the end of a pipe, or on Ctrl-C or SIGTERM, after the last record");
     tool::AddSoundSourceOptions(app, options.source);
+    AddStationOptions(app, options.station);
     app.add_option("FILE", options.files,
                    "Recording to decode: a bit text, or sound (WAV, FLAC, Ogg, AIFF, by its "
                    "content), demodulated first; - reads standard input (sound there is read "
@@ -180,6 +181,8 @@ void AddOptions(CLI::App& app, Options& options) {
 
 std::optional<std::string> CombinationProblem(const Options& options) {
     if (std::optional<std::string> problem = tool::SoundSourceProblem(options.source))
+        return problem;
+    if (std::optional<std::string> problem = StationProblem(options.station))
         return problem;
     if (!options.source.device.empty() && !options.files.empty())
         return "--device records the sound card instead of FILE: give one of them";

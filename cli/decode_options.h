@@ -3,7 +3,9 @@
 
 #include "program_options.h"
 #include "run.h"
+#include "station_options.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +18,9 @@ class App;
 namespace vantrel::decode {
 
 inline constexpr std::string_view ToolName = "vantrel-decode";
+
+// What a run hands each final record to besides its output (OutputTarget::finalRecord).
+using RecordListener = std::function<void(const DecodedRecord&)>;
 
 // The usage text, naming the formats --follow writes.
 std::string Usage();
@@ -35,6 +40,7 @@ struct Options {
     std::string startTime; // --start-time: ISO 8601, "mtime" or nothing
     int channel = 1;
     tool::SoundSource source;
+    StationOptions station;
     std::vector<std::string> files;
 };
 

@@ -6,7 +6,8 @@
 
 namespace vantrel::decode {
 
-// Returns the exit status.
-int RunFollowMode(const Options& options);
+// Every final record goes to `finalRecord` too, when set (the live page). Returns the exit
+// status.
+int RunFollowMode(const Options& options, const RecordListener& finalRecord = {});
 
 } // namespace vantrel::decode

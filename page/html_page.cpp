@@ -118,6 +118,10 @@ void HtmlWriter::EndRun(const RecordStats& total) {
 
 } // namespace
 
+std::string_view PageStyle() {
+    return Style;
+}
+
 std::unique_ptr<RecordWriter> MakeHtmlWriter(std::ostream& out) {
     return std::make_unique<HtmlWriter>(out);
 }

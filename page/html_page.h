@@ -5,9 +5,13 @@
 
 #include <memory>
 #include <ostream>
+#include <string_view>
 
 namespace vantrel {
 
 std::unique_ptr<RecordWriter> MakeHtmlWriter(std::ostream& out);
+
+// The page's style sheet (besides Leaflet's), which the live page of --serve shares.
+std::string_view PageStyle();
 
 } // namespace vantrel

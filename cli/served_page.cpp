@@ -1,0 +1,43 @@
+#include "served_page.h"
+
+#include "decode_options.h"
+#include "serve_address.h"
+#include "stop_signals.h"
+#include "tool_output.h"
+
+namespace vantrel::decode {
+
+namespace {
+
+void Say(std::string_view line) {
+    tool::WriteErr(tool::ProgramLine(ToolName, line));
+}
+
+} // namespace
+
+ServedPage::ServedPage(const StationOptions& options)
+    : station_(options.history != 0 ? options.history : DefaultServeHistory, Say),
+      server_(station_, Say) {
+    const ServeAddress address = *ParseServeAddress(options.serve);
+    const int port = server_.Start(address);
+    url_ = PageUrl(address.host, port);
+    if (IsLoopback(address.host))
+        Say("the live page is at " + url_);
+    else
+        Say("the live page at " + url_ +
+            " can be reached from the network: whoever reaches this machine sees what it hears");
+}
+
+std::function<void(const DecodedRecord&)> ServedPage::Listener() {
+    return [this](const DecodedRecord& record) { station_.Add(record); };
+}
+
+void ServedPage::ServeOn() {
+    station_.Finish();
+    if (tool::StopRequested())
+        return;
+    Say("the run has ended; its live page stays at " + url_ + " until Ctrl-C");
+    tool::WaitForStopRequest();
+}
+
+} // namespace vantrel::decode
