@@ -36,6 +36,9 @@ void ServedPage::ServeOn() {
     station_.Finish();
     if (tool::StopRequested())
         return;
+    // Caught before the line says so: a script that stops the program when it reads it must
+    // not find the signal's default still in place.
+    tool::CatchStopSignals();
     Say("the run has ended; its live page stays at " + url_ + " until Ctrl-C");
     tool::WaitForStopRequest();
 }

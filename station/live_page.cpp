@@ -36,6 +36,7 @@ body[data-stream=closed] #status b { color: #a00; }
 #timeline-chart { height: 70px; }
 #timeline-chart .axis { font-size: 11px; fill: #555; }
 #plot { width: 100%; height: auto; border: 1px solid #ddd; }
+#calls-table, #units-table { width: 100%; }
 .scroll { max-height: 560px; }
 )css";
 

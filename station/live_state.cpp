@@ -3,17 +3,25 @@
 namespace vantrel {
 
 void LiveState::Add(const DecodedRecord& record) {
+    DecodedRecord copy = record;
+    Add(std::move(copy));
+}
+
+void LiveState::Add(DecodedRecord&& record) {
+    record.info.Log = {};
+    Count(record);
     if (ring_.size() < limit_) {
-        ring_.push_back(record);
-        ring_.back().info.Log = {};
+        ring_.push_back(std::move(record));
+        record = {};
     } else {
-        // Assigned into the oldest record, whose texts and lists keep their room: a long run
-        // allocates little once the history is full.
-        DecodedRecord& slot = ring_[seen_ % limit_];
-        slot = record;
-        slot.info.Log = {};
+        // The oldest record's texts and lists go back to the caller for the next record: a
+        // long run allocates little once the history is full.
+        std::swap(ring_[seen_ % limit_], record);
     }
     ++seen_;
+}
+
+void LiveState::Count(const DecodedRecord& record) {
     if (!record.headersPassed())
         return;
     const std::size_t from = UnitIndex(record.info.FromAddr);
@@ -30,22 +38,24 @@ void LiveState::Add(const DecodedRecord& record) {
     Changed(to);
 }
 
-std::vector<std::size_t> LiveState::TakeChangedUnits() {
-    for (const std::size_t unit : changed_)
-        isChanged_[unit] = false;
+std::vector<std::size_t> LiveState::TakeChangedUnits(std::size_t limit) {
     std::vector<std::size_t> taken;
-    taken.swap(changed_);
+    while (!changed_.empty() && taken.size() < limit) {
+        taken.push_back(changed_.front());
+        isChanged_[changed_.front()] = false;
+        changed_.pop_front();
+    }
     return taken;
 }
 
 std::size_t LiveState::UnitIndex(const std::string& address) {
-    const auto [at, added] = unitIndex_.try_emplace(address, units_.size());
-    if (added) {
-        units_.emplace_back();
-        units_.back().address = address;
-        isChanged_.push_back(false);
-    }
-    return at->second;
+    if (const auto known = unitIndex_.find(address); known != unitIndex_.end())
+        return known->second;
+    units_.emplace_back();
+    units_.back().address = address;
+    isChanged_.push_back(false);
+    unitIndex_.emplace(units_.back().address, units_.size() - 1);
+    return units_.size() - 1;
 }
 
 void LiveState::Changed(std::size_t unit) {

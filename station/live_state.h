@@ -8,9 +8,11 @@
 #include "heard_signal.h"
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -34,9 +36,11 @@ class LiveState {
 public:
     explicit LiveState(std::size_t historyLimit) : limit_(historyLimit == 0 ? 1 : historyLimit) {}
 
-    // Takes a copy of the record without its log (the page shows none): the caller's record
-    // is the run's, and goes on to its other outputs.
+    // Takes a copy of the record without its log (the page shows none).
     void Add(const DecodedRecord& record);
+    // Takes the record itself, without its log; `record` is left with what the history let go
+    // of, whose room the caller may fill again.
+    void Add(DecodedRecord&& record);
     // Records of an earlier run (a database), oldest first, before this run's.
     void Load(std::span<const DecodedRecord> past) {
         for (const DecodedRecord& record : past)
@@ -51,20 +55,25 @@ public:
     // A held record: oldestHeld() <= number < recordsSeen().
     const DecodedRecord& Held(std::uint64_t number) const { return ring_[number % limit_]; }
 
-    const std::vector<UnitSummary>& units() const { return units_; }
-    // The units changed since the last call, each once, by their place in units().
-    std::vector<std::size_t> TakeChangedUnits();
+    const std::deque<UnitSummary>& units() const { return units_; }
+    // Up to `limit` of the units changed since they were last taken, those changed first,
+    // each once, by their place in units(); the others wait for the next call.
+    std::vector<std::size_t> TakeChangedUnits(std::size_t limit = SIZE_MAX);
+    bool unitsChanged() const { return !changed_.empty(); }
 
 private:
+    void Count(const DecodedRecord& record); // into the units' summaries
     std::size_t UnitIndex(const std::string& address);
     void Changed(std::size_t unit);
 
     std::size_t limit_;
     std::vector<DecodedRecord> ring_; // grows to limit_, then each record reuses the oldest slot
     std::uint64_t seen_ = 0;
-    std::vector<UnitSummary> units_; // in the order first seen, which gives each its colour
-    std::unordered_map<std::string, std::size_t> unitIndex_;
-    std::vector<std::size_t> changed_;
+    // In the order first seen, which gives each its colour; a deque, so that the index's keys,
+    // views of the units' addresses, stay where they are as units are added.
+    std::deque<UnitSummary> units_;
+    std::unordered_map<std::string_view, std::size_t> unitIndex_;
+    std::deque<std::size_t> changed_;
     std::vector<bool> isChanged_;
 };
 
