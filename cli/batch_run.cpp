@@ -166,10 +166,9 @@ int RunBatch(const Options& options, const RecordListener& finalRecord) {
         WriteOut(records->Take());
     }
     RecordStats total;
-    const int status =
-        jobs == 1
-            ? RunInOrder(inputs, options, choice, records ? &*records : nullptr, total, finalRecord)
-            : RunInParallel(inputs, options, choice, jobs, total, finalRecord);
+    const int status = jobs == 1 ? RunInOrder(inputs, options, choice,
+                                              records ? &*records : nullptr, total, finalRecord)
+                                 : RunInParallel(inputs, options, choice, jobs, total, finalRecord);
     if (records) {
         records->writer().EndRun(total);
         WriteOut(records->Take());

@@ -50,7 +50,8 @@ int Main(int argc, char** argv) {
             try {
                 page.emplace(options.station);
             } catch (const vantrel::ServeError& error) {
-                tool::WriteErr(decode::ProblemLine("--serve " + options.station.serve, error.what()));
+                tool::WriteErr(
+                    decode::ProblemLine("--serve " + options.station.serve, error.what()));
                 return tool::ExitFileError;
             }
         }

@@ -13,8 +13,7 @@ void AddStationOptions(CLI::App& app, StationOptions& options) {
         ->type_name("[ADDR:]PORT")
         ->group("Live")
         ->check([](const std::string& value) {
-            return ParseServeAddress(value) ? std::string()
-                                            : "not PORT, ADDR:PORT or [IPv6]:PORT";
+            return ParseServeAddress(value) ? std::string() : "not PORT, ADDR:PORT or [IPv6]:PORT";
         });
     app.add_option("--serve-history", options.history,
                    "Records the live page keeps for a browser opened later (default " +

@@ -12,8 +12,8 @@ class App;
 namespace vantrel::decode {
 
 struct StationOptions {
-    std::string serve;        // --serve [ADDR:]PORT; empty: no live page
-    std::size_t history = 0;  // --serve-history N; 0: not given (the station's default)
+    std::string serve;       // --serve [ADDR:]PORT; empty: no live page
+    std::size_t history = 0; // --serve-history N; 0: not given (the station's default)
 };
 
 // --serve and --serve-history, in the help's group "Live", bound to `options`.

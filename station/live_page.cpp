@@ -49,7 +49,8 @@ std::string Document() {
     page.append("<body data-stream=\"connecting\">\n<pre id=\"script-errors\" hidden></pre>\n"
                 "<script>");
     page.append(ErrorTrapScript()).append("</script>\n");
-    page.append(R"html(<header><h1>Live signalling</h1><p id="status" class="note">Connecting to the station&hellip;</p></header>
+    page.append(
+        R"html(<header><h1>Live signalling</h1><p id="status" class="note">Connecting to the station&hellip;</p></header>
 <nav><a href="#calls">Calls</a><a href="#units">Units</a><a href="#positions">Map</a></nav>
 <div class="filters" role="search">
 <label>Unit <input id="filter-unit" type="search" size="8" placeholder="address" autocomplete="off"></label>
@@ -104,8 +105,7 @@ std::string PositionPlotImage(const LiveState& state) {
     if (!svg.starts_with(Open))
         return {};
     svg.insert(Open.size(), "xmlns=\"http://www.w3.org/2000/svg\" ");
-    svg.insert(svg.find('>') + 1,
-               "<style>.axis{font:12px system-ui,sans-serif;fill:#444}</style>");
+    svg.insert(svg.find('>') + 1, "<style>.axis{font:12px system-ui,sans-serif;fill:#444}</style>");
     return svg;
 }
 

@@ -13,10 +13,10 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <deque>
 #include <mutex>
 #include <set>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -115,14 +115,14 @@ void CheckBindable(const ServeAddress& address) {
     }
     freeaddrinfo(found);
     if (error != 0)
-        throw ServeError(std::strerror(error));
+        throw ServeError(std::generic_category().message(error));
 }
 
 // The Host names a page on loopback answers to: those a browser on this machine uses.
 std::set<std::string> LoopbackHosts(const ServeAddress& address, int port) {
     std::set<std::string> names = {"localhost", "127.0.0.1", "[::1]"};
     names.insert(address.host.find(':') != std::string::npos ? "[" + address.host + "]"
-                                                            : address.host);
+                                                             : address.host);
     std::set<std::string> hosts;
     for (const std::string& name : names) {
         hosts.insert(name + ":" + std::to_string(port));
@@ -179,20 +179,21 @@ void PageServer::Impl::Routes() {
                                 {"Referrer-Policy", "no-referrer"},
                                 {"X-Frame-Options", "DENY"},
                                 {"Cache-Control", "no-store"}});
-    server.set_pre_routing_handler([this](const httplib::Request& request,
-                                          httplib::Response& response) {
-        if (request.method != "GET") {
-            response.set_header("Allow", "GET");
-            Text(response, 405, "405 method not allowed: the live page is read-only");
-            return httplib::Server::HandlerResponse::Handled;
-        }
-        if (!hosts.empty() && hosts.count(request.get_header_value("Host")) == 0) {
-            Text(response, 403, "403 forbidden: the live page answers only to this machine's "
-                                "own names for it");
-            return httplib::Server::HandlerResponse::Handled;
-        }
-        return httplib::Server::HandlerResponse::Unhandled;
-    });
+    server.set_pre_routing_handler(
+        [this](const httplib::Request& request, httplib::Response& response) {
+            if (request.method != "GET") {
+                response.set_header("Allow", "GET");
+                Text(response, 405, "405 method not allowed: the live page is read-only");
+                return httplib::Server::HandlerResponse::Handled;
+            }
+            if (!hosts.empty() && hosts.count(request.get_header_value("Host")) == 0) {
+                Text(response, 403,
+                     "403 forbidden: the live page answers only to this machine's "
+                     "own names for it");
+                return httplib::Server::HandlerResponse::Handled;
+            }
+            return httplib::Server::HandlerResponse::Unhandled;
+        });
     server.set_error_handler([](const httplib::Request&, httplib::Response& response) {
         if (response.status == 404 && response.body.empty())
             Text(response, 404, "404 not found: the live page is at /");
@@ -209,7 +210,8 @@ void PageServer::Impl::Routes() {
             station.Render([](const LiveState& state, bool) { return PositionPlotImage(state); });
         if (plot.empty())
             return Text(response, 404, "404 not found: no position yet");
-        response.set_header("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");
+        response.set_header("Content-Security-Policy",
+                            "default-src 'none'; style-src 'unsafe-inline'");
         response.set_content(plot, "image/svg+xml");
     });
     server.Get("/events", [this](const httplib::Request& request, httplib::Response& response) {
@@ -259,12 +261,12 @@ void PageServer::Impl::Events(const httplib::Request& request, httplib::Response
 int PageServer::Start(const ServeAddress& address) {
     CheckBindable(address);
     impl_->Routes();
-    const int port = address.port == 0 ? impl_->server.bind_to_any_port(address.host)
-                                       : (impl_->server.bind_to_port(address.host, address.port)
-                                              ? address.port
-                                              : -1);
+    const int port =
+        address.port == 0
+            ? impl_->server.bind_to_any_port(address.host)
+            : (impl_->server.bind_to_port(address.host, address.port) ? address.port : -1);
     if (port < 0)
-        throw ServeError(errno != 0 ? std::strerror(errno) : "cannot listen");
+        throw ServeError(errno != 0 ? std::generic_category().message(errno) : "cannot listen");
     if (IsLoopback(address.host))
         impl_->hosts = LoopbackHosts(address, port);
     impl_->started = true;

@@ -96,8 +96,8 @@ void Station::PageClosed(const std::shared_ptr<ClientQueue>& queue) {
     --pageCount_;
 }
 
-std::string Station::Render(
-    const std::function<std::string(const LiveState&, bool running)>& render) {
+std::string
+Station::Render(const std::function<std::string(const LiveState&, bool running)>& render) {
     std::lock_guard lock(stateLock_);
     return render(state_, running_);
 }

@@ -87,16 +87,16 @@ private:
 
     // The hand-over, under its own lock: all a decode thread ever waits for.
     std::mutex handover_;
-    std::condition_variable wake_; // the station's thread waits on it
-    std::condition_variable room_; // a decode thread waits on it while the hand-over is full
+    std::condition_variable wake_;        // the station's thread waits on it
+    std::condition_variable room_;        // a decode thread waits on it while the hand-over is full
     std::vector<DecodedRecord> incoming_; // the first incomingCount_ are records; the rest room
     std::size_t incomingCount_ = 0;
     bool idle_ = false;          // the station waits with nothing to do: the next record wakes it
     int decodesWaiting_ = 0;     // decode threads waiting for room
     bool finishPending_ = false; // Finish was called; its state has not gone out yet
     bool stopping_ = false;
-    std::vector<Page> opening_;  // pages waiting for their first state
-    std::size_t pageCount_ = 0;  // pages given out and not yet closed
+    std::vector<Page> opening_; // pages waiting for their first state
+    std::size_t pageCount_ = 0; // pages given out and not yet closed
 
     // The live state, under its lock: the station's thread sums up and renders, the server's
     // threads render (the state as JSON, the plot).

@@ -77,8 +77,14 @@ int main(int argc, char** argv) {
                                        text);
     };
     // Two vans along two roads out of town, a position every few seconds.
-    const auto van1At = [](int step) { return Rmc("0915" + std::to_string(10 + 6 * step), 52.5163 + 0.0031 * step, 13.3777 + 0.0058 * step); };
-    const auto van2At = [](int step) { return Rmc("0915" + std::to_string(13 + 6 * step), 52.5069 - 0.0024 * step, 13.3612 - 0.0049 * step); };
+    const auto van1At = [](int step) {
+        return Rmc("0915" + std::to_string(10 + 6 * step), 52.5163 + 0.0031 * step,
+                   13.3777 + 0.0058 * step);
+    };
+    const auto van2At = [](int step) {
+        return Rmc("0915" + std::to_string(13 + 6 * step), 52.5069 - 0.0024 * step,
+                   13.3612 - 0.0049 * step);
+    };
 
     sound.Silence(0.6);
     send(base, call(base, van1), 0.4);

@@ -27,8 +27,12 @@ TEST(LiveState, KeepsTheNewestRecordsNumberedAsTheyCame) {
 TEST(LiveState, SumsUpUnitsBeyondTheHistory) {
     vantrel::LiveState state(1);
     state.Add(Record(Call{.from = "1111", .to = "2222", .levelDbfs = -20.04, .ebN0Db = 10}));
-    state.Add(Record(Call{.from = "1111", .to = "2222", .latitude = 48.1, .longitude = 11.5,
-                          .levelDbfs = -30, .ebN0Db = 12}));
+    state.Add(Record(Call{.from = "1111",
+                          .to = "2222",
+                          .latitude = 48.1,
+                          .longitude = 11.5,
+                          .levelDbfs = -30,
+                          .ebN0Db = 12}));
     state.Add(Record(Call{.from = "2222", .to = "1111"}));
     // A failed header names no unit: its address may be noise, so it counts nowhere.
     state.Add(Record(Call{.from = "9999", .to = "1111", .headerFailed = true}));

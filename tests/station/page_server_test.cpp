@@ -111,15 +111,15 @@ TEST_F(PageServerTest, GetServesItsFourPathsAndNothingElse) {
              Case{"TRACE", "/", here, "HTTP/1.1 405"},
              Case{"POST", "/nowhere", here, "HTTP/1.1 405"},
              // A web site whose name it made resolve to 127.0.0.1 is not this page's host.
-             Case{"GET", "/state.json", "attacker.example:" + std::to_string(port),
-                  "HTTP/1.1 403"},
+             Case{"GET", "/state.json", "attacker.example:" + std::to_string(port), "HTTP/1.1 403"},
              Case{"GET", "/", "127.0.0.1:1", "HTTP/1.1 403"},
          }) {
         const std::string answer =
             Ask(port, c.method + " " + c.path + " HTTP/1.1\r\nHost: " + c.host +
                           "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-        EXPECT_TRUE(answer.starts_with(c.status)) << c.method << ' ' << c.path << ' ' << c.host
-                                                  << ":\n" << answer.substr(0, 200);
+        EXPECT_TRUE(answer.starts_with(c.status))
+            << c.method << ' ' << c.path << ' ' << c.host << ":\n"
+            << answer.substr(0, 200);
         if (std::string_view(c.status).ends_with("405")) {
             EXPECT_NE(answer.find("\r\nAllow: GET\r\n"), std::string::npos) << answer;
         }
@@ -148,9 +148,8 @@ TEST_F(PageServerTest, APageThatStopsReadingIsDroppedAndNeverHoldsTheDecode) {
         for (ssize_t got; (got = recv(reading, buffer, sizeof buffer, 0)) > 0;) {
             text.append(buffer, static_cast<std::size_t>(got));
             std::size_t count = 0;
-            for (std::size_t at = 0; (at = text.find("{\"version\":1,\"file\"", at)) !=
-                                     std::string::npos;
-                 ++at)
+            for (std::size_t at = 0;
+                 (at = text.find("{\"version\":1,\"file\"", at)) != std::string::npos; ++at)
                 ++count;
             received = count;
         }

@@ -34,13 +34,14 @@ inline vantrel::DecodedRecord Record(const Call& call, std::int64_t number = 1) 
     info.Log = modETSI300230::SharedText(std::string(200, 'L'));
     modETSI300230::BlockDetail detail;
     detail.headers.emplace_back();
-    detail.codewords.push_back({modETSI300230::CodewordCheck::Kind::Header, true, 0, 0,
-                                call.headerFailed});
+    detail.codewords.push_back(
+        {modETSI300230::CodewordCheck::Kind::Header, true, 0, 0, call.headerFailed});
     detail.shortData = !call.message.empty();
     vantrel::RecordSource source;
     source.file = call.file;
     if (call.levelDbfs || call.ebN0Db) {
-        source.heard = vantrel::HeardInfo{1.5, call.levelDbfs, call.ebN0Db, "2026-12-07T21:03:48.000Z"};
+        source.heard =
+            vantrel::HeardInfo{1.5, call.levelDbfs, call.ebN0Db, "2026-12-07T21:03:48.000Z"};
     } else {
         source.line = 7;
         source.column = 1;
