@@ -4,6 +4,7 @@
 #include "input_list.h"
 #include "output_formats.h"
 #include "progress.h"
+#include "record_outlets.h"
 #include "recording.h"
 #include "report_file.h"
 #include "tool_output.h"
@@ -33,7 +34,7 @@ bool StatsShownInDocument(const OutputChoice& choice) {
 
 // Files decoded one after the other, straight to standard output.
 int RunInOrder(const std::vector<Input>& inputs, const Options& options, const OutputChoice& choice,
-               RecordOutput* records, RecordStats& total, const RecordListener& finalRecord) {
+               RecordOutput* records, const RecordListener& listener, RecordStats& total) {
     int status = 0;
     bool written = false;
     for (const Input& input : inputs) {
@@ -43,7 +44,7 @@ int RunInOrder(const std::vector<Input>& inputs, const Options& options, const O
         job.kind = input.kind;
         job.heading = HeadingOf(path, inputs.size(), options, choice);
         job.records = records;
-        job.target.finalRecord = finalRecord;
+        job.target.finalRecord = listener;
         bool headed = false;
         job.target.write = [&](std::string_view text) {
             if (!headed && !job.heading.empty() && written)
@@ -152,14 +153,19 @@ std::string HeadingOf(const std::string& path, std::size_t files, const Options&
 
 int RunBatch(const Options& options, const RecordListener& finalRecord) {
     const OutputChoice choice = ChoiceOf(options);
-    int clashStatus = 0;
+    int listStatus = 0;
     const std::vector<Input> inputs =
-        WithoutReportClashes(ExpandInputs(options), options, clashStatus);
+        WithoutReportClashes(ExpandInputs(options, listStatus), options, listStatus);
     unsigned jobs = options.jobs > 0 ? static_cast<unsigned>(options.jobs)
                                      : std::max(1U, std::thread::hardware_concurrency());
     if ((choice.records && !choice.records->perFileJoint) || inputs.size() < 2)
         jobs = 1;
 
+    std::string names;
+    for (const Input& input : inputs)
+        names.append(names.empty() ? "" : "\n").append(input.path);
+    RecordOutlets outlets(options.store, names);
+    const RecordListener listener = outlets.Listener(finalRecord);
     std::optional<RecordOutput> records = RecordOutputFor(choice);
     if (records) {
         records->writer().BeginRun();
@@ -167,8 +173,8 @@ int RunBatch(const Options& options, const RecordListener& finalRecord) {
     }
     RecordStats total;
     const int status = jobs == 1 ? RunInOrder(inputs, options, choice,
-                                              records ? &*records : nullptr, total, finalRecord)
-                                 : RunInParallel(inputs, options, choice, jobs, total, finalRecord);
+                                              records ? &*records : nullptr, listener, total)
+                                 : RunInParallel(inputs, options, choice, jobs, listener, total);
     if (records) {
         records->writer().EndRun(total);
         WriteOut(records->Take());
@@ -176,7 +182,7 @@ int RunBatch(const Options& options, const RecordListener& finalRecord) {
     if (options.stats && inputs.size() > 1 && !StatsShownInDocument(choice))
         WriteErr(WithCrLf(StatsText(total, "total")));
     FlushOut();
-    return std::max(status, clashStatus);
+    return std::max({status, listStatus, outlets.Close(options.stats)});
 }
 
 } // namespace vantrel::decode

@@ -30,8 +30,8 @@ namespace tool = vantrel::tool;
 
 int Main(int argc, char** argv) {
     decode::Options options;
-    CLI::App app{"Decodes recordings of ETSI EN 300 230 signalling (text files of \"0\" and "
-                 "\"1\" characters) and prints the report the Vantrel window shows.",
+    CLI::App app{"Decodes EN 300 230 signalling in bit texts or sound into the window's report, "
+                 "or into records.",
                  std::string(decode::ToolName)};
     decode::AddOptions(app, options);
     if (argc == 2 && argv[1] == decode::ListFormatsArgument) {
@@ -49,6 +49,8 @@ int Main(int argc, char** argv) {
         if (!options.station.serve.empty()) {
             try {
                 page.emplace(options.station);
+                if (!options.store.db.empty())
+                    page->LoadHistory(options.store.db);
             } catch (const vantrel::ServeError& error) {
                 tool::WriteErr(
                     decode::ProblemLine("--serve " + options.station.serve, error.what()));

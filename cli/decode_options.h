@@ -4,6 +4,7 @@
 #include "program_options.h"
 #include "run.h"
 #include "station_options.h"
+#include "store_options.h"
 
 #include <functional>
 #include <optional>
@@ -22,7 +23,8 @@ inline constexpr std::string_view ToolName = "vantrel-decode";
 // What a run hands each final record to besides its output (OutputTarget::finalRecord).
 using RecordListener = std::function<void(const DecodedRecord&)>;
 
-// The usage text, naming the formats --follow writes.
+// The usage lines, naming the formats --follow writes; --help shows them, and so does a usage
+// error, before the hint at --help.
 std::string Usage();
 
 struct Options {
@@ -41,6 +43,7 @@ struct Options {
     int channel = 1;
     tool::SoundSource source;
     StationOptions station;
+    StoreOptions store; // --mqtt, --db
     std::vector<std::string> files;
 };
 

@@ -1,9 +1,14 @@
 #include "served_page.h"
 
 #include "decode_options.h"
+#include "file_error.h"
+#include "record_store.h"
 #include "serve_address.h"
 #include "stop_signals.h"
 #include "tool_output.h"
+
+#include <filesystem>
+#include <system_error>
 
 namespace vantrel::decode {
 
@@ -16,7 +21,8 @@ void Say(std::string_view line) {
 } // namespace
 
 ServedPage::ServedPage(const StationOptions& options)
-    : station_(options.history != 0 ? options.history : DefaultServeHistory, Say),
+    : history_(options.history != 0 ? options.history : DefaultServeHistory),
+      station_(history_, Say),
       server_(station_, Say) {
     const ServeAddress address = *ParseServeAddress(options.serve);
     const int port = server_.Start(address);
@@ -30,6 +36,18 @@ ServedPage::ServedPage(const StationOptions& options)
 
 std::function<void(const DecodedRecord&)> ServedPage::Listener() {
     return [this](const DecodedRecord& record) { station_.Add(record); };
+}
+
+void ServedPage::LoadHistory(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return; // this run starts it
+    try {
+        const StoredHistory history = ReadStoredHistory(path, history_);
+        station_.Load(history.records, history.units);
+    } catch (const FileError& problem) {
+        tool::WriteErr(ProblemLine(problem.path(), problem.description()));
+    }
 }
 
 void ServedPage::ServeOn() {

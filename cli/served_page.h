@@ -20,14 +20,17 @@ public:
 
     // What the run hands each final record to, from whichever thread decodes it.
     std::function<void(const DecodedRecord&)> Listener();
-    // The station, for records of an earlier run before this one (Station::Load).
-    Station& station() { return station_; }
+    // The history of the database at `path` (--db), when it exists: the records the page
+    // keeps and every unit. One that cannot be read is said in one line, and the page starts
+    // without it.
+    void LoadHistory(const std::string& path);
 
     // After the run: the pages get the finished run; then, unless a stop was asked for
     // already (follow mode's Ctrl-C), the page stays until one is.
     void ServeOn();
 
 private:
+    std::size_t history_;
     Station station_;
     PageServer server_;
     std::string url_;

@@ -1,6 +1,7 @@
 #include "station_options.h"
 
 #include "live_state.h"
+#include "program_options.h"
 #include "serve_address.h"
 
 #include <CLI/CLI.hpp>
@@ -10,7 +11,7 @@ namespace vantrel::decode {
 void AddStationOptions(CLI::App& app, StationOptions& options) {
     app.add_option("--serve", options.serve,
                    "Serve a live page of the records on 127.0.0.1:PORT or ADDR:PORT")
-        ->type_name("[ADDR:]PORT")
+        ->option_text("[ADDR:]PORT")
         ->group("Live")
         ->check([](const std::string& value) {
             return ParseServeAddress(value) ? std::string() : "not PORT, ADDR:PORT or [IPv6]:PORT";
@@ -18,14 +19,9 @@ void AddStationOptions(CLI::App& app, StationOptions& options) {
     app.add_option("--serve-history", options.history,
                    "Records the live page keeps for a browser opened later (default " +
                        std::to_string(DefaultServeHistory) + ")")
-        ->type_name("N")
-        ->group("Live")
-        ->check([](const std::string& value) {
-            return value.find_first_not_of("0123456789") == std::string::npos && value != "0" &&
-                           value.find_first_not_of('0') != std::string::npos
-                       ? std::string()
-                       : "not a whole number of 1 or more";
-        });
+        ->check(tool::PositiveNumber())
+        ->option_text("N")
+        ->group("Live");
 }
 
 std::optional<std::string> StationProblem(const StationOptions& options) {

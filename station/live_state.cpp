@@ -21,6 +21,21 @@ void LiveState::Add(DecodedRecord&& record) {
     ++seen_;
 }
 
+void LiveState::Load(std::span<const DecodedRecord> past, std::span<const UnitSummary> units) {
+    for (const UnitSummary& unit : units)
+        units_[UnitIndex(unit.address)] = unit;
+    // The units already count these records: they are only held.
+    for (const DecodedRecord& record : past) {
+        DecodedRecord copy = record;
+        copy.info.Log = {};
+        if (ring_.size() < limit_)
+            ring_.push_back(std::move(copy));
+        else
+            ring_[seen_ % limit_] = std::move(copy);
+        ++seen_;
+    }
+}
+
 void LiveState::Count(const DecodedRecord& record) {
     if (!record.headersPassed())
         return;

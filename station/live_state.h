@@ -41,11 +41,9 @@ public:
     // Takes the record itself, without its log; `record` is left with what the history let go
     // of, whose room the caller may fill again.
     void Add(DecodedRecord&& record);
-    // Records of an earlier run (a database), oldest first, before this run's.
-    void Load(std::span<const DecodedRecord> past) {
-        for (const DecodedRecord& record : past)
-            Add(record);
-    }
+    // An earlier run's history (a database), before this run's records: its last records,
+    // oldest first, and every unit's summary over all of its records, first heard first.
+    void Load(std::span<const DecodedRecord> past, std::span<const UnitSummary> units);
 
     std::size_t historyLimit() const { return limit_; }
     // Records are numbered 0, 1, 2, ... as they come; this is the next number.

@@ -60,9 +60,9 @@ void Station::Add(const DecodedRecord& record) {
         wake_.notify_one();
 }
 
-void Station::Load(std::span<const DecodedRecord> past) {
+void Station::Load(std::span<const DecodedRecord> past, std::span<const UnitSummary> units) {
     std::lock_guard lock(stateLock_);
-    state_.Load(past);
+    state_.Load(past, units);
     // An earlier run is history, not news: the pages get it with the state.
     sent_ = state_.recordsSeen();
     state_.TakeChangedUnits();

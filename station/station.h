@@ -52,9 +52,9 @@ public:
 
     // A final record of the run, from any decode thread.
     void Add(const DecodedRecord& record);
-    // Records of an earlier run, oldest first, before this run's (a database's history): call
-    // before the run's first Add.
-    void Load(std::span<const DecodedRecord> past);
+    // An earlier run's history (a database): its last records, oldest first, and every
+    // unit's summary over all of them (LiveState::Load). Call before the run's first Add.
+    void Load(std::span<const DecodedRecord> past, std::span<const UnitSummary> units);
     // The run has ended: every page gets the whole state again, marked finished.
     void Finish();
     // No more news: every page's stream ends, none opens. Idempotent.

@@ -52,6 +52,28 @@ TEST(LiveState, SumsUpUnitsBeyondTheHistory) {
     EXPECT_FALSE(state.units()[1].latitude.has_value());
 }
 
+// A database's history: its units already count every stored record, so the records loaded
+// with them are held, not counted again; this run's records then count on.
+TEST(LiveState, StartsFromAnEarlierRunsHistory) {
+    vantrel::UnitSummary stored;
+    stored.address = "1111";
+    stored.sent = 40;
+    stored.received = 2;
+    vantrel::LiveState state(2);
+    const std::vector<vantrel::DecodedRecord> past = {Record(Call{.from = "1111"}, 1),
+                                                      Record(Call{.from = "1111"}, 2),
+                                                      Record(Call{.from = "1111"}, 3)};
+    state.Load(past, std::span(&stored, 1));
+    EXPECT_EQ(state.recordsSeen(), 3U);
+    EXPECT_EQ(state.Held(2).info.FromAddr, "1111");
+    EXPECT_TRUE(state.Held(2).info.Log.empty());
+    state.Add(Record(Call{.from = "1111", .to = "2222"}));
+    ASSERT_EQ(state.units().size(), 2U);
+    EXPECT_EQ(state.units()[0].sent, 41U);
+    EXPECT_EQ(state.units()[0].received, 2U);
+    EXPECT_EQ(state.units()[1].received, 1U);
+}
+
 TEST(LiveState, TellsEachChangedUnitOnce) {
     vantrel::LiveState state(10);
     state.Add(Record(Call{.from = "1111", .to = "2222"}));
