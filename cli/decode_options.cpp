@@ -170,6 +170,8 @@ void AddOptions(CLI::App& app, Options& options) {
                  "No \"Blocks Found:\" header, and no records after the last decodable block. "
                  "Ends at the end of a pipe, or on Ctrl-C or SIGTERM, after the last record");
     tool::AddSoundSourceOptions(app, options.source);
+    AddFilterOptions(app, options.filters);
+    AddViewOptions(app, options.view);
     app.add_option("FILE", options.files,
                    "Recording to decode: a bit text, or sound (WAV, FLAC, Ogg, AIFF, by its "
                    "content), demodulated first; - reads standard input (sound there is read "
@@ -180,6 +182,10 @@ void AddOptions(CLI::App& app, Options& options) {
 
 std::optional<std::string> CombinationProblem(const Options& options) {
     if (std::optional<std::string> problem = tool::SoundSourceProblem(options.source))
+        return problem;
+    if (std::optional<std::string> problem = FilterProblem(options.filters, options.format))
+        return problem;
+    if (std::optional<std::string> problem = ViewProblem(options.view, options.format))
         return problem;
     if (!options.source.device.empty() && !options.files.empty())
         return "--device records the sound card instead of FILE: give one of them";
@@ -214,7 +220,10 @@ OutputChoice ChoiceOf(const Options& options) {
     const OutputFormat* format = OutputFormatNamed(options.format);
     choice.records = format != nullptr && format->writer != nullptr ? format : nullptr;
     choice.stats = options.stats;
-    choice.csvCells = options.csvRawCells ? SpreadsheetCells::Raw : SpreadsheetCells::Guarded;
+    choice.writerOptions.cells =
+        options.csvRawCells ? SpreadsheetCells::Raw : SpreadsheetCells::Guarded;
+    SetViewOptions(options.view, options.format, choice.writerOptions);
+    choice.filter = FilterOf(options.filters);
     choice.polarity = tool::PolarityByName(options.invert);
     choice.order = options.order == "arrival" ? modETSI300230::SyncRule::Arrival
                                               : modETSI300230::SyncRule::WholeFile;

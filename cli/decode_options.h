@@ -1,8 +1,10 @@
 // vantrel-decode's command line: its options, its usage, and what they ask the run for.
 #pragma once
 
+#include "filter_options.h"
 #include "program_options.h"
 #include "run.h"
+#include "view_options.h"
 
 #include <optional>
 #include <string>
@@ -35,6 +37,8 @@ struct Options {
     std::string startTime; // --start-time: ISO 8601, "mtime" or nothing
     int channel = 1;
     tool::SoundSource source;
+    FilterOptions filters;
+    ViewOptions view;
     std::vector<std::string> files;
 };
 

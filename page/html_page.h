@@ -8,6 +8,7 @@
 
 namespace vantrel {
 
-std::unique_ptr<RecordWriter> MakeHtmlWriter(std::ostream& out);
+// Clock times in UTC or in the local time, as `options.utc` says.
+std::unique_ptr<RecordWriter> MakeHtmlWriter(std::ostream& out, const WriterOptions& options);
 
 } // namespace vantrel
