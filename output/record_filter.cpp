@@ -36,10 +36,9 @@ bool Any(const std::vector<std::string>& wanted, const std::string& address) {
 } // namespace
 
 bool RecordFilter::Passes(const DecodedRecord& record) const {
+    // A record without a block has no address or header: it passes no filter.
     if (empty())
         return true;
-    if (record.detail.noPatternLeft)
-        return false; // no block: no address or function to match
     const std::string& sender = record.info.FromAddr;
     const std::string& receiver = record.info.ToAddr;
     if (!units.empty() && std::ranges::find(units, sender) == units.end() &&
