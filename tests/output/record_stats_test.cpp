@@ -232,8 +232,8 @@ TEST(RecordStats, SignalOfEachUnitHeardOverTheRun) {
     first.Add(HeardCall("2000", -40.0, 7));
     // Two calls at a level the first file has heard: one tenth counted three times.
     vantrel::RecordStats second;
-    second.Add(HeardCall("1234", -10.0, 3));
-    second.Add(HeardCall("1234", -10.0, 4));
+    second.Add(HeardCall("1234", -30.0, 3));
+    second.Add(HeardCall("1234", -30.0, 4));
     vantrel::RecordStats total;
     total.Add(first);
     total.Add(second);
@@ -247,7 +247,7 @@ TEST(RecordStats, SignalOfEachUnitHeardOverTheRun) {
     ASSERT_EQ(total.units.size(), 4U); // 1234, 1567, 4011, 2000
     for (const Case& c : {Case{&first, 0, 3, -30, -20, -10, 21}, Case{&first, 1, 0, 0, 0, 0, 0},
                           Case{&first, 2, 0, 0, 0, 0, 0}, Case{&first, 3, 1, -40, -40, -40, 7},
-                          Case{&total, 0, 5, -30, -10, -10, 4}}) {
+                          Case{&total, 0, 5, -30, -30, -10, 4}}) {
         const vantrel::HeardSignal* signal = c.stats->SignalOf(c.unit);
         ASSERT_EQ(signal != nullptr, c.calls > 0) << c.unit;
         if (signal == nullptr)
