@@ -36,7 +36,7 @@ std::optional<std::int64_t> RecordTimeMilliseconds(std::string_view text) {
     const auto second = Digits(text, 17, 2);
     if (!year || !month || !day || !hour || !minute || !second || !CharAt(text, 4, '-') ||
         !CharAt(text, 7, '-') || !CharAt(text, 10, 'T') || !CharAt(text, 13, ':') ||
-        !CharAt(text, 16, ':') || *hour > 23 || *minute > 59 || *second > 60)
+        !CharAt(text, 16, ':') || *hour > 23 || *minute > 59 || *second > 59)
         return std::nullopt;
     const std::chrono::year_month_day date{std::chrono::year(*year),
                                            std::chrono::month(static_cast<unsigned>(*month)),

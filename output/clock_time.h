@@ -10,8 +10,8 @@
 namespace vantrel {
 
 // Milliseconds since 1970-01-01T00:00:00Z of a time as the records carry it,
-// "2026-12-07T21:03:48.123Z" (a shorter fraction, or none, is read too); nothing for any
-// other text.
+// "2026-12-07T21:03:48.123Z" (a shorter fraction, or none, is read too; never a leap second,
+// which the records' clock does not write); nothing for any other text.
 std::optional<std::int64_t> RecordTimeMilliseconds(std::string_view text);
 
 struct ClockStyle {
