@@ -317,8 +317,8 @@ void WriteUnitLegend(std::ostream& out, const HtmlRun& run) {
     out << "</ul>\n";
     if (tracked.size() > LegendLimit)
         out << "<p class=\"note\">The key names the first " << LegendLimit << " of the "
-            << tracked.size() << " units that sent a position; past that many, colours come "
-            << "too close to tell units apart: the positions table names each one.</p>\n";
+            << tracked.size() << " units that sent a position; past that many the colours "
+            << "repeat: the positions table names each one.</p>\n";
 }
 
 } // namespace vantrel

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "html_run.h"
+#include "html_script.h"
 
 #include <ostream>
 
@@ -24,9 +25,9 @@ void WriteErrorsPerUnit(std::ostream& out, const HtmlRun& run);
 // middle latitude, with a distance scale.
 void WritePositionPlot(std::ostream& out, const HtmlRun& run);
 
-// The key of the map and the plot: the units that sent a position, each in its colour, up to
-// LegendLimit of them, and how many more there are.
-inline constexpr std::size_t LegendLimit = 60;
+// The key of the map and the plot: the units that sent a position, each in its colour, as
+// many as there are colours (UnitColours), and how many more there are.
+inline constexpr std::size_t LegendLimit = UnitColours;
 void WriteUnitLegend(std::ostream& out, const HtmlRun& run);
 
 } // namespace vantrel

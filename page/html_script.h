@@ -28,7 +28,9 @@ std::string ScriptJsonString(std::string_view utf8);
 
 // The colour of the unit with this track (HtmlUnit::track), on the map, the plot, the key and
 // the error chart alike: hues a golden angle apart, in three lightnesses, so that neighbours
-// in the list differ and no two of the first few dozen look alike.
+// in the list differ and no two of the first UnitColours look alike. Past those the colours
+// repeat: more would not be told apart, and the plot draws two paths per colour.
+inline constexpr std::size_t UnitColours = 60;
 std::string UnitColor(std::size_t track);
 // The colour of a unit that sent no position, on the error chart.
 inline constexpr std::string_view UntrackedColor = "#8a8a8a";
