@@ -4,6 +4,7 @@
 #include "input_list.h"
 #include "output_formats.h"
 #include "progress.h"
+#include "record_outlets.h"
 #include "recording.h"
 #include "report_file.h"
 #include "tool_output.h"
@@ -33,7 +34,7 @@ bool StatsShownInDocument(const OutputChoice& choice) {
 
 // Files decoded one after the other, straight to standard output.
 int RunInOrder(const std::vector<Input>& inputs, const Options& options, const OutputChoice& choice,
-               RecordOutput* records, RecordStats& total) {
+               RecordOutput* records, const RecordListener& listener, RecordStats& total) {
     int status = 0;
     bool written = false;
     for (const Input& input : inputs) {
@@ -43,6 +44,7 @@ int RunInOrder(const std::vector<Input>& inputs, const Options& options, const O
         job.kind = input.kind;
         job.heading = HeadingOf(path, inputs.size(), options, choice);
         job.records = records;
+        job.target.finalRecord = listener;
         bool headed = false;
         job.target.write = [&](std::string_view text) {
             if (!headed && !job.heading.empty() && written)
@@ -103,6 +105,7 @@ bool DecodeAndSave(FileJob& job, const Options& options, const OutputChoice& cho
     target.write = [&report](std::string_view text) { report.Write(text); };
     target.recordDone = job.target.recordDone;
     target.warn = job.target.warn;
+    target.finalRecord = job.target.finalRecord;
     job.stats = RunWhole(input, job.path, choice, job.stream, target, nullptr);
     report.Commit();
     if (options.stats)
@@ -158,15 +161,20 @@ int RunBatch(const Options& options) {
     if ((choice.records && !choice.records->perFileJoint) || inputs.size() < 2)
         jobs = 1;
 
+    std::string names;
+    for (const Input& input : inputs)
+        names.append(names.empty() ? "" : "\n").append(input.path);
+    RecordOutlets outlets(options.store, names);
+    const RecordListener listener = outlets.Listener();
     std::optional<RecordOutput> records = RecordOutputFor(choice);
     if (records) {
         records->writer().BeginRun();
         WriteOut(records->Take());
     }
     RecordStats total;
-    const int status =
-        jobs == 1 ? RunInOrder(inputs, options, choice, records ? &*records : nullptr, total)
-                  : RunInParallel(inputs, options, choice, jobs, total);
+    const int status = jobs == 1 ? RunInOrder(inputs, options, choice,
+                                              records ? &*records : nullptr, listener, total)
+                                 : RunInParallel(inputs, options, choice, jobs, listener, total);
     if (records) {
         records->writer().EndRun(total);
         WriteOut(records->Take());
@@ -174,7 +182,7 @@ int RunBatch(const Options& options) {
     if (options.stats && inputs.size() > 1 && !StatsShownInDocument(choice))
         WriteErr(WithCrLf(StatsText(total, "total")));
     FlushOut();
-    return std::max(status, clashStatus);
+    return std::max({status, clashStatus, outlets.Close(options.stats)});
 }
 
 } // namespace vantrel::decode

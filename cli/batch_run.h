@@ -8,6 +8,7 @@
 #include "record_stats.h"
 #include "run.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,10 +37,15 @@ void Decode(FileJob& job, const Options& options, const OutputChoice& choice);
 std::string HeadingOf(const std::string& path, std::size_t files, const Options& options,
                       const OutputChoice& choice);
 
+// What takes every final record besides the output (OutputTarget::finalRecord); may be empty.
+using RecordListener = std::function<void(const DecodedRecord&)>;
+
 // Files decoded in parallel by up to `jobs` threads; each file's output waits for its turn,
-// so the output is the one of the files decoded in order. Returns the exit status.
+// so the output is the one of the files decoded in order. `listener` is called from the
+// threads. Returns the exit status.
 int RunInParallel(const std::vector<Input>& inputs, const Options& options,
-                  const OutputChoice& choice, unsigned jobs, RecordStats& total);
+                  const OutputChoice& choice, unsigned jobs, const RecordListener& listener,
+                  RecordStats& total);
 
 // The whole run: every input, the run's document around the records, the statistics.
 // Returns the exit status.

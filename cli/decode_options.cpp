@@ -170,6 +170,7 @@ void AddOptions(CLI::App& app, Options& options) {
                  "No \"Blocks Found:\" header, and no records after the last decodable block. "
                  "Ends at the end of a pipe, or on Ctrl-C or SIGTERM, after the last record");
     tool::AddSoundSourceOptions(app, options.source);
+    AddStoreOptions(app, options.store);
     AddFilterOptions(app, options.filters);
     AddViewOptions(app, options.view);
     app.add_option("FILE", options.files,
@@ -182,6 +183,8 @@ void AddOptions(CLI::App& app, Options& options) {
 
 std::optional<std::string> CombinationProblem(const Options& options) {
     if (std::optional<std::string> problem = tool::SoundSourceProblem(options.source))
+        return problem;
+    if (std::optional<std::string> problem = StoreProblem(options.store))
         return problem;
     if (std::optional<std::string> problem = FilterProblem(options.filters, options.format))
         return problem;

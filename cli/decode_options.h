@@ -4,6 +4,7 @@
 #include "filter_options.h"
 #include "program_options.h"
 #include "run.h"
+#include "store_options.h"
 #include "view_options.h"
 
 #include <optional>
@@ -37,6 +38,7 @@ struct Options {
     std::string startTime; // --start-time: ISO 8601, "mtime" or nothing
     int channel = 1;
     tool::SoundSource source;
+    StoreOptions store; // --mqtt, --db
     FilterOptions filters;
     ViewOptions view;
     std::vector<std::string> files;

@@ -2,6 +2,7 @@
 
 #include "file_error.h"
 #include "followed_file.h"
+#include "record_outlets.h"
 #include "record_output.h"
 #include "tool_output.h"
 
@@ -56,16 +57,18 @@ int RunFollowMode(const Options& options) {
     streamOptions.notice = [](std::string_view line) {
         WriteErr(tool::ProgramLine(ToolName, line));
     };
+    RecordOutlets outlets(options.store, path);
     OutputTarget target;
     target.write = WriteOut;
     target.recordDone = FlushOut;
+    target.finalRecord = outlets.Listener();
     std::optional<RecordOutput> records = RecordOutputFor(choice);
     const auto waiting = [&path] {
         WriteErr(ProblemLine(path, "does not exist yet; waiting for it to appear"));
     };
     // A sound card is waited for by the recording itself, which names the server's reason.
     if (options.source.device.empty() && !WaitForFile(path, &stopRequested, waiting))
-        return 0; // stopped before there was anything to follow
+        return outlets.Close(options.stats); // stopped before there was anything to follow
     try {
         const RecordStats stats =
             RunFollow(path, choice, streamOptions, target, records ? &*records : nullptr);
@@ -77,10 +80,11 @@ int RunFollowMode(const Options& options) {
     } catch (const FileError& error) {
         WriteErr(ProblemLine(error.path(), error.description()));
         FlushOut();
+        outlets.Close(options.stats);
         return ExitFileError;
     }
     FlushOut();
-    return 0;
+    return outlets.Close(options.stats);
 }
 
 } // namespace vantrel::decode

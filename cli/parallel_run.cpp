@@ -36,7 +36,8 @@ std::uint64_t FileSize(const std::string& path) {
 } // namespace
 
 int RunInParallel(const std::vector<Input>& inputs, const Options& options,
-                  const OutputChoice& choice, unsigned jobs, RecordStats& total) {
+                  const OutputChoice& choice, unsigned jobs, const RecordListener& listener,
+                  RecordStats& total) {
     struct Slot {
         FileJob job;
         std::unique_ptr<OutputBuffer> out;
@@ -72,6 +73,7 @@ int RunInParallel(const std::vector<Input>& inputs, const Options& options,
             job.heading = HeadingOf(job.path, inputs.size(), options, choice);
             job.records = records ? &*records : nullptr;
             job.target.write = [&slot](std::string_view text) { slot.out->Append(text); };
+            job.target.finalRecord = listener;
             job.target.warn = [&job](std::string_view line) {
                 job.errors += ProblemLine(job.path, line);
             };
