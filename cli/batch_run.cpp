@@ -153,9 +153,9 @@ std::string HeadingOf(const std::string& path, std::size_t files, const Options&
 
 int RunBatch(const Options& options) {
     const OutputChoice choice = ChoiceOf(options);
-    int clashStatus = 0;
+    int listStatus = 0;
     const std::vector<Input> inputs =
-        WithoutReportClashes(ExpandInputs(options), options, clashStatus);
+        WithoutReportClashes(ExpandInputs(options, listStatus), options, listStatus);
     unsigned jobs = options.jobs > 0 ? static_cast<unsigned>(options.jobs)
                                      : std::max(1U, std::thread::hardware_concurrency());
     if ((choice.records && !choice.records->perFileJoint) || inputs.size() < 2)
@@ -182,7 +182,7 @@ int RunBatch(const Options& options) {
     if (options.stats && inputs.size() > 1 && !StatsShownInDocument(choice))
         WriteErr(WithCrLf(StatsText(total, "total")));
     FlushOut();
-    return std::max({status, clashStatus, outlets.Close(options.stats)});
+    return std::max({status, listStatus, outlets.Close(options.stats)});
 }
 
 } // namespace vantrel::decode

@@ -29,8 +29,8 @@ namespace tool = vantrel::tool;
 
 int Main(int argc, char** argv) {
     decode::Options options;
-    CLI::App app{"Decodes recordings of ETSI EN 300 230 signalling (text files of \"0\" and "
-                 "\"1\" characters) and prints the report the Vantrel window shows.",
+    CLI::App app{"Decodes EN 300 230 signalling in bit texts or sound into the window's report, "
+                 "or into records.",
                  std::string(decode::ToolName)};
     decode::AddOptions(app, options);
     if (argc == 2 && argv[1] == decode::ListFormatsArgument) {

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <span>
 #include <vector>
 
@@ -18,47 +19,25 @@ bool Follows(const OutputFormat& format) {
     return format.follows;
 }
 
-bool GathersTheRun(const OutputFormat& format) {
-    return !format.perFileJoint;
-}
-
 // The names of the formats that `keep` keeps (all without it), "a, b or c": `between` apart,
 // `last` before the last.
 std::string Names(std::span<const OutputFormat> formats, bool (*keep)(const OutputFormat&),
                   std::string_view between, std::string_view last) {
-    std::vector<std::string_view> names;
+    std::vector<std::string> names;
     for (const OutputFormat& format : formats)
         if (keep == nullptr || keep(format))
-            names.push_back(format.name);
-    std::string text;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (i > 0)
-            text += i + 1 == names.size() ? last : between;
-        text += names[i];
-    }
-    return text;
+            names.emplace_back(format.name);
+    return tool::Joined(names, between, last);
 }
 
-// "Output: text (...); or records (docs/records.md): json (...), ...": neighbours that share
-// their line of help are named together.
+// "text (the default), json, ... or html": the names of the table, in its order. What each
+// writes is the manual page's (filled in from --list-formats at build time).
 std::string FormatHelp() {
-    const std::span<const OutputFormat> formats = OutputFormats();
-    std::string report;
-    std::string records;
-    for (std::size_t from = 0; from < formats.size();) {
-        const OutputFormat& first = formats[from];
-        std::size_t to = from + 1;
-        while (to < formats.size() && formats[to].help == first.help &&
-               (formats[to].writer == nullptr) == (first.writer == nullptr))
-            ++to;
-        std::string& part = first.writer == nullptr ? report : records;
-        if (!part.empty())
-            part += ", ";
-        part += Names(formats.subspan(from, to - from), nullptr, ", ", " or ") + " (" +
-                std::string(first.help) + ")";
-        from = to;
-    }
-    return "Output: " + report + "; or records (docs/records.md): " + records;
+    std::vector<std::string> names;
+    for (const OutputFormat& format : OutputFormats())
+        names.push_back(std::string(format.name) +
+                        (format.name == Options().format ? " (the default)" : ""));
+    return tool::Joined(names, ", ", " or ");
 }
 
 // The usage, FollowFormats standing for the formats --follow writes.
@@ -70,8 +49,7 @@ constexpr std::string_view UsageText =
     "                      [--raw --rate R] FILE...\r\n"
     "       vantrel-decode --follow [--level short|debug] [--format FOLLOW_FORMATS]\r\n"
     "                      [--raw --rate R] [--invert auto|yes|no] [FILE|-]\r\n"
-    "       vantrel-decode [--follow] --device NAME [--rate R] [--format FOLLOW_FORMATS]\r\n"
-    "Run with --help for more information.\r\n";
+    "       vantrel-decode [--follow] --device NAME [--rate R] [--format FOLLOW_FORMATS]\r\n";
 
 std::vector<std::string> FormatNames() {
     std::vector<std::string> names;
@@ -103,82 +81,79 @@ std::string FormatList() {
     return list;
 }
 
+// --help is one line per option, grouped. Each option names its group, `->group("Input")`, one
+// of tool::HelpGroups (Input, Output, Live, Sound, Radio, Program), and the value it takes,
+// `->option_text("N")` or `->type_name("N")`; a number checked by tool::PositiveNumber() or
+// tool::NumberFrom(low, high), a choice by tool::OneOf({...}), so that an error says what is
+// wrong in words. Its help is one line that ends within 100 columns (tool::HelpWidth),
+// and the details go to the manual page, man/vantrel-decode.1.in. A feature's options come
+// from its own file (AddStationOptions(app, ...) in cli/station_options, say), called at the
+// end here: they join their groups in whatever order they are added. The help check of
+// tests/cli/command_line_answers.sh holds both programs to this.
 void AddOptions(CLI::App& app, Options& options) {
-    app.add_option("--level", options.level, "Report level: short (the default) or debug")
-        ->check(CLI::IsMember({"short", "debug"}));
-    app.add_option("--format", options.format, FormatHelp())->check(CLI::IsMember(FormatNames()));
-    app.add_flag("--stats", options.stats,
-                 "Count sync patterns, blocks, corrupted blocks, codewords read and failed, "
-                 "short data and GPS messages, and the units seen: per file and in total on "
-                 "standard error (with --format json: the \"stats\" objects of the document; with "
-                 "--follow: once it ends)");
-    app.add_flag("--csv-raw-cells", options.csvRawCells,
-                 "With --format csv: write text cells as received. By default a text cell "
-                 "starting with =, +, -, @, a tab or a carriage return gets a leading ' so "
-                 "a spreadsheet shows it as text and never runs it as a formula");
-    app.add_option("-j,--jobs", options.jobs,
-                   "Decode up to N files at once (default: one per core); the output keeps "
-                   "the order of the arguments. " +
-                       Names(OutputFormats(), GathersTheRun, ", ", " and ") +
-                       " decode one file at a time")
-        ->check(CLI::PositiveNumber);
+    app.add_option("FILE", options.files,
+                   "Bit texts or sound (WAV, FLAC, Ogg, AIFF), compressed too; - reads stdin")
+        ->group("Input");
     app.add_flag("-r,--recursive", options.recursive,
-                 "A folder argument stands for every *.txt beneath it (not *-decoded.txt) and "
-                 "every sound file, in sorted order");
-    app.add_flag("--save", options.save,
-                 "Save each report next to its input as NAME-decoded.txt (NAME.EXT-decoded.txt "
-                 "for a sound file beside a NAME.txt) and print \"Decoded file saved as \" and "
-                 "the saved file's whole path instead of the report");
-    app.add_option("--output-dir", options.outputDir,
-                   "With --save: save the reports in DIR (created as needed) instead of next to "
-                   "their inputs; with -r each below DIR where it is below its folder argument");
-    tool::AddInvertOption(app, options.invert,
-                          "Sound input (WAV, FLAC, Ogg, AIFF, recognised by its content, also on "
-                          "standard input, which is then read whole before it is demodulated): "
-                          "which tone is \"1\": no (1200 Hz), yes (1800 Hz) or " +
-                              std::string(tool::InvertAutoHelp));
+                 "A folder stands for the bit texts and sound files beneath it")
+        ->group("Input");
     app.add_option("--order", options.order,
-                   "Which sync pattern each block of a bit text starts at: file (the default) "
-                   "takes SYNC NO FEC patterns while any is left later in the file, then SYNC "
-                   "FEC ones, so a FEC block that a NO FEC block follows is passed over; "
-                   "arrival takes every pattern in the order it comes. Sound is always "
-                   "decoded in arrival order, each block ending with its transmission")
-        ->check(CLI::IsMember({"file", "arrival"}));
-    app.add_option("--start-time", options.startTime,
-                   "When a sound recording began: an ISO 8601 time (2026-12-07T21:03:48Z, "
-                   "or with an offset such as +01:00), or mtime: the file's modification time "
-                   "taken as when its sound ended. Each record then carries when its block was "
-                   "heard by the clock (heard.utc; the time of gpx and kml points)")
-        ->check([](const std::string& value) {
-            return value == "mtime" || ParseIsoTime(value) ? std::string()
-                                                           : "not an ISO 8601 time nor mtime";
-        });
+                   "Sync patterns of a bit text taken in file order (the default) or arrival")
+        ->check(tool::OneOf({"file", "arrival"}))
+        ->option_text("file|arrival")
+        ->group("Input");
+
+    app.add_option("--level", options.level, "The report: short (the default) or debug")
+        ->check(tool::OneOf({"short", "debug"}))
+        ->option_text("short|debug")
+        ->group("Output");
+    app.add_option("--format", options.format, FormatHelp())
+        ->check(tool::OneOf(FormatNames()))
+        ->option_text("FORMAT")
+        ->group("Output");
+    app.add_flag("--stats", options.stats, "Counts of each file and of the run, on standard error")
+        ->group("Output");
+    app.add_flag("--csv-raw-cells", options.csvRawCells,
+                 "With --format csv: text cells as received, no ' before =, +, -, @")
+        ->group("Output");
+    app.add_flag("--save", options.save, "Save each report next to its input as NAME-decoded.txt")
+        ->group("Output");
+    app.add_option("--output-dir", options.outputDir, "With --save: save the reports in DIR")
+        ->option_text("DIR")
+        ->group("Output");
+    app.add_option("-j,--jobs", options.jobs,
+                   "Decode up to N files at once (one per core by default), output in order")
+        ->check(tool::PositiveNumber())
+        ->option_text("N")
+        ->group("Output");
+
+    app.add_flag("--follow", options.follow,
+                 "Decode a growing file or a pipe, each record as soon as it is final")
+        ->group("Live");
+
+    tool::AddSoundSourceOptions(app, options.source);
     app.add_option("--channel", options.channel,
                    "Channel of a sound file to demodulate, 1 for the first (the default)")
-        ->check(CLI::PositiveNumber);
-    app.add_flag("--follow", options.follow,
-                 "Decode a live channel: read FILE on as it grows (as tail -f; from its new start "
-                 "when it shrinks or is replaced) or a pipe until it closes, and write each "
-                 "record as soon as it is final, flushed, with the time it became final (ISO 8601, "
-                 "UTC): a bit text's record when the next pattern ends it or no bits came for a "
-                 "second; sound (a WAV being written, even one whose header still claims no data, "
-                 "a pipe of WAV, raw PCM with --raw --rate, a sound card with --device) when its "
-                 "transmission ends, with the time it began (heard.utc). Unlike the report, blocks "
-                 "are taken in the order their patterns "
-                 "arrive, SYNC NO FEC or SYNC FEC alike: the report skips a FEC block that a "
-                 "NO FEC block follows anywhere later, and holds FEC-only records to the end. "
-                 "No \"Blocks Found:\" header, and no records after the last decodable block. "
-                 "Ends at the end of a pipe, or on Ctrl-C or SIGTERM, after the last record");
-    tool::AddSoundSourceOptions(app, options.source);
+        ->check(tool::PositiveNumber())
+        ->option_text("N")
+        ->group("Sound");
+    tool::AddInvertOption(app, options.invert);
+    app.add_option("--start-time", options.startTime,
+                   "When the sound began: ISO 8601 (local time without a zone) or mtime")
+        ->check([](const std::string& value) {
+            return value == "mtime" ? std::string() : IsoTimeProblem(value);
+        })
+        ->option_text("TIME|mtime")
+        ->group("Sound");
+
+    // The options of features, each from its own file.
     AddStoreOptions(app, options.store);
     AddFilterOptions(app, options.filters);
     AddViewOptions(app, options.view);
-    app.add_option("FILE", options.files,
-                   "Recording to decode: a bit text, or sound (WAV, FLAC, Ogg, AIFF, by its "
-                   "content), demodulated first; - reads standard input (sound there is read "
-                   "whole before it is demodulated)");
-    app.set_version_flag("--version,-V", std::string(ToolName) + " " + VANTREL_VERSION +
-                                             "\r\nLicense GPL-3.0-or-later");
+
+    tool::AddProgramOptions(app, std::string(ToolName) + " " + VANTREL_VERSION +
+                                     "\r\nLicense GPL-3.0-or-later");
+    tool::UseGroupedHelp(app, Usage());
 }
 
 std::optional<std::string> CombinationProblem(const Options& options) {
@@ -195,15 +170,22 @@ std::optional<std::string> CombinationProblem(const Options& options) {
     if (options.source.raw && options.save)
         return "--save reads sound files by their content: --raw input is decoded without it";
     if (Live(options)) {
+        // Named as the user gave it: --device alone is live too.
+        const std::string live = options.follow ? "--follow" : "--device";
         const OutputFormat* format = OutputFormatNamed(options.format);
         if (format != nullptr && !format->followRefusal.empty())
-            return "--follow cannot write --format " + options.format + ": " +
+            return live + " cannot write --format " + options.format + ": " +
                    std::string(format->followRefusal);
-        if (options.save || format == nullptr || !format->follows || options.files.size() > 1 ||
-            options.recursive) {
-            return "--follow reads one input and writes one record a line: --format " +
-                   Names(OutputFormats(), Follows, ", ", " or ") + ", no --save";
-        }
+        if (format == nullptr || !format->follows)
+            return live + " writes each record as soon as it is final: --format " +
+                   Names(OutputFormats(), Follows, ", ", " or ") + ", not " + options.format;
+        if (options.save)
+            return "--save saves the report of a whole file: not with " + live;
+        if (options.recursive)
+            return "-r stands for the files in a folder: " + live + " reads one input";
+        if (options.files.size() > 1)
+            return live + " reads one input: give one FILE or -, not " +
+                   std::to_string(options.files.size());
         return std::nullopt;
     }
     if (options.files.empty())
@@ -214,6 +196,9 @@ std::optional<std::string> CombinationProblem(const Options& options) {
         return "--csv-raw-cells is for --format csv";
     if (options.save && options.format != "text")
         return "--save writes text reports; it cannot be combined with --format " + options.format;
+    if (options.save &&
+        std::find(options.files.begin(), options.files.end(), "-") != options.files.end())
+        return "--save names each report after its input: standard input (-) has no name";
     return std::nullopt;
 }
 

@@ -20,7 +20,8 @@ namespace vantrel::decode {
 
 inline constexpr std::string_view ToolName = "vantrel-decode";
 
-// The usage text, naming the formats --follow writes.
+// The usage lines, naming the formats --follow writes; --help shows them, and so does a usage
+// error, before the hint at --help.
 std::string Usage();
 
 struct Options {

@@ -1,14 +1,18 @@
 // vantrel-demod: turns a radio recording (a sound file, or raw PCM live from a sound card)
 // into the bit text that vantrel-decode and the window read.
 //
-// Standard output carries the bit text: lines of "0"/"1" ended by CR LF, each written and
-// flushed as soon as it is complete, the last line of a transmission completed when the
-// transmission ends and followed by its mark line (input/transmission_marks), after a first
-// header line; marks hold no "0" or "1", so a plain bit reader reads the same bits. Problems go to
+// Standard output carries the bit text: lines of "0"/"1" ended by CR LF, the last line of a
+// transmission completed when the transmission ends and followed by its mark line
+// (input/transmission_marks), after a first header line that names the clock start when one is
+// known (--start-time, a sound card's clock); marks hold no "0" or "1", so a plain bit reader
+// reads the same bits. From a sound card, standard input or a pipe each line is written and
+// flushed as soon as it is complete; a sound file with the automatic polarity is demodulated
+// whole first, so that the polarity is the one the whole recording weighs for. Problems go to
 // standard error, one line each, in the words and with the exit status of vantrel-decode: 0 done, 1
 // the input could not be read or ended early (what was there is still written), 2 the command line
 // was wrong.
 #include "bit_lines.h"
+#include "demod_input.h"
 #include "demodulate_sound.h"
 #include "file_error.h"
 #include "program_options.h"
@@ -21,10 +25,13 @@
 #include <CLI/CLI.hpp>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,8 +48,7 @@ constexpr std::string_view ToolName = "vantrel-demod";
 constexpr std::string_view Usage =
     "Usage: vantrel-demod [--raw --rate R] [--channel N] [--invert auto|yes|no]\r\n"
     "                     [--start-time TIME] [AUDIO|-]\r\n"
-    "       vantrel-demod --device NAME [--rate R] [--invert auto|yes|no]\r\n"
-    "Run with --help for more information.\r\n";
+    "       vantrel-demod --device NAME [--rate R] [--invert auto|yes|no]\r\n";
 
 struct Options {
     std::string input = "-";
@@ -74,16 +80,75 @@ extern "C" void RequestStop(int /*signal*/) {
     stopRequested = 1;
 }
 
-// A sound card until the user stops the run; its lines as each is complete.
-void RecordDevice(const tool::SoundSource& source, demod::Polarity polarity,
-                  vantrel::BitLines& lines) {
+// The marked text of one recording, whatever it comes from: the header goes out with the first
+// bits (silence writes nothing at all) and names the clock start when one is known; each
+// transmission's lines, then its mark; the polarity warning once.
+class MarkedText {
+public:
+    // `startTime` is asked once, when the first bits go out: a sound card knows its clock only
+    // once it has given sound.
+    MarkedText(std::string name, std::function<std::string()> startTime)
+        : name_(std::move(name)), startTime_(std::move(startTime)),
+          lines_([this](std::string_view line) {
+              if (!headed_)
+                  WriteOut(vantrel::MarksHeaderLine(startTime_()) + "\r\n");
+              headed_ = true;
+              WriteOut(line);
+          }) {}
+    MarkedText(const MarkedText&) = delete;
+    MarkedText& operator=(const MarkedText&) = delete;
+
+    void Bits(std::string_view bits) { lines_.Add(bits); }
+
+    void TransmissionEnded(const vantrel::HeardTransmission& heard) {
+        lines_.EndTransmission();
+        if (heard.polarityGuessed && !guessed_)
+            ReportProblem(name_, vantrel::PolarityGuessedWarning);
+        guessed_ = guessed_ || heard.polarityGuessed;
+        if (heard.bitCount == 0)
+            return; // nothing of it was written
+        WriteOut(vantrel::TransmissionMarkLine({heard.startSeconds, heard.endSeconds,
+                                                heard.levelDbfs, heard.ebN0Db, heard.inverted}) +
+                 "\r\n");
+    }
+
+    vantrel::DemodulationEvents Events() {
+        return {[this](std::string_view bits) { Bits(bits); },
+                [this](const vantrel::HeardTransmission& heard) { TransmissionEnded(heard); }};
+    }
+
+private:
+    std::string name_;
+    std::function<std::string()> startTime_;
+    bool headed_ = false;
+    bool guessed_ = false;
+    vantrel::BitLines lines_;
+};
+
+// A sound card until the user stops the run; its lines as each is complete, the clock start
+// the time of its first sample, the polarity decided on what was heard so far.
+void RecordDevice(const tool::SoundSource& source, demod::Polarity polarity) {
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     vantrel::SoundCard card(source.device, source.DeviceRate());
-    vantrel::Demodulate(card, vantrel::SignallingReading(polarity),
-                        {[&](std::string_view bits) { lines.Add(bits); },
-                         [&](const vantrel::HeardTransmission&) { lines.EndTransmission(); }},
-                        &stopRequested);
+    MarkedText text(source.device, [&card] {
+        const auto start = card.clockStart();
+        if (!start)
+            return std::string();
+        return vantrel::IsoTime(
+            std::chrono::duration_cast<std::chrono::milliseconds>(start->time_since_epoch())
+                .count());
+    });
+    vantrel::Demodulate(card, vantrel::SignallingReading(polarity), text.Events(), &stopRequested);
+}
+
+// A recording read whole before a line goes out: the automatic polarity is then the one the
+// whole recording weighs for, as vantrel-decode reads it. Standard input, which may be live,
+// and a named pipe are read as they come instead.
+bool ReadWhole(const Options& options, demod::Polarity polarity) {
+    std::error_code error;
+    return polarity == demod::Polarity::Auto && options.input != "-" &&
+           std::filesystem::is_regular_file(options.input, error);
 }
 
 int Run(const Options& options) {
@@ -93,34 +158,22 @@ int Run(const Options& options) {
     audioOptions.polarity = tool::PolarityByName(options.invert);
     try {
         if (!options.source.device.empty()) {
-            vantrel::BitLines lines(WriteOut);
-            RecordDevice(options.source, audioOptions.polarity, lines);
+            RecordDevice(options.source, audioOptions.polarity);
             return 0;
         }
-        vantrel::AudioFile audio = vantrel::OpenAudio(options.input, audioOptions);
-        bool guessed = false;
-        // The header goes out with the first bits: silence writes nothing at all.
-        bool headed = false;
-        vantrel::BitLines lines([&](std::string_view line) {
-            if (!headed)
-                WriteOut(vantrel::MarksHeaderLine(options.startTime) + "\r\n");
-            headed = true;
-            WriteOut(line);
-        });
-        vantrel::Demodulate(audio, vantrel::SignallingReading(audioOptions.polarity),
-                            {[&](std::string_view bits) { lines.Add(bits); },
-                             [&](const vantrel::HeardTransmission& heard) {
-                                 lines.EndTransmission();
-                                 if (heard.polarityGuessed && !guessed)
-                                     ReportProblem(audio.name(), vantrel::PolarityGuessedWarning);
-                                 guessed = guessed || heard.polarityGuessed;
-                                 if (heard.bitCount == 0)
-                                     return; // nothing of it was written
-                                 WriteOut(vantrel::TransmissionMarkLine(
-                                              {heard.startSeconds, heard.endSeconds,
-                                               heard.levelDbfs, heard.ebN0Db, heard.inverted}) +
-                                          "\r\n");
-                             }});
+        vantrel::AudioFile audio = vantrel::OpenDemodInput(options.input, audioOptions);
+        MarkedText text(audio.name(), [&options] { return options.startTime; });
+        const vantrel::ToneReading reading = vantrel::SignallingReading(audioOptions.polarity);
+        if (ReadWhole(options, audioOptions.polarity)) {
+            const vantrel::DemodulatedSound sound = vantrel::DemodulateWhole(audio, reading);
+            const std::string_view bits = sound.Bits;
+            for (const vantrel::HeardTransmission& heard : sound.Transmissions.transmissions()) {
+                text.Bits(bits.substr(heard.firstBit, heard.bitCount));
+                text.TransmissionEnded(heard);
+            }
+        } else {
+            vantrel::Demodulate(audio, reading, text.Events());
+        }
         if (audio.endedEarly()) {
             ReportProblem(audio.name(), "the file ended early; what it held was demodulated");
             return ExitFileError;
@@ -140,28 +193,27 @@ int Run(const Options& options) {
 
 int Main(int argc, char** argv) {
     Options options;
-    CLI::App app{"Demodulates FFSK 1200 bit/s radio signalling (1200/1800 Hz tones) from a "
-                 "recording and writes the bit text that vantrel-decode and the Vantrel window "
-                 "read: lines of \"0\" and \"1\", one transmission after the other.",
+    CLI::App app{"Demodulates FFSK 1200 bit/s signalling from sound into the bit text "
+                 "vantrel-decode reads.",
                  std::string(ToolName)};
+    // One line of help per option, in the groups of tool::HelpGroups (see cli/decode_options).
+    app.add_option("AUDIO", options.input,
+                   "WAV, FLAC, Ogg or AIFF, compressed too; - (the default) reads stdin")
+        ->group("Input");
     tool::AddSoundSourceOptions(app, options.source);
     app.add_option("--channel", options.channel,
                    "Channel of a sound file to demodulate, 1 for the first (the default)")
-        ->check(CLI::PositiveNumber);
-    tool::AddInvertOption(app, options.invert,
-                          "Tone polarity: no (1200 Hz is \"1\"), yes (1800 Hz is \"1\") or " +
-                              std::string(tool::InvertAutoHelp));
+        ->check(tool::PositiveNumber())
+        ->option_text("N")
+        ->group("Sound");
+    tool::AddInvertOption(app, options.invert);
     app.add_option("--start-time", options.startTime,
-                   "When the recording began (ISO 8601, such as 2026-12-07T21:03:48Z): "
-                   "written into the first line, so that vantrel-decode gives each record "
-                   "the time its block was heard by the clock")
-        ->check([](const std::string& value) {
-            return vantrel::ParseIsoTime(value) ? std::string() : "not an ISO 8601 time";
-        });
-    app.add_option("AUDIO", options.input,
-                   "Recording: WAV, FLAC, Ogg or AIFF, recognised by content; - (the default) "
-                   "reads standard input");
-    app.set_version_flag("-V,--version", std::string(ToolName) + " " + VANTREL_VERSION);
+                   "When the sound began: ISO 8601 (local time without a zone)")
+        ->check([](const std::string& value) { return vantrel::IsoTimeProblem(value); })
+        ->option_text("TIME")
+        ->group("Sound");
+    tool::AddProgramOptions(app, std::string(ToolName) + " " + VANTREL_VERSION);
+    tool::UseGroupedHelp(app, std::string(Usage));
 
     try {
         if (const std::optional<int> answered =
@@ -174,8 +226,15 @@ int Main(int argc, char** argv) {
         return UsageError(*problem);
     if (!options.source.device.empty() && options.input != "-")
         return UsageError("--device records the sound card instead of AUDIO: give one of them");
+    if (!options.source.device.empty() && !options.startTime.empty())
+        return UsageError("--start-time is for a recording: --device writes the clock time of "
+                          "its first sample");
     if (options.source.raw && options.channel != 1)
         return UsageError("--channel is for sound files: raw input is read as one channel");
+    // The first line carries a time every reader takes alike: one without a zone is local time
+    // here and now, written in UTC.
+    if (!options.startTime.empty())
+        options.startTime = vantrel::ZonedIsoTime(options.startTime).value_or(options.startTime);
     return Run(options);
 }
 

@@ -8,7 +8,10 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <string_view>
+#include <sys/stat.h>
+#include <utility>
 
 namespace vantrel::decode {
 
@@ -28,35 +31,103 @@ bool IsBitTextName(std::string_view name) {
     return name.ends_with(".txt") && !name.ends_with("-decoded.txt");
 }
 
+// A folder as the system knows it, whatever path leads to it.
+using FolderId = std::pair<dev_t, ino_t>;
+
+std::optional<FolderId> FolderIdOf(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return std::nullopt;
+    return FolderId{status.st_dev, status.st_ino};
+}
+
+// What -r finds beneath one folder argument. The folders themselves come first, then those
+// that links lead to and that were not found already, so a tree is read under its own names and
+// a link that leads back up (or to a folder already read) is read no second time. A folder that
+// cannot be read is named in a problem line and sets `status`; the rest is still read.
+class FolderWalk {
+public:
+    explicit FolderWalk(int& status) : status_(status) {}
+
+    std::vector<Input> Walk(const std::filesystem::path& argument) {
+        if (const std::optional<FolderId> id = FolderIdOf(argument))
+            seen_.insert(*id);
+        folders_.push_back(argument);
+        while (!folders_.empty() || !links_.empty()) {
+            if (folders_.empty()) {
+                TakeLinks();
+                continue;
+            }
+            const std::filesystem::path folder = std::move(folders_.back());
+            folders_.pop_back();
+            Read(folder);
+        }
+        return std::move(found_);
+    }
+
+private:
+    void Read(const std::filesystem::path& folder) {
+        namespace fs = std::filesystem;
+        std::error_code error;
+        for (fs::directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error)) {
+            const fs::path& path = it->path();
+            std::error_code ignored;
+            if (it->is_symlink(ignored) && fs::is_directory(path, ignored)) {
+                links_.push_back(path);
+            } else if (it->is_directory(ignored)) {
+                if (const std::optional<FolderId> id = FolderIdOf(path);
+                    id && seen_.insert(*id).second)
+                    folders_.push_back(path);
+            } else if (it->is_regular_file(ignored)) {
+                Take(path);
+            }
+        }
+        if (error) {
+            WriteErr(ProblemLine(folder.string(), error.message()));
+            status_ = ExitFileError;
+        }
+    }
+
+    // The folders links lead to, in the order of their names, each once.
+    void TakeLinks() {
+        std::sort(links_.begin(), links_.end());
+        for (const std::filesystem::path& link : links_)
+            if (const std::optional<FolderId> id = FolderIdOf(link); id && seen_.insert(*id).second)
+                folders_.push_back(link);
+        links_.clear();
+    }
+
+    void Take(const std::filesystem::path& file) {
+        const std::string path = file.string();
+        if (IsBitTextName(file.filename().string())) {
+            found_.push_back({path, std::nullopt});
+            return;
+        }
+        const std::optional<InputKind> kind = KindOfFile(path);
+        if (kind && RuleFor(kind->content).foundByRecursion)
+            found_.push_back({path, kind});
+    }
+
+    int& status_;
+    std::set<FolderId> seen_;
+    std::vector<std::filesystem::path> folders_; // still to read
+    std::vector<std::filesystem::path> links_;   // links to folders, read after the folders
+    std::vector<Input> found_;
+};
+
 } // namespace
 
-std::vector<Input> ExpandInputs(const Options& options) {
-    namespace fs = std::filesystem;
+std::vector<Input> ExpandInputs(const Options& options, int& status) {
     std::vector<Input> inputs;
     for (const std::string& argument : options.files) {
         std::error_code error;
-        if (!options.recursive || argument == "-" || !fs::is_directory(argument, error)) {
+        if (!options.recursive || argument == "-" ||
+            !std::filesystem::is_directory(argument, error)) {
             inputs.push_back({argument, std::nullopt});
             continue;
         }
-        std::vector<Input> found;
-        for (fs::recursive_directory_iterator
-                 it(argument, fs::directory_options::skip_permission_denied, error),
-             end;
-             !error && it != end; it.increment(error)) {
-            if (!it->is_regular_file(error))
-                continue;
-            const std::string path = it->path().string();
-            if (IsBitTextName(it->path().filename().string())) {
-                found.push_back({path, std::nullopt});
-                continue;
-            }
-            const std::optional<InputKind> kind = KindOfFile(path);
-            if (kind && RuleFor(kind->content).foundByRecursion)
-                found.push_back({path, kind});
-        }
-        if (error)
-            WriteErr(ProblemLine(argument, error.message()));
+        std::vector<Input> found = FolderWalk(status).Walk(argument);
         std::sort(found.begin(), found.end(),
                   [](const Input& a, const Input& b) { return a.path < b.path; });
         inputs.insert(inputs.end(), found.begin(), found.end());

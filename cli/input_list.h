@@ -20,8 +20,10 @@ struct Input {
 };
 
 // The inputs a run decodes, in the order given; with -r a folder stands for every bit text
-// beneath it (not the tool's own "-decoded.txt" reports) and every sound file, sorted.
-std::vector<Input> ExpandInputs(const Options& options);
+// beneath it (not the tool's own "-decoded.txt" reports) and every sound file, sorted, links to
+// folders followed (each folder read once). A folder that cannot be read is named in a problem
+// line and sets `status` to ExitFileError; what could be read is still taken.
+std::vector<Input> ExpandInputs(const Options& options, int& status);
 
 // The name a saved report gets (SavedReportFileName): next to its input, or in --output-dir;
 // there, an input that -r found beneath a folder argument keeps its place below that folder

@@ -1,6 +1,7 @@
 #include "store_options.h"
 
 #include "mqtt_url.h"
+#include "program_options.h"
 
 #include <CLI/CLI.hpp>
 
@@ -27,7 +28,7 @@ void AddStoreOptions(CLI::App& app, StoreOptions& options) {
            "Records held while the broker is away (default 10000)")
         ->type_name("N")
         ->group("Live")
-        ->check(CLI::PositiveNumber);
+        ->check(tool::PositiveNumber());
     app.add_option("--db", options.db, "Store every record, once, in an SQLite database")
         ->type_name("FILE")
         ->group("Live");

@@ -56,7 +56,7 @@ std::string WithCrLf(std::string_view text) {
 }
 
 int UsageError(std::string_view program, std::string_view message, std::string_view usage) {
-    WriteErr(ProgramLine(program, message) + std::string(usage));
+    WriteErr(ProgramLine(program, message) + std::string(usage) + std::string(UsageHint));
     return ExitUsage;
 }
 

@@ -40,7 +40,11 @@ std::string ProblemLine(std::string_view program, std::string_view path,
 // The argument parser writes LF alone; the programs' own texts end their lines in CR LF.
 std::string WithCrLf(std::string_view text);
 
-// Writes "PROGRAM: MESSAGE" and the usage text to standard error; returns ExitUsage.
+// The line after the usage in every usage error.
+inline constexpr std::string_view UsageHint = "Run with --help for more information.\r\n";
+
+// Writes "PROGRAM: MESSAGE", the usage lines and the hint at --help to standard error; returns
+// ExitUsage.
 int UsageError(std::string_view program, std::string_view message, std::string_view usage);
 
 } // namespace vantrel::tool

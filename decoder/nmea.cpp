@@ -415,6 +415,22 @@ std::vector<std::string_view> Fields(std::string_view sentence) {
 
 constexpr std::size_t TimeField = 1;
 constexpr std::size_t RmcDateField = 9;
+constexpr std::size_t GgaAltitudeField = 9;
+constexpr std::size_t GgaAltitudeUnitField = 10;
+
+// A GGA sentence's altitude: a plain decimal number with its unit "M".
+std::optional<double> GgaAltitude(const std::vector<std::string_view>& fields) {
+    if (fields.size() <= GgaAltitudeUnitField || fields[GgaAltitudeUnitField] != "M")
+        return std::nullopt;
+    const std::string_view text = fields[GgaAltitudeField];
+    double value = 0;
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
 
 // The talkers IsSatelliteSentence takes.
 constexpr std::string_view SatelliteTalkers[] = {"GP", "GL", "GA", "GB", "BD", "GQ", "GI", "GN"};
@@ -491,6 +507,8 @@ NmeaReading ReadNmea(std::string_view sentence) {
         reading.hasPosition = true;
         reading.latitude = LinkValue(p.latitude);
         reading.longitude = LinkValue(p.longitude);
+        if (kind == SentenceKind::Gga)
+            reading.altitudeMeters = GgaAltitude(fields);
     }
     return reading;
 }

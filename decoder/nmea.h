@@ -1,6 +1,7 @@
 // GPS position sentences (NMEA 0183) carried as short data: checksum and map link.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -61,6 +62,9 @@ struct NmeaReading {
     double latitude = 0;             // decimal degrees, north positive
     double longitude = 0;            // decimal degrees, east positive
     std::string_view positionReason; // one of NoPositionReason when there is no position
+    // GGA only, with a position: the antenna's altitude above mean sea level in metres, when
+    // the sentence gives it as a number in metres.
+    std::optional<double> altitudeMeters;
 };
 
 NmeaReading ReadNmea(std::string_view sentence);

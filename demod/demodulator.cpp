@@ -41,12 +41,13 @@ double Omega(double hz, double rate) {
 } // namespace
 
 struct Demodulator::State {
-    State(double sampleRate, Polarity polarity, ReadingScore score)
-        : inputRate(sampleRate), polarityMode(polarity), score(score), baseband(sampleRate),
-          highPass(sampleRate), rate(baseband.outputRate()), clock(rate / BitRate),
-          detector(Omega(LowToneHz, rate), Omega(HighToneHz, rate),
-                   2 * std::numbers::pi * MaxToneOffsetHz / rate),
-          carrier(baseband.wideNoiseBandwidthHz(), rate), polarity(polarity, std::move(score)) {
+    State(double sampleRate, Polarity polarity, ReadingScore score, AutoDecision decision)
+        : inputRate(sampleRate), polarityMode(polarity), score(score), decision(decision),
+          baseband(sampleRate), highPass(sampleRate), rate(baseband.outputRate()),
+          clock(rate / BitRate), detector(Omega(LowToneHz, rate), Omega(HighToneHz, rate),
+                                          2 * std::numbers::pi * MaxToneOffsetHz / rate),
+          carrier(baseband.wideNoiseBandwidthHz(), rate),
+          polarity(polarity, std::move(score), decision) {
         correlator.Start(0, 0, detector.lowOmega(), detector.highOmega());
         buffer.reserve(PieceSamples);
     }
@@ -54,6 +55,7 @@ struct Demodulator::State {
     double inputRate;
     Polarity polarityMode;
     ReadingScore score;
+    AutoDecision decision;
     Baseband baseband;
     HighPass highPass;
     double rate;
@@ -162,6 +164,7 @@ struct Demodulator::State {
         info.ebN0Db = carrier.ebN0Db();
         info.inverted = polarity.inverted();
         info.polarityGuessed = polarity.guessed();
+        info.evidence = polarity.TakeEvidence();
         info.bitCount = bitCount;
         on = false;
         if (sink.transmissionEnd)
@@ -177,8 +180,9 @@ struct Demodulator::State {
     }
 };
 
-Demodulator::Demodulator(double sampleRate, Polarity polarity, ReadingScore score)
-    : state_(std::make_unique<State>(sampleRate, polarity, std::move(score))) {}
+Demodulator::Demodulator(double sampleRate, Polarity polarity, ReadingScore score,
+                         AutoDecision decision)
+    : state_(std::make_unique<State>(sampleRate, polarity, std::move(score), decision)) {}
 
 Demodulator::~Demodulator() = default;
 Demodulator::Demodulator(Demodulator&&) noexcept = default;
@@ -215,7 +219,7 @@ void Demodulator::Finish(const Sink& sink) {
     s.FlushBits(sink);
     // Whatever comes next is a new recording that starts where this one stopped.
     const double elapsed = s.timeOffset + static_cast<double>(s.n) / s.rate;
-    state_ = std::make_unique<State>(s.inputRate, s.polarityMode, s.score);
+    state_ = std::make_unique<State>(s.inputRate, s.polarityMode, s.score, s.decision);
     state_->timeOffset = elapsed;
 }
 

@@ -12,10 +12,26 @@
 namespace demod {
 
 // Which tone is a binary "1". Normal: 1200 Hz is "1", 1800 Hz is "0".
-// Auto reads each transmission both ways round and takes the reading whose content decodes
-// (a ReadingScore), holding the transmission's bits back until it ends; where nothing
-// decides, the transmissions before do, and with none of those Normal (see polarity.h).
+// Auto reads each transmission both ways round and weighs how much better its content decodes
+// one way (a ReadingScore), holding the transmission's bits back until it ends. The polarity
+// is the receiver's, not the call's: the weight of every transmission heard decides it, so one
+// call that happens to read better the other way round does not turn (see polarity.h).
 enum class Polarity { Auto, Normal, Inverted };
+
+// When Auto decides. AsHeard: each transmission as it ends, by the weight of every
+// transmission so far, its own included (a live run). Deferred: not here: every transmission's
+// bits come out read Normal with its evidence in its TransmissionInfo, for a caller that has
+// the whole recording before it uses the bits (a batch run) and turns them round by the weight
+// of all of them (ReceiverLead, ReadingFor in polarity.h).
+enum class AutoDecision { AsHeard, Deferred };
+
+// What one transmission's bits say about the polarity.
+struct PolarityEvidence {
+    // How much more its bits score read Normal than read Inverted (the ReadingScore of each
+    // reading, summed over the stretches it was decided in): positive for Normal.
+    double normalLead = 0;
+    bool pattern = false; // they held a sync pattern
+};
 
 // How much a transmission's bits ("0"/"1", read one way round) look like signalling; Auto
 // compares the two readings with it. The decoder's SignallingScore is the one to give: the
@@ -36,7 +52,8 @@ struct TransmissionInfo {
     // Auto only: its bits held a sync pattern, yet neither they nor the transmissions before
     // told the polarity, so the standard's mapping (Normal) was taken unconfirmed.
     bool polarityGuessed = false;
-    std::uint64_t bitCount = 0; // bits handed out for it
+    PolarityEvidence evidence{}; // Auto only, while the polarity was not yet settled
+    std::uint64_t bitCount = 0;  // bits handed out for it
 };
 
 // Called from Feed and Finish. Either member may be empty.
@@ -53,9 +70,9 @@ inline constexpr double MaxSampleRate = 192000;
 class Demodulator {
 public:
     // sampleRate must lie in [MinSampleRate, MaxSampleRate]; std::invalid_argument otherwise.
-    // `score` is used with Polarity::Auto only.
+    // `score` and `decision` are used with Polarity::Auto only.
     explicit Demodulator(double sampleRate, Polarity polarity = Polarity::Auto,
-                         ReadingScore score = {});
+                         ReadingScore score = {}, AutoDecision decision = AutoDecision::AsHeard);
     ~Demodulator();
     Demodulator(Demodulator&&) noexcept;
     Demodulator& operator=(Demodulator&&) noexcept;

@@ -2,6 +2,7 @@
 
 #include "sync_search.h"
 
+#include <cmath>
 #include <string_view>
 
 namespace demod {
@@ -28,9 +29,18 @@ bool HoldsPattern(std::string_view bits) {
 
 } // namespace
 
-PolarityChoice::PolarityChoice(Polarity polarity, ReadingScore score)
+PolarityReading ReadingFor(double lead, const PolarityEvidence& own) {
+    if (lead != 0)
+        return {lead < 0, false};
+    if (own.normalLead != 0)
+        return {own.normalLead < 0, false};
+    return {false, own.pattern};
+}
+
+PolarityChoice::PolarityChoice(Polarity polarity, ReadingScore score, AutoDecision decision)
     : score_(score ? std::move(score) : ReadingScore(NoFecPatterns)),
-      settled_(polarity != Polarity::Auto), inverted_(polarity == Polarity::Inverted) {}
+      deferred_(decision == AutoDecision::Deferred), settled_(polarity != Polarity::Auto),
+      inverted_(polarity == Polarity::Inverted) {}
 
 void PolarityChoice::Push(bool low, std::string& out) {
     if (settled_) {
@@ -50,23 +60,26 @@ void PolarityChoice::End(std::string& out) {
     Release(out);
 }
 
+PolarityEvidence PolarityChoice::TakeEvidence() {
+    const PolarityEvidence evidence = evidence_;
+    evidence_ = {};
+    return evidence;
+}
+
 void PolarityChoice::Decide() {
     complement_ = held_;
     for (char& c : complement_)
         c = c == '1' ? '0' : '1';
-    const double asNormal = score_(held_);
-    const double asInverted = score_(complement_);
-    guessed_ = false;
-    if (asNormal != asInverted) {
-        inverted_ = asInverted > asNormal;
-        lead_ += inverted_ ? -1 : 1;
-    } else if (lead_ != 0) {
-        inverted_ = lead_ < 0;
-    } else {
-        inverted_ = false;
-        guessed_ = HoldsPattern(held_);
-    }
-    settled_ = lead_ >= SettledLead || lead_ <= -SettledLead;
+    const PolarityEvidence stretch{score_(held_) - score_(complement_), HoldsPattern(held_)};
+    evidence_.normalLead += stretch.normalLead;
+    evidence_.pattern = evidence_.pattern || stretch.pattern;
+    lead_ += stretch.normalLead;
+    if (deferred_)
+        return; // read Normal; the caller turns the bits round once it has heard them all
+    const PolarityReading reading = ReadingFor(lead_, stretch);
+    inverted_ = reading.inverted;
+    guessed_ = reading.guessed;
+    settled_ = std::abs(lead_) >= SettledLead;
 }
 
 void PolarityChoice::Release(std::string& out) {

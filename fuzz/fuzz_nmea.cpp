@@ -82,5 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         Require(reading.latitude == 0 && reading.longitude == 0);
     }
+    // An altitude (the elevation of a GPX point) only with a GGA position, and a finite one.
+    if (reading.altitudeMeters) {
+        Require(reading.hasPosition && sentence.substr(3, 3) == "GGA");
+        Require(std::isfinite(*reading.altitudeMeters));
+    }
     return 0;
 }

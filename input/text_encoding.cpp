@@ -13,17 +13,32 @@ constexpr std::string_view Utf16LeMark = "\xff\xfe"sv;
 constexpr std::string_view Utf16BeMark = "\xfe\xff"sv;
 constexpr char32_t Replacement = 0xFFFD;
 
-std::size_t MarkLength(TextEncoding encoding) {
-    switch (encoding) {
-    case TextEncoding::Utf8WithMark:
+// The length of the mark the first bytes start with; 0 without one.
+std::size_t MarkLength(std::string_view firstBytes) {
+    if (firstBytes.starts_with(Utf8Mark))
         return Utf8Mark.size();
-    case TextEncoding::Utf16Le:
-    case TextEncoding::Utf16Be:
+    if (firstBytes.starts_with(Utf16LeMark) || firstBytes.starts_with(Utf16BeMark))
         return Utf16LeMark.size();
-    case TextEncoding::Plain:
-        break;
-    }
     return 0;
+}
+
+// UTF-16 without its mark: in every pair of bytes one is zero, always the same one, and the
+// other not.
+TextEncoding UnmarkedEncodingOf(std::string_view firstBytes) {
+    const std::size_t pairs = std::min(firstBytes.size(), EncodingBytes) / 2;
+    if (pairs < 2)
+        return TextEncoding::Plain;
+    bool zeroSecond = true; // little endian: the high byte second
+    bool zeroFirst = true;
+    for (std::size_t i = 0; i < pairs; ++i) {
+        const char first = firstBytes[2 * i];
+        const char second = firstBytes[2 * i + 1];
+        zeroSecond = zeroSecond && first != 0 && second == 0;
+        zeroFirst = zeroFirst && first == 0 && second != 0;
+    }
+    if (zeroSecond)
+        return TextEncoding::Utf16Le;
+    return zeroFirst ? TextEncoding::Utf16Be : TextEncoding::Plain;
 }
 
 void AppendUtf8(char32_t c, std::string& out) {
@@ -60,20 +75,20 @@ TextEncoding TextEncodingOf(std::string_view firstBytes) {
         return TextEncoding::Utf16Le;
     if (firstBytes.starts_with(Utf16BeMark))
         return TextEncoding::Utf16Be;
-    return TextEncoding::Plain;
+    return UnmarkedEncodingOf(firstBytes);
 }
 
 void TextDecoder::Feed(std::string_view bytes, std::string& out) {
     if (!decided_) {
-        // The longest mark is three bytes: until then, nothing can be said.
-        const std::size_t take = std::min(bytes.size(), Utf8Mark.size() - head_.size());
+        // Until the first bytes have come, nothing can be said.
+        const std::size_t take = std::min(bytes.size(), EncodingBytes - head_.size());
         head_.append(bytes.substr(0, take));
         bytes.remove_prefix(take);
-        if (head_.size() < Utf8Mark.size())
+        if (head_.size() < EncodingBytes)
             return;
         decided_ = true;
         encoding_ = TextEncodingOf(head_);
-        const std::string head = head_.substr(MarkLength(encoding_));
+        const std::string head = head_.substr(MarkLength(head_));
         head_.clear();
         Feed(head, out);
     }
@@ -120,7 +135,7 @@ void TextDecoder::Finish(std::string& out) {
     if (!decided_) {
         decided_ = true;
         encoding_ = TextEncodingOf(head_);
-        const std::string head = head_.substr(std::min(MarkLength(encoding_), head_.size()));
+        const std::string head = head_.substr(MarkLength(head_));
         head_.clear();
         Feed(head, out);
     }

@@ -1,6 +1,6 @@
-// Texts as Windows writes them: Notepad's "Unicode" (UTF-16 with a byte order mark) and UTF-8
-// with a byte order mark. Both become the UTF-8 a plain file holds, so their bits, lines and
-// columns are those of the plain file.
+// Texts as Windows writes them: Notepad's "Unicode" (UTF-16 with a byte order mark, or without
+// it as some programs write it) and UTF-8 with a byte order mark. They become the UTF-8 a plain
+// file holds, so their bits, lines and columns are those of the plain file.
 #pragma once
 
 #include <cstdint>
@@ -9,9 +9,16 @@
 
 namespace vantrel {
 
+// UTF-16 is either way round, with its mark or without it.
 enum class TextEncoding { Plain, Utf8WithMark, Utf16Le, Utf16Be };
 
-// The encoding the first bytes' byte order mark announces; Plain without a mark.
+// How many first bytes tell a text's encoding.
+inline constexpr std::size_t EncodingBytes = 8;
+
+// The encoding the first EncodingBytes bytes tell (fewer at the end of a text): the one their
+// byte order mark announces; without a mark, UTF-16 when every other byte is zero and no other
+// is, as in UTF-16 of Latin text, which a bit text is (a plain text holds no zero byte, and two
+// characters are the least that tell); Plain otherwise.
 TextEncoding TextEncodingOf(std::string_view firstBytes);
 
 // Turns a text in any of the encodings into plain UTF-8 as its pieces come, whatever their
@@ -20,7 +27,8 @@ TextEncoding TextEncodingOf(std::string_view firstBytes);
 // so it stands in the bit string as a character that is not a bit, where it stood.
 class TextDecoder {
 public:
-    // Appends the plain text of `bytes` to `out`. The encoding is told by the first bytes.
+    // Appends the plain text of `bytes` to `out`. The encoding is told by the first bytes
+    // (TextEncodingOf), which are held until they have come.
     void Feed(std::string_view bytes, std::string& out);
     // The end of the text: what is left of a split character.
     void Finish(std::string& out);

@@ -18,6 +18,10 @@ double FromTenths(double tenths) {
 } // namespace
 
 double RoundedDb(double db) {
+    // A value no level or Eb/N0 comes near (a hand-made mark, say) has no tenths to count in:
+    // it is shown as it is.
+    if (!(std::fabs(db) < 1e6))
+        return db;
     // Through a whole number of tenths, so a value that rounds to zero is 0, never -0.
     return static_cast<double>(Tenths(db)) / 10.0;
 }

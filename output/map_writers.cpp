@@ -1,8 +1,9 @@
 // The map formats in XML: GPX 1.1 and KML 2.2. Both list every position as it comes (a
 // waypoint, a placemark) and end with one path per unit, which needs the unit's positions
-// together: those are kept as two numbers each until the end of the run, the only part of
-// these formats that grows with the input (16 bytes a position). Only positions whose
-// header passed its check are shown: a failed header names no unit one can trust.
+// together: those are kept until the end of the run, the only part of these formats that grows
+// with the input (two numbers a position, and for GPX its altitude and time: about 100 bytes).
+// Only positions whose header passed its check are shown: a failed header names no unit one can
+// trust.
 #include "latin1.h"
 #include "output_text.h"
 #include "record_writer.h"
@@ -10,7 +11,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace vantrel {
@@ -22,10 +25,17 @@ struct Point {
     double longitude;
 };
 
+// A GPX point: a position with the altitude a GGA sentence gives and the time it was taken.
+struct GpxPoint {
+    Point position;
+    std::optional<double> elevation;
+    std::string time; // ISO 8601, UTC; empty when unknown
+};
+
 // The positions of every unit, the units in the order first seen.
-class UnitTracks {
+template <typename P> class UnitTracks {
 public:
-    void Add(const std::string& unit, Point point) {
+    void Add(const std::string& unit, P point) {
         const auto [at, added] = index_.try_emplace(unit, tracks_.size());
         if (added)
             tracks_.push_back({unit, {}});
@@ -34,7 +44,7 @@ public:
 
     struct Track {
         std::string unit;
-        std::vector<Point> points;
+        std::vector<P> points;
     };
     const std::vector<Track>& tracks() const { return tracks_; }
 
@@ -96,6 +106,26 @@ std::string MessageText(const DecodedRecord& record) {
     return XmlText(HtmlText(Latin1ToUtf8(record.info.Message)));
 }
 
+// When a position was taken: the fix's own date and time (RMC), else when its block was heard
+// by the clock.
+std::string PointTime(const DecodedRecord& record) {
+    if (auto time = NmeaUtcTime(record.nmea->fixDate, record.nmea->fixTime))
+        return std::move(*time);
+    if (record.source.heard)
+        return record.source.heard->utc;
+    return {};
+}
+
+// A GPX point's elements in the order GPX 1.1 gives them: ele before time.
+std::string ElevationAndTime(const GpxPoint& point) {
+    std::string text;
+    if (point.elevation)
+        text += "<ele>" + NumberText(*point.elevation) + "</ele>";
+    if (!point.time.empty())
+        text += "<time>" + XmlText(point.time) + "</time>";
+    return text;
+}
+
 class GpxWriter : public RecordWriter {
 public:
     using RecordWriter::RecordWriter;
@@ -108,14 +138,12 @@ public:
     void Write(const DecodedRecord& record) override {
         if (!record.positionTrusted())
             return;
-        const Point p{record.nmea->latitude, record.nmea->longitude};
-        tracks_.Add(record.info.FromAddr, p);
-        out_ << "<wpt lat=\"" << NumberText(p.latitude) << "\" lon=\"" << NumberText(p.longitude)
-             << "\">";
-        if (const auto time = NmeaUtcTime(record.nmea->fixDate, record.nmea->fixTime))
-            out_ << "<time>" << *time << "</time>";
-        else if (record.source.heard && !record.source.heard->utc.empty())
-            out_ << "<time>" << record.source.heard->utc << "</time>";
+        GpxPoint p{{record.nmea->latitude, record.nmea->longitude},
+                   record.nmea->altitudeMeters,
+                   PointTime(record)};
+        out_ << "<wpt lat=\"" << NumberText(p.position.latitude) << "\" lon=\""
+             << NumberText(p.position.longitude) << "\">" << ElevationAndTime(p);
+        tracks_.Add(record.info.FromAddr, std::move(p));
         out_ << "<name>" << UnitText(record) << "</name><desc>" << MessageText(record) << "</desc>";
         if (!record.source.file.empty())
             out_ << "<src>" << XmlText(Utf8OrLatin1(record.source.file)) << "</src>";
@@ -127,18 +155,24 @@ public:
         out_ << "</wpt>\n";
     }
     void EndRun(const RecordStats& /*total*/) override {
-        for (const UnitTracks::Track& track : tracks_.tracks()) {
+        for (const auto& track : tracks_.tracks()) {
             out_ << "<trk><name>" << XmlText(Latin1ToUtf8(track.unit)) << "</name><trkseg>\n";
-            for (const Point& p : track.points)
-                out_ << "<trkpt lat=\"" << NumberText(p.latitude) << "\" lon=\""
-                     << NumberText(p.longitude) << "\"/>\n";
+            for (const GpxPoint& p : track.points) {
+                out_ << "<trkpt lat=\"" << NumberText(p.position.latitude) << "\" lon=\""
+                     << NumberText(p.position.longitude) << '"';
+                const std::string inner = ElevationAndTime(p);
+                if (inner.empty())
+                    out_ << "/>\n";
+                else
+                    out_ << '>' << inner << "</trkpt>\n";
+            }
             out_ << "</trkseg></trk>\n";
         }
         out_ << "</gpx>\n";
     }
 
 private:
-    UnitTracks tracks_;
+    UnitTracks<GpxPoint> tracks_;
 };
 
 // KML writes longitude first, then latitude.
@@ -172,7 +206,7 @@ public:
     }
     void EndRun(const RecordStats& /*total*/) override {
         // A path needs two positions at least.
-        for (const UnitTracks::Track& track : tracks_.tracks()) {
+        for (const auto& track : tracks_.tracks()) {
             if (track.points.size() < 2)
                 continue;
             out_ << "<Placemark><name>" << XmlText(Latin1ToUtf8(track.unit))
@@ -185,7 +219,7 @@ public:
     }
 
 private:
-    UnitTracks tracks_;
+    UnitTracks<Point> tracks_;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "record_fields.h"
 
+#include "heard_signal.h"
 #include "latin1.h"
 
 #include <array>
@@ -66,6 +67,13 @@ FieldView TextOrNothing(std::string_view latin1) {
     if (latin1.empty())
         return {};
     return Latin1(latin1);
+}
+
+// A level or Eb/N0 as a person reads it: to a tenth of a decibel.
+FieldView Decibels(const std::optional<double>& db) {
+    if (!db)
+        return {};
+    return RoundedDb(*db);
 }
 
 template <typename T> FieldView Optional(const std::optional<T>& value) {
@@ -137,8 +145,8 @@ void FlatFieldViews(const DecodedRecord& r, std::vector<FieldView>& v) {
                                          : FieldText{r.source.finalAt, Encoding::Utf8});
     if (r.source.heard) {
         v.emplace_back(r.source.heard->seconds);
-        v.push_back(Optional(r.source.heard->levelDbfs));
-        v.push_back(Optional(r.source.heard->ebN0Db));
+        v.push_back(Decibels(r.source.heard->levelDbfs));
+        v.push_back(Decibels(r.source.heard->ebN0Db));
         v.push_back(TextOrNothing(r.source.heard->utc));
     } else {
         v.insert(v.end(), 4, FieldView{});

@@ -1,5 +1,6 @@
 #include "record_json.h"
 
+#include "heard_signal.h"
 #include "latin1.h"
 #include "record_json_text.h"
 
@@ -56,9 +57,9 @@ Json HeardJson(const HeardInfo& heard) {
     Json json;
     json["seconds"] = heard.seconds;
     if (heard.levelDbfs)
-        json["levelDbfs"] = *heard.levelDbfs;
+        json["levelDbfs"] = RoundedDb(*heard.levelDbfs);
     if (heard.ebN0Db)
-        json["ebN0Db"] = *heard.ebN0Db;
+        json["ebN0Db"] = RoundedDb(*heard.ebN0Db);
     if (!heard.utc.empty())
         json["utc"] = heard.utc;
     return json;

@@ -1,5 +1,6 @@
 #include "record_json_text.h"
 
+#include "heard_signal.h"
 #include "json_text.h"
 #include "latin1.h"
 
@@ -81,11 +82,11 @@ void WriteHeard(JsonOut& json, const HeardInfo& heard) {
     json.Real(heard.seconds);
     if (heard.levelDbfs) {
         json.Key("levelDbfs");
-        json.Real(*heard.levelDbfs);
+        json.Real(RoundedDb(*heard.levelDbfs));
     }
     if (heard.ebN0Db) {
         json.Key("ebN0Db");
-        json.Real(*heard.ebN0Db);
+        json.Real(RoundedDb(*heard.ebN0Db));
     }
     if (!heard.utc.empty()) {
         json.Key("utc");

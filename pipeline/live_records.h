@@ -5,10 +5,10 @@
 
 #include "field_joiner.h"
 #include "record_maker.h"
+#include "recording.h"
 #include "stream_decoder.h"
 #include "transmission_map.h"
 
-#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,11 +22,9 @@ struct LiveRecords {
         maker.HeardFrom([this](std::uint64_t bit) -> std::optional<HeardInfo> {
             if (!heard)
                 return std::nullopt;
-            HeardInfo info;
-            info.seconds = std::round(HeardSeconds(*heard, bit) * 1000.0) / 1000.0;
-            info.levelDbfs = heard->levelDbfs;
-            info.ebN0Db = heard->ebN0Db;
-            info.utc = heardUtc;
+            HeardInfo info = HeardIn(*heard, bit, clockStart);
+            if (!clockStart)
+                info.utc = heardUtc;
             return info;
         });
     }
@@ -38,8 +36,12 @@ struct LiveRecords {
     RecordMaker maker;
     modETSI300230::StreamDecoder decoder;
     std::optional<HeardTransmission> heard; // the transmission being decoded, when known
-    std::string heardUtc;                   // when it began by the clock, when known
-    std::uint64_t bitsFed = 0;              // bits of whole transmissions handed to the decoder
+    // When the stream began by the clock, when its text says (the header of vantrel-demod's
+    // output): each block is then heard at that time and its seconds, as a whole-file run
+    // reads the same text.
+    std::optional<std::int64_t> clockStart;
+    std::string heardUtc;      // else, live sound: when the transmission began by the clock
+    std::uint64_t bitsFed = 0; // bits of whole transmissions handed to the decoder
 
 private:
     // Records after the last decodable block are not written live: their count is not known

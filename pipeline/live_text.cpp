@@ -1,5 +1,7 @@
 #include "live_text.h"
 
+#include "start_time.h"
+
 namespace vantrel {
 
 LiveText::LiveText(const RecordEvents& events, bool marked) : live_(events), marked_(marked) {}
@@ -40,14 +42,14 @@ void LiveText::FeedMarkedText(std::string_view bytes, Clock::time_point now) {
                      join(end);
                      if (const std::optional<TransmissionMark> mark = ParseTransmissionMark(line))
                          MarkedTransmissionEnded(*mark);
+                     else if (const std::optional<std::string> time = HeaderStartTime(line))
+                         live_.clockStart = ParseIsoTime(*time);
                  });
     join(markedText_.size());
 }
 
 void LiveText::MarkedTransmissionEnded(const TransmissionMark& mark) {
-    live_.heard =
-        HeardTransmission{live_.bitsFed,  markedBits_.size(), mark.startSeconds, mark.endSeconds,
-                          mark.levelDbfs, mark.ebN0Db,        mark.inverted,     false};
+    live_.heard = MarkedTransmission(mark, live_.bitsFed, markedBits_.size());
     FeedMarkedBits();
     live_.decoder.EndTransmission(live_.bitsFed);
     live_.decoder.EndRecord();
@@ -77,6 +79,7 @@ void LiveText::Quiet(Clock::time_point now) {
 
 void LiveText::Restart() {
     live_.joiner.Restart();
+    live_.clockStart.reset(); // the text's header, if it has one, comes again
 }
 
 void LiveText::Finish() {

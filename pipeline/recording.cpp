@@ -66,8 +66,7 @@ void ReadMarks(const RawInput& input, Recording& recording) {
             join(end);
             if (const std::optional<TransmissionMark> mark = ParseTransmissionMark(line)) {
                 const std::uint64_t last = joiner.BitsOut();
-                map.Add({first, last - first, mark->startSeconds, mark->endSeconds, mark->levelDbfs,
-                         mark->ebN0Db, mark->inverted});
+                map.Add(MarkedTransmission(*mark, first, last - first));
                 first = last;
                 recording.seconds = std::max(recording.seconds, mark->endSeconds);
             } else if (const std::optional<std::string> time = HeaderStartTime(line)) {
@@ -149,18 +148,36 @@ void SetStartTime(Recording& recording, const std::string& path, std::string_vie
         recording.startTime = start;
 }
 
+HeardTransmission MarkedTransmission(const TransmissionMark& mark, std::uint64_t firstBit,
+                                     std::uint64_t bitCount) {
+    HeardTransmission heard;
+    heard.firstBit = firstBit;
+    heard.bitCount = bitCount;
+    heard.startSeconds = mark.startSeconds;
+    heard.endSeconds = mark.endSeconds;
+    heard.levelDbfs = mark.levelDbfs;
+    heard.ebN0Db = mark.ebN0Db;
+    heard.inverted = mark.inverted;
+    return heard;
+}
+
+HeardInfo HeardIn(const HeardTransmission& heard, std::uint64_t bitIndex,
+                  std::optional<std::int64_t> startTime) {
+    HeardInfo info;
+    info.seconds = std::round(HeardSeconds(heard, bitIndex) * 1000.0) / 1000.0;
+    info.levelDbfs = heard.levelDbfs;
+    info.ebN0Db = heard.ebN0Db;
+    if (startTime)
+        info.utc = IsoTime(*startTime + std::llround(info.seconds * 1000));
+    return info;
+}
+
 std::optional<HeardInfo> HeardAt(const TransmissionMap& map, std::uint64_t bitIndex,
                                  std::optional<std::int64_t> startTime) {
     const HeardTransmission* heard = map.Find(bitIndex);
     if (heard == nullptr)
         return std::nullopt;
-    HeardInfo info;
-    info.seconds = std::round(HeardSeconds(*heard, bitIndex) * 1000.0) / 1000.0;
-    info.levelDbfs = heard->levelDbfs;
-    info.ebN0Db = heard->ebN0Db;
-    if (startTime)
-        info.utc = IsoTime(*startTime + std::llround(info.seconds * 1000));
-    return info;
+    return HeardIn(*heard, bitIndex, startTime);
 }
 
 } // namespace vantrel

@@ -9,6 +9,7 @@
 #include "raw_input.h"
 #include "record_stream.h"
 #include "transmission_map.h"
+#include "transmission_marks.h"
 
 #include <cstdint>
 #include <optional>
@@ -63,6 +64,15 @@ void SetStartTime(Recording& recording, const std::string& path, std::string_vie
 // arrive and ends each block with its transmission; a bit text takes them in the `asked` order.
 StreamOptions WholeOptions(const Recording& recording, modETSI300230::SyncRule asked,
                            StreamOptions options);
+
+// The transmission a mark of vantrel-demod's output names, its bits those from `firstBit` on.
+HeardTransmission MarkedTransmission(const TransmissionMark& mark, std::uint64_t firstBit,
+                                     std::uint64_t bitCount);
+
+// Where the bit at `bitIndex` (inside `heard`) was heard: seconds into the recording to the
+// millisecond, level, Eb/N0; with the recording's start time, also when by the clock.
+HeardInfo HeardIn(const HeardTransmission& heard, std::uint64_t bitIndex,
+                  std::optional<std::int64_t> startTime);
 
 // Where the bit at `bitIndex` of a demodulated recording was heard; nothing past the last bit.
 // With the recording's start time, also when by the clock.

@@ -25,9 +25,12 @@ struct AudioOptions {
 // How sound is read into bits: the tone polarity, and for the automatic one what tells which
 // reading of a transmission is signalling. Whoever knows signalling hands the score in (the
 // pipeline gives the decoder's); without one the demodulator counts the sync patterns it knows.
+// The automatic polarity is decided as each transmission ends (a live run); DemodulateWhole
+// decides it once for the whole recording.
 struct ToneReading {
     demod::Polarity polarity = demod::Polarity::Auto;
     demod::ReadingScore score;
+    demod::AutoDecision decision = demod::AutoDecision::AsHeard;
 };
 
 // Opens `path` ("-": standard input) as a sound file or, with a raw rate, as raw PCM, as the
@@ -82,7 +85,10 @@ struct DemodulatedSound {
 };
 
 // All of `source` demodulated for the decoder, such as a file's content found to be sound
-// where it was opened. Throws FileError.
+// where it was opened. The automatic polarity is the one the whole recording weighs for: the
+// bits are read Normal as they come, with each transmission's evidence, and those the rule
+// reads Inverted are turned round in place at the end (a pass over the bits, no copy). Throws
+// FileError.
 DemodulatedSound DemodulateWhole(SampleSource& source, const ToneReading& reading = {});
 
 } // namespace vantrel

@@ -53,6 +53,11 @@ std::optional<std::span<const float>> SoundCard::Read() {
     if (pa_simple_read(connection_->stream, samples.data(), samples.size() * sizeof(float),
                        &error) < 0)
         throw FileError(name_, pa_strerror(error));
+    if (!clockStart_)
+        clockStart_ =
+            std::chrono::system_clock::now() -
+            std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                std::chrono::duration<double>(static_cast<double>(samples.size()) / sampleRate_));
     return std::span<const float>(samples);
 }
 

@@ -4,6 +4,7 @@
 
 #include "sample_source.h"
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <span>
@@ -27,6 +28,11 @@ public:
     // processor time); a sound card never ends. Throws FileError when the device goes away.
     std::optional<std::span<const float>> Read() override;
 
+    // The wall-clock time of the first sample, once Read has given one: when that read
+    // returned, less the sound it gave (the server's latency of a few milliseconds aside).
+    // Times in the sound are counted in samples from there.
+    std::optional<std::chrono::system_clock::time_point> clockStart() const { return clockStart_; }
+
     const std::string& name() const override { return name_; }
     int sampleRate() const override { return sampleRate_; }
     bool endedEarly() const override { return false; }
@@ -36,6 +42,7 @@ private:
     std::string name_;
     int sampleRate_;
     std::unique_ptr<Connection> connection_;
+    std::optional<std::chrono::system_clock::time_point> clockStart_;
 };
 
 } // namespace vantrel

@@ -2,6 +2,8 @@
 // transmission it was heard: when (from the start of the recording), how loud, how clean.
 #pragma once
 
+#include "demodulator.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -14,8 +16,9 @@ struct HeardTransmission {
     double endSeconds = 0;
     double levelDbfs = 0;
     double ebN0Db = 0;
-    bool inverted = false;        // 1800 Hz was taken as "1"
-    bool polarityGuessed = false; // Auto found nothing to decide by: Normal was taken
+    bool inverted = false;              // 1800 Hz was taken as "1"
+    bool polarityGuessed = false;       // Auto found nothing to decide by: Normal was taken
+    demod::PolarityEvidence evidence{}; // what its bits said about the polarity (Auto)
 };
 
 // The transmissions of one recording in the order they were heard.

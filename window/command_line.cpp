@@ -7,9 +7,9 @@ namespace vantrel {
 namespace {
 
 const QCommandLineOption HelpOption({QStringLiteral("h"), QStringLiteral("help")},
-                                    QStringLiteral("Print this help and exit."));
+                                    QStringLiteral("Print this help and exit"));
 const QCommandLineOption VersionOption({QStringLiteral("V"), QStringLiteral("version")},
-                                       QStringLiteral("Print the version and exit."));
+                                       QStringLiteral("Print the version and exit"));
 
 } // namespace
 
@@ -38,13 +38,21 @@ WindowCommandLine ReadWindowCommandLine(const QStringList& arguments) {
 }
 
 QString WindowUsageText() {
+    return QStringLiteral("Usage: vantrel [FILE]\nRun with --help for more information.\n");
+}
+
+// Laid out as the help of vantrel-decode and vantrel-demod: what it does, the usage, the
+// options by group, and the manual page.
+QString WindowHelpText() {
     return QStringLiteral(
+        "Opens the decoder window; with FILE, in its folder, the file selected and decoded.\n"
         "Usage: vantrel [FILE]\n"
-        "Opens the decoder window. With FILE, the window opens in the file's folder with the\n"
-        "file selected and decoded, as a double-click on it would.\n"
         "\n"
-        "  -h, --help     Print this help and exit.\n"
-        "  -V, --version  Print the version and exit.\n");
+        "Program:\n"
+        "  -h,--help                Print this help and exit\n"
+        "  -V,--version             Print the version and exit\n"
+        "\n"
+        "The manual page says more: man vantrel\n");
 }
 
 QString WindowVersionText() {

@@ -19,7 +19,11 @@ struct WindowCommandLine {
 // that is given, so that they are answered before any window (and any display) is needed.
 WindowCommandLine ReadWindowCommandLine(const QStringList& arguments);
 
-// "Usage: vantrel [FILE]" and what the program and its options do.
+// What the program does, "Usage: vantrel [FILE]" and its options: --help.
+QString WindowHelpText();
+
+// "Usage: vantrel [FILE]" and the hint at --help, after a refused command line, as the other
+// programs write them.
 QString WindowUsageText();
 
 // "vantrel VERSION" and the licence, one line each.

@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     using Action = vantrel::WindowCommandLine::Action;
     const vantrel::WindowCommandLine early = vantrel::ReadWindowCommandLine(arguments);
     if (early.action == Action::PrintHelp) {
-        Print(stdout, vantrel::WindowUsageText());
+        Print(stdout, vantrel::WindowHelpText());
         return EXIT_SUCCESS;
     }
     if (early.action == Action::PrintVersion) {

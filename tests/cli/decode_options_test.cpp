@@ -67,21 +67,21 @@ const CombinationCase Combinations[] = {
               o.follow = true;
               o.format = "csv";
           }),
-     "--follow reads one input"},
+     "--follow writes each record as soon as it is final"},
     {"FollowSave",
      With({"a.txt"},
           [](Options& o) {
               o.follow = true;
               o.save = true;
           }),
-     "--follow reads one input"},
+     "--save saves the report of a whole file: not with --follow"},
     {"FollowRecursive",
      With({"dir"},
           [](Options& o) {
               o.follow = true;
               o.recursive = true;
           }),
-     "--follow reads one input"},
+     "-r stands for the files in a folder: --follow reads one input"},
 };
 
 TEST(CombinationProblem, RefusesOnlyOptionsThatDoNotGoTogether) {
@@ -184,15 +184,48 @@ TEST(ExpandInputs, AFolderStandsForItsRecordings) {
     const std::vector<std::string> expected = {(root / "a.txt").string(),
                                                (root / "b" / "radio.bin").string(),
                                                (root / "b" / "z.txt").string(), "-"};
-    const std::vector<vantrel::decode::Input> found = vantrel::decode::ExpandInputs(options);
+    int status = 0;
+    const std::vector<vantrel::decode::Input> found =
+        vantrel::decode::ExpandInputs(options, status);
     EXPECT_EQ(Paths(found), expected);
+    EXPECT_EQ(status, 0);
     ASSERT_EQ(found.size(), expected.size());
     EXPECT_EQ(found[1].kind, vantrel::InputKind{vantrel::Content::Sound});
     EXPECT_FALSE(found[0].kind.has_value());
 
     options.recursive = false; // without -r a folder stays an input, to be refused as one
-    EXPECT_EQ(Paths(vantrel::decode::ExpandInputs(options)), options.files);
+    EXPECT_EQ(Paths(vantrel::decode::ExpandInputs(options, status)), options.files);
     fs::remove_all(root);
+}
+
+// -r follows links to folders: a folder only a link leads to is read through it, a folder of
+// the tree is read under its own name and not again through a link, nor is a folder a link
+// back up leads to; a broken link is passed over; the run ends.
+TEST(ExpandInputs, LinksToFoldersAreFollowedOnce) {
+    namespace fs = std::filesystem;
+    const fs::path base = fs::temp_directory_path() / "expand-links-test";
+    fs::remove_all(base);
+    const fs::path root = base / "root";
+    fs::create_directories(root / "day" / "deep");
+    fs::create_directories(base / "elsewhere");
+    for (const fs::path& file :
+         {root / "day" / "a.txt", root / "day" / "deep" / "b.txt", base / "elsewhere" / "c.txt"})
+        std::ofstream(file) << "0101";
+    fs::create_directory_symlink("../..", root / "day" / "deep" / "up");
+    // Sorts before "day": its folder is read under its own name all the same.
+    fs::create_directory_symlink("day/deep", root / "an-alias");
+    fs::create_directory_symlink("../elsewhere", root / "outside");
+    fs::create_directory_symlink("../missing", root / "broken");
+
+    Options options = With({root.string()});
+    options.recursive = true;
+    int status = 0;
+    const std::vector<std::string> expected = {(root / "day" / "a.txt").string(),
+                                               (root / "day" / "deep" / "b.txt").string(),
+                                               (root / "outside" / "c.txt").string()};
+    EXPECT_EQ(Paths(vantrel::decode::ExpandInputs(options, status)), expected);
+    EXPECT_EQ(status, 0);
+    fs::remove_all(base);
 }
 
 } // namespace

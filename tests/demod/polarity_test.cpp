@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
+#include <vector>
 
 using namespace demod_helpers;
 
@@ -196,18 +198,65 @@ TEST(PolarityChoice, HoldsNoMoreThanItsLimit) {
 TEST(PolarityChoice, StopsHoldingBackOnceSettled) {
     demod::PolarityChoice choice(demod::Polarity::Auto);
     std::string out;
-    for (long i = 0; i < demod::PolarityChoice::SettledLead; ++i) {
-        Push(choice, encoder::CallBlock({}));
+    // Without a score each NO FEC pattern weighs one.
+    for (int i = 0; i < static_cast<int>(demod::PolarityChoice::SettledLead); ++i) {
+        EXPECT_EQ(Push(choice, encoder::CallBlock({})), "") << i;
         choice.End(out);
     }
     EXPECT_EQ(Push(choice, "1100"), "1100");
 }
 
-TEST(PolarityChoice, ForcedPolarityPassesBitsStraightThrough) {
-    demod::PolarityChoice inverted(demod::Polarity::Inverted);
-    EXPECT_EQ(Push(inverted, "1100"), "0011");
-    demod::PolarityChoice normal(demod::Polarity::Normal);
-    EXPECT_EQ(Push(normal, "1100"), "1100");
+// A transmission whose Normal reading scores `normal` and whose Inverted one scores
+// `inverted`: that many "1" and "0" tones, with the score counting the "1" characters.
+struct Weighed {
+    int normal;
+    int inverted;
+};
+
+double Ones(std::string_view bits) {
+    return static_cast<double>(std::count(bits.begin(), bits.end(), '1'));
 }
+
+struct ReceiverCase {
+    const char* name;
+    std::vector<Weighed> transmissions;
+    std::string read; // "N" or "I" for each, as read as it ended
+};
+
+void PrintTo(const ReceiverCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const ReceiverCase ReceiverCases[] = {
+    // The first call has nothing but itself.
+    {"a_first_call_stands_alone", {{1, 2}, {2, 0}, {2, 0}}, "INN"},
+    // Each call that agreed before outweighs one that reads better the other way round.
+    {"one_contrary_call_does_not_turn", {{2, 0}, {1, 2}, {2, 0}, {1, 2}}, "NNNN"},
+    {"inverted_receiver_holds_too", {{0, 2}, {0, 2}, {2, 1}}, "III"},
+    // Even evidence: the call's own weight, then the standard mapping.
+    {"an_even_lead_leaves_it_to_the_call", {{2, 0}, {0, 2}, {3, 0}}, "NIN"},
+    {"no_weight_at_all_is_normal", {{1, 1}, {0, 0}}, "NN"},
+    // The receiver leads on weight, not on a count of calls.
+    {"weight_not_count", {{12, 0}, {1, 2}, {1, 2}, {1, 2}}, "NNNN"},
+};
+
+class ReceiverRule : public ::testing::TestWithParam<ReceiverCase> {};
+
+TEST_P(ReceiverRule, EachTransmissionIsReadByTheWeightHeardSoFar) {
+    demod::PolarityChoice choice(demod::Polarity::Auto, Ones);
+    std::string read;
+    for (const Weighed& t : GetParam().transmissions) {
+        Push(choice, std::string(static_cast<std::size_t>(t.normal), '1') +
+                         std::string(static_cast<std::size_t>(t.inverted), '0'));
+        std::string out;
+        choice.End(out);
+        read += choice.inverted() ? 'I' : 'N';
+        EXPECT_EQ(choice.TakeEvidence().normalLead, t.normal - t.inverted);
+    }
+    EXPECT_EQ(read, GetParam().read);
+}
+
+INSTANTIATE_TEST_SUITE_P(Polarity, ReceiverRule, ::testing::ValuesIn(ReceiverCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

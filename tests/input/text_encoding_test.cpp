@@ -43,6 +43,39 @@ const EncodingCase Cases[] = {
      "01\xff\xfe"
      "1"},
     {"short_plain", "0", "0"},
+    // UTF-16 without its mark: a zero in every pair of bytes, always on the same side.
+    {"utf16_le_unmarked",
+     std::string("0\0"
+                 "1\0\r\0\n\0"
+                 "1\0",
+                 10),
+     "01\r\n1"},
+    {"utf16_be_unmarked",
+     std::string("\0"
+                 "0\0"
+                 "1\0\r\0\n\0"
+                 "1",
+                 10),
+     "01\r\n1"},
+    {"utf16_le_unmarked_two_characters",
+     std::string("0\0"
+                 "1\0",
+                 4),
+     "01"},
+    // One pair tells nothing; zeros on both sides (silence), or on either side by turns, are
+    // no UTF-16 of a bit text: all stay as they are.
+    {"one_pair_stays", std::string("0\0", 2), std::string("0\0", 2)},
+    {"zeros_both_sides_stay", std::string("\0\0\0\0\0\0\0\0", 8),
+     std::string("\0\0\0\0\0\0\0\0", 8)},
+    {"zeros_by_turns_stay",
+     std::string("0\0\0"
+                 "10\0\0"
+                 "1",
+                 8),
+     std::string("0\0\0"
+                 "10\0\0"
+                 "1",
+                 8)},
     {"mark_alone", "\xff\xfe", ""},
     // Beyond ASCII: an en dash, and a character outside the basic plane as a surrogate pair.
     {"utf16_le_wide",

@@ -10,6 +10,17 @@ desktop="$root/window/resources/vantrel.desktop"
 fail() { echo "$*"; exit 1; }
 
 desktop-file-validate "$desktop" || fail "desktop-file-validate rejects $desktop"
+# "Open with" offers the window for what it opens: bit texts and sound, compressed too; each
+# type one the shared MIME database knows, not an alias or a misspelling.
+types="$(sed -n 's/^MimeType=//p' "$desktop" | tr ';' ' ')"
+for type in text/plain audio/x-wav audio/flac application/gzip; do
+    [[ " $types " == *" $type "* ]] || fail "the desktop entry does not open $type"
+done
+if [ -f /usr/share/mime/types ]; then
+    for type in $types; do
+        grep -qx "$type" /usr/share/mime/types || fail "the desktop entry names $type, no known type"
+    done
+fi
 # --no-net: the screenshots' addresses are not fetched; everything else is checked.
 appstreamcli validate --no-net "$metainfo" || fail "appstreamcli rejects $metainfo"
 

@@ -78,6 +78,20 @@ grep -q '"heard":{[^}]*"utc":"[0-9-]*T[0-9:.]*Z"' "$work/decode.jsonl" ||
 # vantrel-demod's lines decode to the same calls.
 "$decode" --format jsonl - <"$work/demod.txt" | calls | diff "$work/expected" - ||
     fail "vantrel-demod's recorded bits decode to other calls"
+# Its text is marked as a file's is: a header with the sound card's clock (in mark digits), a
+# mark after each transmission; so what it heard, and when by the clock, comes back whole and
+# followed alike.
+head -1 "$work/demod.txt" | grep -q -a -x '#vantrel-demod start=[oi2-9-]*T[oi2-9:.]*Z'$'\r' ||
+    fail "no header with the clock start: $(head -1 "$work/demod.txt" | cat -A)"
+[ "$(grep -a -c '^#transmission start=.* level=.* ebno=.* polarity=normal'$'\r''$' "$work/demod.txt")" -ge 2 ] ||
+    fail "no mark after each transmission: $(grep -a '^#' "$work/demod.txt")"
+heard() { grep -ao '"heard":{[^}]*}' "$@"; }
+"$decode" --format jsonl - <"$work/demod.txt" >"$work/demod.jsonl"
+cat "$work/demod.txt" | "$decode" --follow --format jsonl - >"$work/demod-followed.jsonl"
+[ "$(heard "$work/demod.jsonl" | grep -c '"levelDbfs":[^,]*,"ebN0Db":[^,]*,"utc":"20')" -ge 2 ] ||
+    fail "the device's text gives no level, Eb/N0 and clock time: $(head -c 600 "$work/demod.jsonl")"
+diff <(heard "$work/demod.jsonl") <(heard "$work/demod-followed.jsonl") ||
+    fail "the device's text followed is heard otherwise"
 
 # A device that is not there: one line naming it with the server's reason, exit 1.
 for tool in "$decode" "$demod"; do

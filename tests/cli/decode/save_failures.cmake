@@ -19,16 +19,17 @@ expect_equal("${kept}" "keep me" "file inside the folder")
 expect_file_bytes("${WORK}/after-decoded.txt" "${CRLF}" "${DATA}/expected-short.txt")
 expect_entries(held.txt held-decoded.txt after.txt after-decoded.txt)
 
-# Standard input and a name without "." have no report name: nothing is written.
+# A name without "." has no report name, nor has standard input, which --save refuses before
+# reading anything: nothing is written.
 file(COPY_FILE "${DATA}/example-lf.txt" "${WORK}/rx")
 run(nodot COMMAND "${TOOL}" --save rx)
 expect_equal("${nodot_STATUS}" 1 "exit status")
 expect_equal("${nodot_OUT}" "" "standard output")
 expect_match("${nodot_ERR}" "^vantrel-decode: rx: no report file name[^\r\n]*\r\n$" "standard error")
 run(stdin INPUT "${DATA}/example-lf.txt" COMMAND "${TOOL}" --save -)
-expect_equal("${stdin_STATUS}" 1 "exit status for standard input")
+expect_equal("${stdin_STATUS}" 2 "exit status for standard input")
 expect_equal("${stdin_OUT}" "" "standard output")
-expect_match("${stdin_ERR}" "^vantrel-decode: -: no report file name" "standard error")
+expect_match("${stdin_ERR}" "^vantrel-decode: --save names each report after its input" "standard error")
 expect_entries(held.txt held-decoded.txt after.txt after-decoded.txt rx)
 
 # An unreadable input leaves its older report as it was.

@@ -74,10 +74,13 @@ cmp "$work/direct.jsonl" "$work/piped.jsonl" || fail "pipe and sound differ"
 "$demod" --invert no "$work/mixed.wav" | "$decode" --follow --format jsonl - >"$work/followed.jsonl"
 heard() { grep -o '"FromAddr":"[^"]*"\|"heard":{[^}]*}' "$1" | sed 's/,"utc":"[^"]*"//'; }
 diff <(heard "$work/direct.jsonl") <(heard "$work/followed.jsonl") || fail "followed pipe differs"
-# The start time travels in the pipe too.
-"$demod" --invert no --start-time 2026-12-07T20:00:00Z "$work/mixed.wav" |
-    "$decode" --format jsonl - >"$work/piped2.jsonl"
+# The start time travels in the pipe too, whole and followed.
+"$demod" --invert no --start-time 2026-12-07T20:00:00Z "$work/mixed.wav" >"$work/timed.txt"
+"$decode" --format jsonl - <"$work/timed.txt" >"$work/piped2.jsonl"
 cmp "$work/direct.jsonl" "$work/piped2.jsonl" || fail "start time lost in the pipe"
+cat "$work/timed.txt" | "$decode" --follow --format jsonl - >"$work/followed2.jsonl"
+diff <(grep -o '"heard":{[^}]*}' "$work/direct.jsonl") \
+    <(grep -o '"heard":{[^}]*}' "$work/followed2.jsonl") || fail "start time lost when followed"
 # And the report.
 "$decode" --invert no --level debug - <"$work/mixed.wav" >"$work/direct.txt"
 "$demod" --invert no "$work/mixed.wav" | "$decode" --level debug - >"$work/piped.txt"
@@ -93,6 +96,18 @@ found "$work/arrival.jsonl" | diff "$work/mixed.calls" - || fail "--order arriva
 grep -q -- "--order arrival" "$work/file.err" || fail "the warning does not name --order arrival"
 "$decode" --order arrival -j 2 --format jsonl - <"$work/plain.txt" >"$work/arrival-pipe.jsonl"
 found "$work/arrival-pipe.jsonl" | diff "$work/mixed.calls" - || fail "--order arrival on a pipe"
+
+# The polarity is the receiver's: a first call that alone reads better turned round is read as
+# the calls after it, in both polarities, by both programs.
+for polarity in normal inverted; do
+    recording "ambiguous-$polarity" 6 11 ambiguous "$polarity"
+    "$decode" --format jsonl "$work/ambiguous-$polarity.wav" >"$work/ambiguous.jsonl"
+    found "$work/ambiguous.jsonl" | diff "$work/ambiguous-$polarity.calls" - ||
+        fail "a call read against the receiver, $polarity"
+    "$demod" "$work/ambiguous-$polarity.wav" | "$decode" --format jsonl - >"$work/ambiguous-pipe.jsonl"
+    found "$work/ambiguous-pipe.jsonl" | diff "$work/ambiguous-$polarity.calls" - ||
+        fail "vantrel-demod read a call against the receiver, $polarity"
+done
 
 # FEC-only recordings, in both polarities, the polarity told.
 for polarity in normal inverted; do
