@@ -149,6 +149,8 @@ void AddOptions(CLI::App& app, Options& options) {
     // The options of features, each from its own file.
     AddStationOptions(app, options.station);
     AddStoreOptions(app, options.store);
+    AddFilterOptions(app, options.filters);
+    AddViewOptions(app, options.view);
 
     tool::AddProgramOptions(app, std::string(ToolName) + " " + VANTREL_VERSION +
                                      "\r\nLicense GPL-3.0-or-later");
@@ -161,6 +163,10 @@ std::optional<std::string> CombinationProblem(const Options& options) {
     if (std::optional<std::string> problem = StationProblem(options.station))
         return problem;
     if (std::optional<std::string> problem = StoreProblem(options.store))
+        return problem;
+    if (std::optional<std::string> problem = FilterProblem(options.filters, options.format))
+        return problem;
+    if (std::optional<std::string> problem = ViewProblem(options.view, options.format))
         return problem;
     if (!options.source.device.empty() && !options.files.empty())
         return "--device records the sound card instead of FILE: give one of them";
@@ -205,7 +211,10 @@ OutputChoice ChoiceOf(const Options& options) {
     const OutputFormat* format = OutputFormatNamed(options.format);
     choice.records = format != nullptr && format->writer != nullptr ? format : nullptr;
     choice.stats = options.stats;
-    choice.csvCells = options.csvRawCells ? SpreadsheetCells::Raw : SpreadsheetCells::Guarded;
+    choice.writerOptions.cells =
+        options.csvRawCells ? SpreadsheetCells::Raw : SpreadsheetCells::Guarded;
+    SetViewOptions(options.view, options.format, choice.writerOptions);
+    choice.filter = FilterOf(options.filters);
     choice.polarity = tool::PolarityByName(options.invert);
     choice.order = options.order == "arrival" ? modETSI300230::SyncRule::Arrival
                                               : modETSI300230::SyncRule::WholeFile;

@@ -1,10 +1,12 @@
 // vantrel-decode's command line: its options, its usage, and what they ask the run for.
 #pragma once
 
+#include "filter_options.h"
 #include "program_options.h"
 #include "run.h"
 #include "station_options.h"
 #include "store_options.h"
+#include "view_options.h"
 
 #include <functional>
 #include <optional>
@@ -44,6 +46,8 @@ struct Options {
     tool::SoundSource source;
     StationOptions station;
     StoreOptions store; // --mqtt, --db
+    FilterOptions filters;
+    ViewOptions view;
     std::vector<std::string> files;
 };
 

@@ -9,7 +9,8 @@
 
 namespace vantrel {
 
-std::unique_ptr<RecordWriter> MakeHtmlWriter(std::ostream& out);
+// Clock times in UTC or in the local time, as `options.utc` says.
+std::unique_ptr<RecordWriter> MakeHtmlWriter(std::ostream& out, const WriterOptions& options);
 
 // The page's style sheet (besides Leaflet's), which the live page of --serve shares.
 std::string_view PageStyle();
