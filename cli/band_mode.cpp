@@ -9,6 +9,7 @@
 #include "progress.h"
 #include "radio_options.h"
 #include "record_outlets.h"
+#include "stop_signals.h"
 #include "start_time.h"
 #include "tool_output.h"
 
@@ -68,8 +69,9 @@ bool StatsShownInDocument(const OutputChoice& choice) {
     return choice.records && choice.records->statsInDocument;
 }
 
-int Follow(const Options& options, const std::string& path) {
-    const volatile std::sig_atomic_t* stop = StopOnSignals();
+int Follow(const Options& options, const std::string& path, const RecordListener& finalRecord) {
+    tool::CatchStopSignals();
+    const volatile std::sig_atomic_t* stop = tool::StopRequest();
     const auto waiting = [&path] {
         WriteErr(ProblemLine(path, "does not exist yet; waiting for it to appear"));
     };
@@ -81,6 +83,7 @@ int Follow(const Options& options, const std::string& path) {
     if (!capture.ready())
         return 0;
     BandSourceFacts facts;
+    facts.finalRecord = finalRecord;
     facts.live = true;
     facts.stop = stop;
     const int status = RunBandOf(capture, options, facts);
@@ -91,11 +94,12 @@ int Follow(const Options& options, const std::string& path) {
     return status;
 }
 
-int Whole(const Options& options, const std::string& path) {
+int Whole(const Options& options, const std::string& path, const RecordListener& finalRecord) {
     CaptureBytes bytes(path);
     IqCapture capture(path, LayoutOf(options.band, options.source.rate),
                       [&bytes] { return bytes.Next(); });
     BandSourceFacts facts;
+    facts.finalRecord = finalRecord;
     facts.seconds = capture.SecondsAhead(bytes.size());
     facts.bytesTotal = bytes.size().value_or(0);
     const int status = RunBandOf(capture, options, facts);
@@ -111,7 +115,7 @@ int Whole(const Options& options, const std::string& path) {
 
 // A live radio tuned by --center and --rate, until Ctrl-C; with --follow one that cannot be
 // reached at the start is waited for, as a sound card is.
-int LiveRadio(const Options& options) {
+int LiveRadio(const Options& options, const RecordListener& finalRecord) {
     LiveRadioSettings settings;
     settings.waitAtStart = options.follow;
     settings.notice = [](std::string_view line) { WriteErr(tool::ProgramLine(ToolName, line)); };
@@ -119,19 +123,21 @@ int LiveRadio(const Options& options) {
     const std::unique_ptr<IqSource> radio = OpenLiveIqSource(
         options.radio, tuning.centreHz.value_or(0), tuning.sampleRate, std::move(settings));
     BandSourceFacts facts;
+    facts.finalRecord = finalRecord;
     facts.live = true;
-    facts.stop = StopOnSignals();
+    tool::CatchStopSignals();
+    facts.stop = tool::StopRequest();
     return RunBandOf(*radio, options, facts);
 }
 
 } // namespace
 
-int RunBandMode(const Options& options) {
+int RunBandMode(const Options& options, const RecordListener& finalRecord) {
     const std::string path = options.files.empty() ? "-" : options.files.front();
     try {
         if (NamesRadio(options.radio))
-            return LiveRadio(options);
-        return options.follow ? Follow(options, path) : Whole(options, path);
+            return LiveRadio(options, finalRecord);
+        return options.follow ? Follow(options, path, finalRecord) : Whole(options, path, finalRecord);
     } catch (const tool::OutputError&) {
         throw;
     } catch (const FileError& error) {
@@ -182,7 +188,7 @@ int RunBandOf(IqSource& source, const Options& options, const BandSourceFacts& f
     RecordOutlets outlets(options.store, path);
     OutputTarget target;
     target.write = WriteOut;
-    target.finalRecord = outlets.Listener();
+    target.finalRecord = outlets.Listener(facts.finalRecord);
     target.recordDone =
         facts.live ? std::function<void()>(FlushOut) : [&progress] { progress.Block(); };
     target.warn = [&progress, &path](std::string_view line) {

@@ -151,7 +151,7 @@ std::string HeadingOf(const std::string& path, std::size_t files, const Options&
     return "==> " + path + " <==" + std::string(LineEnd);
 }
 
-int RunBatch(const Options& options) {
+int RunBatch(const Options& options, const RecordListener& finalRecord) {
     const OutputChoice choice = ChoiceOf(options);
     int listStatus = 0;
     const std::vector<Input> inputs =
@@ -165,7 +165,7 @@ int RunBatch(const Options& options) {
     for (const Input& input : inputs)
         names.append(names.empty() ? "" : "\n").append(input.path);
     RecordOutlets outlets(options.store, names);
-    const RecordListener listener = outlets.Listener();
+    const RecordListener listener = outlets.Listener(finalRecord);
     std::optional<RecordOutput> records = RecordOutputFor(choice);
     if (records) {
         records->writer().BeginRun();

@@ -37,9 +37,6 @@ void Decode(FileJob& job, const Options& options, const OutputChoice& choice);
 std::string HeadingOf(const std::string& path, std::size_t files, const Options& options,
                       const OutputChoice& choice);
 
-// What takes every final record besides the output (OutputTarget::finalRecord); may be empty.
-using RecordListener = std::function<void(const DecodedRecord&)>;
-
 // Files decoded in parallel by up to `jobs` threads; each file's output waits for its turn,
 // so the output is the one of the files decoded in order. `listener` is called from the
 // threads. Returns the exit status.
@@ -47,8 +44,9 @@ int RunInParallel(const std::vector<Input>& inputs, const Options& options,
                   const OutputChoice& choice, unsigned jobs, const RecordListener& listener,
                   RecordStats& total);
 
-// The whole run: every input, the run's document around the records, the statistics.
-// Returns the exit status.
-int RunBatch(const Options& options);
+// The whole run: every input, the run's document around the records, the statistics. Every
+// final record goes to `finalRecord` too, when set (the live page), from the thread that
+// decoded it. Returns the exit status.
+int RunBatch(const Options& options, const RecordListener& finalRecord = {});
 
 } // namespace vantrel::decode

@@ -10,6 +10,7 @@
 #include "decode_options.h"
 #include "follow_mode.h"
 #include "program_options.h"
+#include "served_page.h"
 #include "tool_output.h"
 
 #include <CLI/CLI.hpp>
@@ -45,9 +46,25 @@ int Main(int argc, char** argv) {
             return *answered;
         if (const std::optional<std::string> problem = decode::CombinationProblem(options))
             return tool::UsageError(decode::ToolName, *problem, decode::Usage());
-        if (decode::BandInput(options))
-            return decode::RunBandMode(options);
-        return decode::Live(options) ? decode::RunFollowMode(options) : decode::RunBatch(options);
+        std::optional<decode::ServedPage> page;
+        if (!options.station.serve.empty()) {
+            try {
+                page.emplace(options.station);
+                if (!options.store.db.empty())
+                    page->LoadHistory(options.store.db);
+            } catch (const vantrel::ServeError& error) {
+                tool::WriteErr(
+                    decode::ProblemLine("--serve " + options.station.serve, error.what()));
+                return tool::ExitFileError;
+            }
+        }
+        const decode::RecordListener listener = page ? page->Listener() : nullptr;
+        const int status = decode::BandInput(options) ? decode::RunBandMode(options, listener)
+                           : decode::Live(options)    ? decode::RunFollowMode(options, listener)
+                                                      : decode::RunBatch(options, listener);
+        if (page)
+            page->ServeOn();
+        return status;
     } catch (const tool::OutputError& error) {
         tool::WriteErr(decode::ProblemLine(error.path(), error.description()));
         return tool::ExitFileError;

@@ -151,7 +151,10 @@ void AddOptions(CLI::App& app, Options& options) {
         ->group("Sound");
 
     // The options of features, each from its own file.
+    AddStationOptions(app, options.station);
     AddStoreOptions(app, options.store);
+    AddFilterOptions(app, options.filters);
+    AddViewOptions(app, options.view);
     AddBandOptions(app, options.band); // after the sound's: it widens --rate for IQ
     AddRadioOptions(app, options.radio);
 
@@ -168,7 +171,13 @@ std::optional<std::string> CombinationProblem(const Options& options) {
     if (std::optional<std::string> problem =
             BandInput(options) ? std::nullopt : tool::SoundSourceProblem(options.source))
         return problem;
+    if (std::optional<std::string> problem = StationProblem(options.station))
+        return problem;
     if (std::optional<std::string> problem = StoreProblem(options.store))
+        return problem;
+    if (std::optional<std::string> problem = FilterProblem(options.filters, options.format))
+        return problem;
+    if (std::optional<std::string> problem = ViewProblem(options.view, options.format))
         return problem;
     if (!options.source.device.empty() && !options.files.empty())
         return "--device records the sound card instead of FILE: give one of them";
@@ -216,7 +225,10 @@ OutputChoice ChoiceOf(const Options& options) {
     const OutputFormat* format = OutputFormatNamed(options.format);
     choice.records = format != nullptr && format->writer != nullptr ? format : nullptr;
     choice.stats = options.stats;
-    choice.csvCells = options.csvRawCells ? SpreadsheetCells::Raw : SpreadsheetCells::Guarded;
+    choice.writerOptions.cells =
+        options.csvRawCells ? SpreadsheetCells::Raw : SpreadsheetCells::Guarded;
+    SetViewOptions(options.view, options.format, choice.writerOptions);
+    choice.filter = FilterOf(options.filters);
     choice.polarity = tool::PolarityByName(options.invert);
     choice.order = options.order == "arrival" ? modETSI300230::SyncRule::Arrival
                                               : modETSI300230::SyncRule::WholeFile;

@@ -2,11 +2,15 @@
 #pragma once
 
 #include "band_options.h"
+#include "filter_options.h"
 #include "program_options.h"
 #include "radio_options.h"
 #include "run.h"
+#include "station_options.h"
 #include "store_options.h"
+#include "view_options.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +23,9 @@ class App;
 namespace vantrel::decode {
 
 inline constexpr std::string_view ToolName = "vantrel-decode";
+
+// What a run hands each final record to besides its output (OutputTarget::finalRecord).
+using RecordListener = std::function<void(const DecodedRecord&)>;
 
 // The usage lines, naming the formats --follow writes; --help shows them, and so does a usage
 // error, before the hint at --help.
@@ -41,7 +48,10 @@ struct Options {
     tool::SoundSource source;
     BandOptions band;
     RadioOptions radio; // --rtl-tcp, --soapy, --gain
+    StationOptions station;
     StoreOptions store; // --mqtt, --db
+    FilterOptions filters;
+    ViewOptions view;
     std::vector<std::string> files;
 };
 

@@ -4,9 +4,9 @@
 #include "followed_file.h"
 #include "record_outlets.h"
 #include "record_output.h"
+#include "stop_signals.h"
 #include "tool_output.h"
 
-#include <csignal>
 #include <optional>
 
 namespace vantrel::decode {
@@ -18,41 +18,14 @@ using tool::WithCrLf;
 using tool::WriteErr;
 using tool::WriteOut;
 
-namespace {
-
-// Set by SIGINT and SIGTERM in follow mode: the run finishes its last record and ends.
-volatile std::sig_atomic_t stopRequested = 0;
-
-extern "C" void RequestStop(int /*signal*/) {
-    stopRequested = 1;
-}
-
-void CatchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = RequestStop;
-    sigemptyset(&action.sa_mask);
-    // The waits of follow mode (poll, a sleep) end at a signal whatever this says; writes to
-    // standard output go on after it.
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
-} // namespace
-
-const volatile std::sig_atomic_t* StopOnSignals() {
-    CatchStopSignals();
-    return &stopRequested;
-}
-
-int RunFollowMode(const Options& options) {
+int RunFollowMode(const Options& options, const RecordListener& finalRecord) {
     const std::string path = !options.source.device.empty() ? options.source.device
                              : options.files.empty()        ? "-"
                                                             : options.files.front();
-    CatchStopSignals();
+    tool::CatchStopSignals();
     const OutputChoice choice = ChoiceOf(options);
     StreamOptions streamOptions;
-    streamOptions.stop = &stopRequested;
+    streamOptions.stop = tool::StopRequest();
     streamOptions.sound.device = options.source.device;
     streamOptions.sound.retryDevice = options.follow;
     streamOptions.sound.deviceSampleRate = options.source.DeviceRate();
@@ -66,13 +39,13 @@ int RunFollowMode(const Options& options) {
     OutputTarget target;
     target.write = WriteOut;
     target.recordDone = FlushOut;
-    target.finalRecord = outlets.Listener();
+    target.finalRecord = outlets.Listener(finalRecord);
     std::optional<RecordOutput> records = RecordOutputFor(choice);
     const auto waiting = [&path] {
         WriteErr(ProblemLine(path, "does not exist yet; waiting for it to appear"));
     };
     // A sound card is waited for by the recording itself, which names the server's reason.
-    if (options.source.device.empty() && !WaitForFile(path, &stopRequested, waiting))
+    if (options.source.device.empty() && !WaitForFile(path, tool::StopRequest(), waiting))
         return outlets.Close(options.stats); // stopped before there was anything to follow
     try {
         const RecordStats stats =

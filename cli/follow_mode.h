@@ -4,15 +4,10 @@
 
 #include "decode_options.h"
 
-#include <csignal>
-
 namespace vantrel::decode {
 
-// Returns the exit status.
-int RunFollowMode(const Options& options);
-
-// From now on SIGINT and SIGTERM set the flag returned, for a live run to finish its last
-// record and end.
-const volatile std::sig_atomic_t* StopOnSignals();
+// Every final record goes to `finalRecord` too, when set (the live page). Returns the exit
+// status.
+int RunFollowMode(const Options& options, const RecordListener& finalRecord = {});
 
 } // namespace vantrel::decode

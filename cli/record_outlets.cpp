@@ -50,14 +50,17 @@ RecordOutlets::RecordOutlets(const StoreOptions& options, const std::string& inp
 
 RecordOutlets::~RecordOutlets() = default;
 
-std::function<void(const DecodedRecord&)> RecordOutlets::Listener() {
+std::function<void(const DecodedRecord&)> RecordOutlets::Listener(
+    std::function<void(const DecodedRecord&)> also) {
     if (!mqtt_ && !db_)
-        return nullptr;
-    return [this](const DecodedRecord& record) {
+        return also;
+    return [this, also = std::move(also)](const DecodedRecord& record) {
         if (mqtt_)
             mqtt_->Publish(record);
         if (db_)
             db_->Add(record);
+        if (also)
+            also(record);
     };
 }
 

@@ -22,9 +22,10 @@ public:
     RecordOutlets(const StoreOptions& options, const std::string& inputs);
     ~RecordOutlets();
 
-    // The listener for OutputTarget::finalRecord: empty when no outlet is open. Safe from
-    // several threads (-j).
-    std::function<void(const DecodedRecord&)> Listener();
+    // The listener for OutputTarget::finalRecord: the outlets, then `also` (the live page);
+    // empty when there is neither. Safe from several threads (-j) when `also` is.
+    std::function<void(const DecodedRecord&)> Listener(
+        std::function<void(const DecodedRecord&)> also = {});
 
     // Closes them after the run: with `stats`, their counts on standard error. Returns the
     // exit status they call for: 0, or ExitFileError.

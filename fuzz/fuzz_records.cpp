@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (format.writer == nullptr)
             continue; // the text report is no record writer
         std::ostringstream out;
-        const auto writer = format.writer(out, vantrel::SpreadsheetCells::Guarded);
+        const auto writer = format.writer(out, {});
         vantrel::RecordStats stats;
         writer->BeginRun();
         writer->BeginFile("fuzz \xE9.txt");

@@ -39,6 +39,18 @@ void DbSpread::Add(double db) {
     ++count_;
 }
 
+void DbSpread::Add(const DbSpread& other) {
+    for (const auto& [tenths, calls] : other.tenths_) {
+        const auto at = std::ranges::lower_bound(tenths_, tenths, {},
+                                                 &std::pair<std::int32_t, std::uint32_t>::first);
+        if (at != tenths_.end() && at->first == tenths)
+            at->second += calls;
+        else
+            tenths_.insert(at, {tenths, calls});
+    }
+    count_ += other.count_;
+}
+
 std::optional<double> DbSpread::min() const {
     if (tenths_.empty())
         return std::nullopt;
@@ -78,6 +90,15 @@ void HeardSignal::Add(const DecodedRecord& record) {
         levelDbfs.Add(*record.source.heard->levelDbfs);
     if (record.source.heard->ebN0Db)
         ebN0Db.Add(*record.source.heard->ebN0Db);
+}
+
+void HeardSignal::Add(const HeardSignal& later) {
+    if (later.calls == 0)
+        return;
+    calls += later.calls;
+    last = later.last;
+    levelDbfs.Add(later.levelDbfs);
+    ebN0Db.Add(later.ebN0Db);
 }
 
 } // namespace vantrel

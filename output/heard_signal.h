@@ -27,6 +27,8 @@ public:
     std::optional<double> max() const;
     // The middle value; of an even count, the mean of the two middle ones, rounded again.
     std::optional<double> median() const;
+    // Takes in the calls of another spread (the next file of a run).
+    void Add(const DbSpread& other);
 
 private:
     std::optional<double> TenthAtRank(std::uint64_t rank) const;
@@ -44,6 +46,8 @@ struct HeardSignal {
     DbSpread ebN0Db;
 
     void Add(const DecodedRecord& record);
+    // Takes in the calls of `later`, heard after these (the next file of a run).
+    void Add(const HeardSignal& later);
 };
 
 } // namespace vantrel

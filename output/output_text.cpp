@@ -84,6 +84,23 @@ void AppendCsvField(std::string& out, std::string_view utf8) {
     out += '"';
 }
 
+std::string TerminalText(std::string_view latin1) {
+    std::string text;
+    text.reserve(latin1.size());
+    for (const char c : latin1) {
+        const auto code = static_cast<unsigned char>(c);
+        if (IsControl(c) || (code >= 0x80 && code < 0xA0)) {
+            text += ReplacementCharacter;
+        } else if (code < 0x80) {
+            text += c;
+        } else {
+            text += static_cast<char>(0xC0 | (code >> 6));
+            text += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return text;
+}
+
 std::string NumberText(double value) {
     char buffer[32];
     const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);

@@ -21,6 +21,11 @@ std::string CsvField(std::string_view utf8);
 // The same, appended to `out`.
 void AppendCsvField(std::string& out, std::string_view utf8);
 
+// Latin-1 text from the recording as a terminal may show it, in UTF-8: every control
+// character (C0, DEL and C1, whose CSI a terminal may take as the start of a command) becomes
+// U+FFFD, so no text from the air can move the cursor, change colours or retitle a window.
+std::string TerminalText(std::string_view latin1);
+
 // The shortest decimal text that reads back as the same double, "." as the point whatever
 // the locale: a position gives back the digits of its map link.
 std::string NumberText(double value);

@@ -16,9 +16,9 @@ namespace vantrel {
 class RecordOutput {
 public:
     // `channels`: the run's records can carry a channel (RecordWriter::ExpectChannels).
-    explicit RecordOutput(WriterMaker make, SpreadsheetCells cells = SpreadsheetCells::Guarded,
+    explicit RecordOutput(WriterMaker make, const WriterOptions& options = {},
                           bool channels = false)
-        : stream_(&text_), writer_(make(stream_, cells)) {
+        : stream_(&text_), writer_(make(stream_, options)) {
         if (channels)
             writer_->ExpectChannels();
     }

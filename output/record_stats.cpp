@@ -60,9 +60,17 @@ void RecordStats::Add(const DecodedRecord& record) {
             ++positionsTrusted;
     }
     if (record.headersPassed()) {
-        ++Unit(record.info.FromAddr).sent;
+        UnitCount& sender = Unit(record.info.FromAddr);
+        ++sender.sent;
+        if (record.source.heard || !record.source.finalAt.empty())
+            signals_[static_cast<std::uint32_t>(IndexOf(sender))].Add(record);
         ++Unit(record.info.ToAddr).received;
     }
+}
+
+const HeardSignal* RecordStats::SignalOf(std::size_t index) const {
+    const auto found = signals_.find(static_cast<std::uint32_t>(index));
+    return found == signals_.end() ? nullptr : &found->second;
 }
 
 void RecordStats::Add(const RecordStats& other) {
@@ -78,12 +86,56 @@ void RecordStats::Add(const RecordStats& other) {
     positions += other.positions;
     positionsTrusted += other.positionsTrusted;
     patternsPassedOver += other.patternsPassedOver;
-    for (const UnitCount& u : other.units) {
+    for (std::size_t i = 0; i < other.units.size(); ++i) {
+        const UnitCount& u = other.units[i];
         UnitCount& mine = Unit(u.address);
         mine.sent += u.sent;
         mine.received += u.received;
+        if (const HeardSignal* signal = other.SignalOf(i))
+            signals_[static_cast<std::uint32_t>(IndexOf(mine))].Add(*signal);
     }
 }
+
+namespace {
+
+// "-18.5 / -16.0 / -13.6": least, median and greatest, each right-aligned in six columns; as
+// many blanks when nothing was heard.
+std::string SpreadText(const DbSpread& spread) {
+    std::string text;
+    for (const std::optional<double> db : {spread.min(), spread.median(), spread.max()}) {
+        if (!text.empty())
+            text += spread.count() > 0 ? " /" : "  ";
+        char number[32] = "";
+        const auto written =
+            db ? std::to_chars(number, number + sizeof number, *db, std::chars_format::fixed, 1).ptr
+               : number;
+        const std::size_t length = static_cast<std::size_t>(written - number);
+        text.append(length < 6 ? 6 - length : 0, ' ');
+        text.append(number, length);
+    }
+    return text;
+}
+
+// When the unit was last heard: by the clock (ISO 8601 UTC, as the records carry it), or the
+// seconds into the sound it was heard in.
+std::string LastHeardText(const RecordSource& last) {
+    if (last.heard && !last.heard->utc.empty())
+        return last.heard->utc;
+    if (!last.finalAt.empty())
+        return last.finalAt;
+    if (!last.heard)
+        return {};
+    char seconds[32];
+    const auto written = std::to_chars(seconds, seconds + sizeof seconds, last.heard->seconds,
+                                       std::chars_format::fixed, 3);
+    std::string text(seconds, written.ptr);
+    text += " s";
+    if (!last.file.empty())
+        text += " into " + Utf8OrLatin1(last.file);
+    return text;
+}
+
+} // namespace
 
 double RecordStats::codewordErrorRate() const {
     return codewordsRead == 0
@@ -126,6 +178,20 @@ std::string StatsText(const RecordStats& s, std::string_view title) {
         text += "    " + Latin1ToUtf8(u.address);
         text.append(u.address.size() < 10 ? 10 - u.address.size() : 1, ' ');
         text += std::to_string(u.sent) + " / " + std::to_string(u.received) + '\n';
+    }
+    if (s.unitsHeard() == 0)
+        return text;
+    text += "  units heard (level dBFS, Eb/N0 dB: least / median / greatest; last heard)  " +
+            std::to_string(s.unitsHeard()) + '\n';
+    for (std::size_t i = 0; i < s.units.size(); ++i) {
+        const HeardSignal* signal = s.SignalOf(i);
+        if (signal == nullptr)
+            continue;
+        const std::string& address = s.units[i].address;
+        text += "    " + Latin1ToUtf8(address);
+        text.append(address.size() < 10 ? 10 - address.size() : 1, ' ');
+        text += SpreadText(signal->levelDbfs) + "   " + SpreadText(signal->ebN0Db) + "   " +
+                LastHeardText(signal->last) + '\n';
     }
     return text;
 }

@@ -2,9 +2,11 @@
 #pragma once
 
 #include "decoded_record.h"
+#include "heard_signal.h"
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vantrel {
@@ -40,15 +42,28 @@ struct RecordStats {
     // codewordsFailed / codewordsRead, 0 when nothing was read.
     double codewordErrorRate() const;
 
+    // How the unit units[index] was heard sending (calls whose headers passed), when it was:
+    // over sound, or live with a clock; nothing for a unit only read from a bit text or only
+    // ever addressed.
+    const HeardSignal* SignalOf(std::size_t index) const;
+    std::size_t unitsHeard() const { return signals_.size(); }
+
 private:
     UnitCount& Unit(const std::string& address);
+    std::size_t IndexOf(const UnitCount& unit) const {
+        return static_cast<std::size_t>(&unit - units.data());
+    }
     // Where each unit stands in `units`, plus one (0: a free slot): an open-addressing table
     // of indices, a few bytes a unit, since a busy channel shows hundreds of thousands of them.
     std::vector<std::uint32_t> unitSlots_;
+    // Only for the units heard: a bit text of random addresses has hundreds of thousands of
+    // units, a few hundred bytes each would be too many.
+    std::unordered_map<std::uint32_t, HeardSignal> signals_;
 };
 
 // The counts as lines of text for standard error, each ending in "\n"; `title` heads them
-// (a file name, or "total").
+// (a file name, or "total"). The units heard follow the units with their signal: the least,
+// median and greatest level and Eb/N0 of their calls, and when each was last heard.
 std::string StatsText(const RecordStats& stats, std::string_view title);
 
 } // namespace vantrel

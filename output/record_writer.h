@@ -60,9 +60,15 @@ std::unique_ptr<RecordWriter> MakeGeoJsonWriter(std::ostream& out);
 std::unique_ptr<RecordWriter> MakeGpxWriter(std::ostream& out);
 // kml: a placemark per position, then a path per unit with two positions or more.
 std::unique_ptr<RecordWriter> MakeKmlWriter(std::ostream& out);
-// How a format's writer is made, as the table of formats (pipeline/output_formats) names it:
-// `cells` is read by csv alone.
-using WriterMaker = std::unique_ptr<RecordWriter> (*)(std::ostream& out, SpreadsheetCells cells);
+// What a run tells every writer besides where it writes; each format reads only its own part.
+struct WriterOptions {
+    SpreadsheetCells cells = SpreadsheetCells::Guarded; // csv: text cells guarded or raw
+    bool utc = false;    // brief and html: clock times in UTC rather than the local time
+    bool colour = false; // brief: colour, for a terminal that shows it (the caller decides)
+};
+// How a format's writer is made, as the table of formats (pipeline/output_formats) names it.
+using WriterMaker = std::unique_ptr<RecordWriter> (*)(std::ostream& out,
+                                                      const WriterOptions& options);
 
 // An NMEA date (ddmmyy) and time (hhmmss, optionally with a fraction, of which the first
 // three digits are kept) as ISO 8601 UTC, "1994-03-23T12:35:19Z"; nothing when either is not

@@ -16,10 +16,6 @@ constexpr double Width = 900;
 constexpr std::size_t LaneLimit = 40;
 constexpr std::size_t UnitBarLimit = 20;
 
-double PlaceValue(const HtmlPlace& place) {
-    return place.seconds ? *place.seconds : static_cast<double>(place.bit);
-}
-
 std::string Percent(std::uint64_t part, std::uint64_t whole) {
     return whole == 0 ? "0%" : Fixed(100.0 * static_cast<double>(part) / whole, 2) + "%";
 }
@@ -46,8 +42,74 @@ std::string LaneLabel(const std::string& name) {
 }
 
 std::string FileLabel(const HtmlRun& run, const HtmlPlace& place) {
-    const std::string at = PlaceText(place);
+    const std::string at = run.PlaceText(place);
     return run.files[place.file].name + (at.empty() ? "" : ", " + at);
+}
+
+// A place along a file's timeline as its axis names it: the clock time when the sound's start
+// is known, else seconds into the sound or bits into the bit text; `decimals` of a second.
+std::string AxisText(const HtmlRun& run, const HtmlFile& file, double at, int decimals = 3) {
+    if (file.clockAtStart)
+        return run.ClockText(*file.clockAtStart + std::llround(at * 1000), decimals);
+    if (file.sound)
+        return Fixed(at, decimals) + " s";
+    return at == 0 ? "start of the file" : "bit " + Fixed(at, 0);
+}
+
+// The axis's label at a tick: after the first, the clock time without the date when the date
+// is the first one's.
+std::string TickText(const HtmlRun& run, const HtmlFile& file, double at, double span) {
+    const int decimals = span < 10 ? 1 : 0;
+    std::string text = AxisText(run, file, at, decimals);
+    const std::string first = AxisText(run, file, 0, decimals);
+    constexpr std::size_t Date = 11; // "2026-12-07 "
+    if (at > 0 && file.clockAtStart && text.compare(0, Date, first, 0, Date) == 0)
+        return text.substr(Date);
+    return text;
+}
+
+std::string CallCount(std::uint64_t calls) {
+    return std::to_string(calls) + (calls == 1 ? " call" : " calls");
+}
+
+// One bin of a lane: a bar as high as its calls against the lane's fullest bin, corrupted
+// calls red at its foot, then short data green, then the other calls blue.
+void WriteTimelineBin(std::ostream& out, const HtmlRun& run, const HtmlFile& file,
+                      std::size_t index, double x, double barWidth, double top,
+                      std::uint64_t fullest) {
+    const TimelineBin& bin = file.timeline.bins[index];
+    constexpr double LaneBar = 22;
+    const double scale = LaneBar / static_cast<double>(fullest);
+    // Even a single call among hundreds stays visible.
+    const double height = std::max(scale * static_cast<double>(bin.calls), 3.0);
+    const double unit = height / static_cast<double>(bin.calls);
+    // Narrow enough to read as a mark where bins are wide (a short file).
+    const double width = std::clamp(barWidth - 0.5, 1.5, 6.0);
+    if (bin.firstRow > 0) {
+        const HtmlCall& first = run.calls[bin.firstRow - 1];
+        out << "<a href=\"#" << RowId(first.place, first.number) << "\">";
+    }
+    out << "<g><title>" << CallCount(bin.calls);
+    if (bin.shortData > 0)
+        out << ", " << bin.shortData << " short data";
+    if (bin.corrupted > 0)
+        out << ", " << bin.corrupted << " corrupted";
+    const double from = static_cast<double>(index) * file.timeline.width;
+    out << ": " << XmlText(AxisText(run, file, from)) << " to "
+        << XmlText(AxisText(run, file, from + file.timeline.width)) << "</title>";
+    double foot = top + LaneBar;
+    const std::uint64_t plain = bin.calls - bin.shortData - bin.corrupted;
+    for (const auto& [count, colour] :
+         {std::pair{bin.corrupted, "#d62728"}, std::pair{bin.shortData, "#2ca02c"},
+          std::pair{plain, "#1f77b4"}}) {
+        if (count == 0)
+            continue;
+        const double h = unit * static_cast<double>(count);
+        foot -= h;
+        out << "<rect x=\"" << Fixed(x, 1) << "\" y=\"" << Fixed(foot, 2) << "\" width=\""
+            << Fixed(width, 1) << "\" height=\"" << Fixed(h, 2) << "\" fill=\"" << colour << "\"/>";
+    }
+    out << "</g>" << (bin.firstRow > 0 ? "</a>" : "") << '\n';
 }
 
 } // namespace
@@ -55,39 +117,55 @@ std::string FileLabel(const HtmlRun& run, const HtmlPlace& place) {
 void WriteTimeline(std::ostream& out, const HtmlRun& run) {
     const std::size_t lanes = std::min(run.files.size(), LaneLimit);
     const double left = 210;
-    const double laneHeight = 26;
-    const double height = lanes * laneHeight + 24;
+    const double right = Width - 10;
+    const double laneHeight = 30;
+    // One file: its axis below, with the places (clock times when known) at five ticks.
+    const bool oneFile = run.files.size() == 1;
+    const double height = lanes * laneHeight + (oneFile ? 24 : 4);
     out << "<svg class=\"chart\" viewBox=\"0 0 " << Width << ' ' << height
         << "\" role=\"img\" aria-label=\"calls along each file\">\n";
+    std::uint64_t calls = 0;
+    std::uint64_t fullest = 0;
     for (std::size_t lane = 0; lane < lanes; ++lane) {
         const HtmlFile& file = run.files[lane];
         const double y = lane * laneHeight + 4;
-        out << "<text x=\"4\" y=\"" << y + 15 << "\" class=\"lane\">"
+        out << "<text x=\"4\" y=\"" << y + 17 << "\" class=\"lane\">"
             << XmlText(LaneLabel(file.name)) << "<title>" << XmlText(file.name)
-            << "</title></text><line x1=\"" << left << "\" x2=\"" << Width - 10 << "\" y1=\""
-            << y + 11 << "\" y2=\"" << y + 11 << "\" stroke=\"#bbb\"/>\n";
-        if (!file.first)
+            << "</title></text><line x1=\"" << left << "\" x2=\"" << right << "\" y1=\"" << y + 26
+            << "\" y2=\"" << y + 26 << "\" stroke=\"#bbb\"/>\n";
+        const std::vector<TimelineBin>& bins = file.timeline.bins;
+        if (bins.empty())
             continue;
-        const double from = PlaceValue(*file.first);
-        const double span = std::max(PlaceValue(*file.last) - from, 1e-9);
-        for (const HtmlCall& call : run.calls) {
-            if (call.place.file != lane)
-                continue;
-            const double x = left + (PlaceValue(call.place) - from) / span * (Width - 20 - left);
-            out << "<a href=\"#" << RowId(call.place, call.number) << "\"><rect x=\"" << Fixed(x, 1)
-                << "\" y=\"" << y << "\" width=\"4\" height=\"22\" fill=\""
-                << (call.corrupted   ? "#d62728"
-                    : call.shortData ? "#2ca02c"
-                                     : "#1f77b4")
-                << "\"><title>" << call.number << ": " << XmlText(call.from) << " to "
-                << XmlText(call.to) << ", " << XmlText(PlaceText(call.place))
-                << "</title></rect></a>\n";
+        std::uint64_t laneFullest = 0;
+        for (const TimelineBin& bin : bins) {
+            calls += bin.calls;
+            laneFullest = std::max(laneFullest, bin.calls);
         }
+        fullest = std::max(fullest, laneFullest);
+        const double barWidth = (right - left) / static_cast<double>(bins.size());
+        for (std::size_t i = 0; i < bins.size(); ++i)
+            if (bins[i].calls > 0)
+                WriteTimelineBin(out, run, file, i, left + static_cast<double>(i) * barWidth,
+                                 barWidth, y + 4, laneFullest);
     }
-    out << "<text x=\"" << left << "\" y=\"" << height - 4 << "\" class=\"axis\">"
-        << (run.files.empty() || !run.files[0].sound ? "start of the file" : "first call heard")
-        << "</text><text x=\"" << Width - 10 << "\" y=\"" << height - 4
-        << "\" class=\"axis\" text-anchor=\"end\">last call</text></svg>\n";
+    if (oneFile && !run.files[0].timeline.bins.empty()) {
+        const HtmlFile& file = run.files[0];
+        const double end = static_cast<double>(file.timeline.bins.size()) * file.timeline.width;
+        for (int tick = 0; tick <= 4; ++tick) {
+            const double x = left + (right - left) * tick / 4;
+            out << "<text x=\"" << Fixed(x, 1) << "\" y=\"" << height - 4
+                << "\" class=\"axis\" text-anchor=\""
+                << (tick == 0   ? "start"
+                    : tick == 4 ? "end"
+                                : "middle")
+                << "\">" << XmlText(TickText(run, file, end * tick / 4, end)) << "</text>";
+        }
+        out << '\n';
+    }
+    out << "</svg>\n<p class=\"note\">All " << CallCount(calls) << " are counted here, in up to "
+        << TimelineBinLimit
+        << " stretches of equal length along each file from its start; the fullest mark holds "
+        << CallCount(fullest) << ".</p>\n";
     if (run.files.size() > lanes)
         out << "<p class=\"note\">The timeline shows the first " << lanes << " of "
             << run.files.size() << " files.</p>\n";
@@ -160,11 +238,11 @@ void WriteErrorsPerUnit(std::ostream& out, const HtmlRun& run) {
         out << "<text x=\"" << left - 6 << "\" y=\"" << y + 13
             << "\" class=\"axis\" text-anchor=\"end\">" << XmlText(unit.address)
             << "</text><rect x=\"" << left << "\" y=\"" << y << "\" width=\"" << Fixed(bar, 1)
-            << "\" height=\"16\" fill=\"" << UnitColor(order[r]) << "\"><title>"
-            << XmlText(unit.address) << ": " << unit.failed << " of " << unit.codewords
-            << " codewords failed</title></rect><text x=\"" << Fixed(left + bar + 6, 1) << "\" y=\""
-            << y + 13 << "\" class=\"axis\">" << Percent(unit.failed, unit.codewords) << " of "
-            << unit.codewords << "</text>\n";
+            << "\" height=\"16\" fill=\"" << (unit.track ? UnitColor(*unit.track) : UntrackedColor)
+            << "\"><title>" << XmlText(unit.address) << ": " << unit.failed << " of "
+            << unit.codewords << " codewords failed</title></rect><text x=\""
+            << Fixed(left + bar + 6, 1) << "\" y=\"" << y + 13 << "\" class=\"axis\">"
+            << Percent(unit.failed, unit.codewords) << " of " << unit.codewords << "</text>\n";
     }
     out << "</svg>\n";
 }
@@ -194,16 +272,17 @@ void WritePositionPlot(std::ostream& out, const HtmlRun& run) {
     // One path of tracks and one of dots per colour, however many units and positions: a
     // busy channel has tens of thousands, which as elements of their own would make the page
     // slow to open. A dot is a segment of no length with round caps.
-    std::vector<std::string> tracks(run.units.size());
-    std::map<std::string_view, std::pair<std::string, std::string>> paths;
+    std::vector<std::string> tracks(run.tracks);
+    std::map<std::string, std::pair<std::string, std::string>> paths;
     for (const HtmlPosition& p : run.positions) {
         const std::string at = x(p.longitude) + ' ' + y(p.latitude);
-        tracks[p.unit] += (tracks[p.unit].empty() ? 'M' : 'L') + at;
-        paths[UnitColor(p.unit)].second += 'M' + at + "h0";
+        const std::uint32_t track = *run.units[p.unit].track;
+        tracks[track] += (tracks[track].empty() ? 'M' : 'L') + at;
+        paths[UnitColor(track)].second += 'M' + at + "h0";
     }
-    for (std::size_t unit = 0; unit < tracks.size(); ++unit)
-        if (tracks[unit].find('L') != std::string::npos)
-            paths[UnitColor(unit)].first += tracks[unit];
+    for (std::uint32_t track = 0; track < tracks.size(); ++track)
+        if (tracks[track].find('L') != std::string::npos)
+            paths[UnitColor(track)].first += tracks[track];
     for (const auto& [color, path] : paths) {
         if (!path.first.empty())
             out << "<path d=\"" << path.first << "\" fill=\"none\" stroke=\"" << color
@@ -224,6 +303,22 @@ void WritePositionPlot(std::ostream& out, const HtmlRun& run) {
         << Width - 10 << "\" y=\"" << Fixed(barY, 1) << "\" class=\"axis\" text-anchor=\"end\">"
         << Fixed(south, 4) << "\xC2\xB0 to " << Fixed(north, 4) << "\xC2\xB0 N, " << Fixed(west, 4)
         << "\xC2\xB0 to " << Fixed(east, 4) << "\xC2\xB0 E</text></svg>\n";
+}
+
+void WriteUnitLegend(std::ostream& out, const HtmlRun& run) {
+    std::vector<const HtmlUnit*> tracked(run.tracks, nullptr);
+    for (const HtmlUnit& unit : run.units)
+        if (unit.track)
+            tracked[*unit.track] = &unit;
+    out << "<ul class=\"units\" aria-label=\"units on the map\">";
+    for (std::size_t i = 0; i < tracked.size() && i < LegendLimit; ++i)
+        out << "<li><i style=\"background:" << UnitColor(i) << "\"></i>"
+            << XmlText(tracked[i]->address) << "</li>";
+    out << "</ul>\n";
+    if (tracked.size() > LegendLimit)
+        out << "<p class=\"note\">The key names the first " << LegendLimit << " of the "
+            << tracked.size() << " units that sent a position; past that many the colours "
+            << "repeat: the positions table names each one.</p>\n";
 }
 
 } // namespace vantrel

@@ -39,11 +39,17 @@ svg .axis, svg .lane { font-size: 12px; fill: #444; }
 .legend span { margin-right: 14px; }
 .legend i { display: inline-block; width: 10px; height: 10px; margin-right: 4px; }
 .legend .call { background: #1f77b4; } .legend .data { background: #2ca02c; } .legend .bad { background: #d62728; }
+td.spread { white-space: nowrap; font-size: 13px; }
+.whole { white-space: nowrap; }
+ul.units { list-style: none; padding: 0; margin: 6px 0; columns: 9em; font-size: 13px; }
+ul.units li { white-space: nowrap; }
+ul.units i { display: inline-block; width: 14px; height: 10px; margin-right: 5px; border-radius: 2px; }
 )css";
 
 class HtmlWriter : public RecordWriter {
 public:
-    using RecordWriter::RecordWriter;
+    HtmlWriter(std::ostream& out, const WriterOptions& options)
+        : RecordWriter(out), run_(ClockStyle{.utc = options.utc}) {}
 
     void BeginFile(std::string_view file) override { run_.BeginFile(file); }
     void Write(const DecodedRecord& record) override { run_.Add(record); }
@@ -83,11 +89,16 @@ void HtmlWriter::EndRun(const RecordStats& total) {
     out_ << "</section>\n<section id=\"timeline\"><h2>Calls</h2>\n"
          << "<p class=\"legend\"><span><i class=\"call\"></i>call</span><span><i "
             "class=\"data\"></i>short data</span><span><i class=\"bad\"></i>corrupted</span> "
-            "Each mark links to its block.</p>\n";
+            "Each mark is a stretch of its file, as high as the calls in it, and links to its "
+            "first listed block.</p>\n";
     WriteTimeline(out_, run_);
     out_ << "</section>\n<section id=\"units\"><h2>Units</h2>\n<p class=\"note\">Sent and "
             "received count blocks whose headers passed their checks. Click a heading to "
-            "sort.</p>\n<div class=\"scroll\">";
+            "sort.";
+    if (total.unitsHeard() > 0)
+        out_ << " Level and Eb/N0 of the calls each unit sent over sound: the least, median "
+                "and greatest.";
+    out_ << "</p>\n<div class=\"scroll\">";
     WriteUnitsTable(out_, run_, total);
     out_ << "</div></section>\n<section id=\"messages\"><h2>Messages</h2>\n<div class=\"scroll\">";
     WriteMessagesTable(out_, run_);
@@ -96,8 +107,9 @@ void HtmlWriter::EndRun(const RecordStats& total) {
         out_ << "<p>No GPS message gave a position.</p>\n";
     } else {
         out_ << "<div id=\"map\"></div><p id=\"map-note\" class=\"note\">Map tiles come from "
-                "OpenStreetMap when the viewer is online.</p>\n"
-                "<h3>Plot</h3>\n";
+                "OpenStreetMap when the viewer is online.</p>\n";
+        WriteUnitLegend(out_, run_);
+        out_ << "<h3>Plot</h3>\n";
         WritePositionPlot(out_, run_);
         out_ << "<div class=\"scroll\">";
         WritePositionsTable(out_, run_);
@@ -118,8 +130,12 @@ void HtmlWriter::EndRun(const RecordStats& total) {
 
 } // namespace
 
-std::unique_ptr<RecordWriter> MakeHtmlWriter(std::ostream& out) {
-    return std::make_unique<HtmlWriter>(out);
+std::string_view PageStyle() {
+    return Style;
+}
+
+std::unique_ptr<RecordWriter> MakeHtmlWriter(std::ostream& out, const WriterOptions& options) {
+    return std::make_unique<HtmlWriter>(out, options);
 }
 
 } // namespace vantrel

@@ -5,9 +5,14 @@
 
 #include <memory>
 #include <ostream>
+#include <string_view>
 
 namespace vantrel {
 
-std::unique_ptr<RecordWriter> MakeHtmlWriter(std::ostream& out);
+// Clock times in UTC or in the local time, as `options.utc` says.
+std::unique_ptr<RecordWriter> MakeHtmlWriter(std::ostream& out, const WriterOptions& options);
+
+// The page's style sheet (besides Leaflet's), which the live page of --serve shares.
+std::string_view PageStyle();
 
 } // namespace vantrel

@@ -3,6 +3,7 @@
 #include "latin1.h"
 
 #include <charconv>
+#include <cmath>
 
 namespace vantrel {
 
@@ -23,13 +24,54 @@ std::string PlaceInFile(const HtmlPlace& place) {
     return {};
 }
 
+// Where a call stands along its file's timeline.
+double TimelineValue(const HtmlPlace& place) {
+    return place.seconds ? *place.seconds : static_cast<double>(place.bit);
+}
+
 } // namespace
 
-std::string PlaceText(const HtmlPlace& place) {
-    if (!place.channelHz)
-        return PlaceInFile(place);
-    const std::string inFile = PlaceInFile(place);
-    return std::to_string(*place.channelHz) + " Hz" + (inFile.empty() ? "" : ", " + inFile);
+std::string HtmlRun::ClockText(std::int64_t milliseconds, int decimals) const {
+    ClockStyle style = clock;
+    style.decimals = decimals;
+    return vantrel::ClockText(milliseconds, style);
+}
+
+std::string HtmlRun::PlaceText(const HtmlPlace& place) const {
+    std::string text;
+    if (place.channelHz)
+        text = std::to_string(*place.channelHz) + " Hz";
+    const std::string when = place.clock ? ClockText(*place.clock) : std::string();
+    for (const std::string& part : {when, PlaceInFile(place)})
+        if (!part.empty())
+            text += (text.empty() ? "" : ", ") + part;
+    return text;
+}
+
+void Timeline::Add(double at, const TimelineBin& call) {
+    const double place = at > 0 ? at : 0;
+    while (place / width >= static_cast<double>(TimelineBinLimit)) {
+        std::vector<TimelineBin> merged((bins.size() + 1) / 2);
+        for (std::size_t i = 0; i < bins.size(); ++i) {
+            TimelineBin& into = merged[i / 2];
+            into.calls += bins[i].calls;
+            into.shortData += bins[i].shortData;
+            into.corrupted += bins[i].corrupted;
+            if (into.firstRow == 0)
+                into.firstRow = bins[i].firstRow;
+        }
+        bins = std::move(merged);
+        width *= 2;
+    }
+    const auto index = static_cast<std::size_t>(place / width);
+    if (bins.size() <= index)
+        bins.resize(index + 1);
+    TimelineBin& bin = bins[index];
+    bin.calls += call.calls;
+    bin.shortData += call.shortData;
+    bin.corrupted += call.corrupted;
+    if (bin.firstRow == 0)
+        bin.firstRow = call.firstRow;
 }
 
 std::string RowId(const HtmlPlace& place, std::int64_t number) {
@@ -80,6 +122,11 @@ void HtmlRun::Add(const DecodedRecord& record) {
         file.sound = true;
     }
     place.bit = record.detail.syncPosition;
+    place.clock = RecordTimeMilliseconds(record.source.heard && !record.source.heard->utc.empty()
+                                             ? record.source.heard->utc
+                                             : record.source.finalAt);
+    if (place.clock && place.seconds && !file.clockAtStart)
+        file.clockAtStart = *place.clock - std::llround(*place.seconds * 1000);
     if (!file.first)
         file.first = place;
     file.last = place;
@@ -88,6 +135,9 @@ void HtmlRun::Add(const DecodedRecord& record) {
     const std::string from = Latin1ToUtf8(record.info.FromAddr);
     const std::string to = Latin1ToUtf8(record.info.ToAddr);
     const bool listed = calls.size() < HtmlRowLimit;
+    file.timeline.Add(TimelineValue(place),
+                      {1, record.detail.shortData ? 1U : 0U, record.info.Corrupted ? 1U : 0U,
+                       listed ? static_cast<std::uint32_t>(calls.size() + 1) : 0U});
     if (listed) {
         calls.push_back({record.number, place, from, to, Latin1ToUtf8(record.info.Func1),
                          record.detail.codewords.size(), record.codewordsFailed(),
@@ -113,6 +163,8 @@ void HtmlRun::Add(const DecodedRecord& record) {
     if (record.nmea && record.nmea->hasPosition) {
         // Every position goes on the map, whoever sent it, as the map formats do.
         const std::uint32_t index = UnitIndex(from);
+        if (!units[index].track)
+            units[index].track = tracks++;
         const HtmlPosition position{record.nmea->latitude, record.nmea->longitude, index,
                                     record.source.channelHz};
         positions.push_back(position);

@@ -1,10 +1,11 @@
 // What the html page shows, gathered record by record: the page is written once at the end of
 // the run, so everything it needs is kept here, in bounded memory. Tables keep their first
-// HtmlRowLimit rows and count the rest; the error chart keeps at most ErrorBinLimit bins,
-// merging neighbours as the run grows; only the positions are all kept (the map shows every
-// one), 24 bytes each.
+// HtmlRowLimit rows and count the rest; the error chart keeps at most ErrorBinLimit bins, and
+// each file's timeline at most TimelineBinLimit, merging neighbours as the run grows; only the
+// positions are all kept (the map shows every one), 24 bytes each.
 #pragma once
 
+#include "clock_time.h"
 #include "decoded_record.h"
 #include "record_stats.h"
 
@@ -18,6 +19,7 @@ namespace vantrel {
 
 inline constexpr std::size_t HtmlRowLimit = 2000;
 inline constexpr std::size_t ErrorBinLimit = 120;
+inline constexpr std::size_t TimelineBinLimit = 240;
 
 // Where a record stood: its file, and its line and column (bit text) or the time it was heard
 // (sound); `bit` orders records of one file whichever the input was.
@@ -28,14 +30,13 @@ struct HtmlPlace {
     std::optional<std::uint64_t> column;
     std::optional<double> seconds;
     std::uint64_t bit = 0;
+    // When it was heard by the clock (heard.utc, or a followed record's finalAt), in
+    // milliseconds since 1970.
+    std::optional<std::int64_t> clock;
 };
 
 // A number with `digits` decimals, "." as the point whatever the locale.
 std::string Fixed(double value, int digits);
-
-// "line 12, column 5", "12.345 s", or "" when the record has no place; after "446006250 Hz, "
-// when it has a channel.
-std::string PlaceText(const HtmlPlace& place);
 
 // The id of a record's row in the calls table, "b<file>-<number>", or "b<file>-<hz>-<number>"
 // when it has a channel (the streams of a band number their records each).
@@ -88,6 +89,27 @@ struct HtmlUnit {
     std::uint64_t failed = 0;
     std::uint64_t positions = 0;
     std::optional<HtmlPosition> last;
+    // Its place among the units that sent a position, in the order they first did: its
+    // colour on the map, the plot and the legend.
+    std::optional<std::uint32_t> track;
+};
+
+// The calls along a file: every call counted into bins of equal length along the file (its
+// seconds for sound, its bits for a bit text), from its start. A bin is `width` long; when a
+// call lies beyond the last of TimelineBinLimit bins, neighbours merge in pairs and bins grow
+// twice as long, so a file of any length keeps at most that many bins.
+struct TimelineBin {
+    std::uint64_t calls = 0;
+    std::uint64_t shortData = 0;
+    std::uint64_t corrupted = 0;
+    std::uint32_t firstRow = 0; // the first of its calls with a row in the calls table, plus one
+};
+
+struct Timeline {
+    double width = 1.0 / 16; // seconds or bits a bin holds
+    std::vector<TimelineBin> bins;
+
+    void Add(double at, const TimelineBin& call);
 };
 
 struct HtmlFile {
@@ -96,6 +118,9 @@ struct HtmlFile {
     std::optional<HtmlPlace> first;
     std::optional<HtmlPlace> last;
     RecordStats stats;
+    Timeline timeline;
+    // Sound whose clock is known: the clock time of its start, in milliseconds since 1970.
+    std::optional<std::int64_t> clockAtStart;
 };
 
 // Codeword errors of consecutive blocks.
@@ -108,6 +133,9 @@ struct ErrorBin {
 
 class HtmlRun {
 public:
+    // `clock`: how clock times are shown (local time or UTC).
+    explicit HtmlRun(const ClockStyle& clock = {}) : clock(clock) {}
+
     void BeginFile(std::string_view name);
     void Add(const DecodedRecord& record);
     void EndFile(const RecordStats& stats);
@@ -120,11 +148,20 @@ public:
     std::vector<HtmlListedPosition> listedPositions;
     std::vector<HtmlPosition> positions;
     std::vector<HtmlUnit> units;
+    std::uint32_t tracks = 0; // units that sent a position
     std::vector<ErrorBin> errorBins;
     std::uint64_t blocksPerBin = 1;
+    ClockStyle clock;
 
     // The unit's index, added when new.
     std::uint32_t UnitIndex(const std::string& address);
+
+    // A clock time as the page shows it, "2026-12-07 22:03:48.123" (local time) or
+    // "2026-12-07 21:03:48.123Z", with `decimals` of the second.
+    std::string ClockText(std::int64_t milliseconds, int decimals = 3) const;
+    // "2026-12-07 22:03:48.123, 12.345 s", "12.345 s", "line 12, column 5", or "" when the
+    // record has no place; after "446006250 Hz, " when it has a channel.
+    std::string PlaceText(const HtmlPlace& place) const;
 
 private:
     void AddToBins(const HtmlPlace& place, const DecodedRecord& record);

@@ -4,7 +4,9 @@
 #include "leaflet_assets.h"
 #include "output_text.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 
 namespace vantrel {
@@ -151,9 +153,6 @@ constexpr std::string_view Page = R"js(
 })();
 )js";
 
-constexpr std::array<std::string_view, 8> Colors = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd",
-                                                    "#ff7f0e", "#17becf", "#8c564b", "#e377c2"};
-
 } // namespace
 
 std::string_view ErrorTrapScript() {
@@ -194,28 +193,41 @@ std::string ScriptJsonString(std::string_view utf8) {
     return text + '"';
 }
 
-std::string_view UnitColor(std::size_t unit) {
-    return Colors[unit % Colors.size()];
+std::string UnitColor(std::size_t track) {
+    // Hue, saturation and lightness to RGB (the CSS rule), the lightness changing with every
+    // unit so that hues that come round close again still differ.
+    constexpr double GoldenAngle = 137.50776405;
+    constexpr double Lightness[] = {0.45, 0.32, 0.60};
+    const double hue = std::fmod(210.0 + GoldenAngle * static_cast<double>(track), 360.0) / 30.0;
+    const double light = Lightness[track % 3];
+    const double chroma = 0.75 * std::min(light, 1 - light);
+    char text[8];
+    int channel[3];
+    for (int i = 0; i < 3; ++i) {
+        const double k = std::fmod(std::array{0.0, 8.0, 4.0}[i] + hue, 12.0);
+        const double value = light - chroma * std::max(-1.0, std::min({k - 3, 9 - k, 1.0}));
+        channel[i] = static_cast<int>(std::lround(value * 255));
+    }
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", channel[0], channel[1], channel[2]);
+    return text;
 }
 
 // Only the units that sent a position are named: a busy channel has far more units than
 // tracks.
 void WritePageData(std::ostream& out, const HtmlRun& run) {
-    std::vector<std::uint32_t> tracked(run.units.size(), 0);
-    std::uint32_t count = 0;
+    std::vector<const HtmlUnit*> tracked(run.tracks, nullptr);
+    for (const HtmlUnit& unit : run.units)
+        if (unit.track)
+            tracked[*unit.track] = &unit;
     out << "{\"units\":[";
-    for (std::size_t i = 0; i < run.units.size(); ++i) {
-        if (run.units[i].positions == 0)
-            continue;
-        out << (count > 0 ? ",[" : "[") << ScriptJsonString(run.units[i].address) << ','
+    for (std::size_t i = 0; i < tracked.size(); ++i)
+        out << (i > 0 ? ",[" : "[") << ScriptJsonString(tracked[i]->address) << ','
             << ScriptJsonString(UnitColor(i)) << ']';
-        tracked[i] = count++;
-    }
     out << "],\"positions\":[";
     for (std::size_t i = 0; i < run.positions.size(); ++i) {
         const HtmlPosition& p = run.positions[i];
         out << (i > 0 ? ",[" : "[") << NumberText(p.latitude) << ',' << NumberText(p.longitude)
-            << ',' << tracked[p.unit];
+            << ',' << *run.units[p.unit].track;
         if (p.channelHz)
             out << ',' << *p.channelHz;
         out << ']';

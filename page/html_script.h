@@ -26,12 +26,19 @@ std::string ContentSecurityPolicy();
 // element or open a comment in it.
 std::string ScriptJsonString(std::string_view utf8);
 
-// The colour of the unit with this index, on the map and on the plot alike.
-std::string_view UnitColor(std::size_t unit);
+// The colour of the unit with this track (HtmlUnit::track), on the map, the plot, the key and
+// the error chart alike: hues a golden angle apart, in three lightnesses, so that neighbours
+// in the list differ and no two of the first UnitColours look alike. Past those the colours
+// repeat: more would not be told apart, and the plot draws two paths per colour.
+inline constexpr std::size_t UnitColours = 60;
+std::string UnitColor(std::size_t track);
+// The colour of a unit that sent no position, on the error chart.
+inline constexpr std::string_view UntrackedColor = "#8a8a8a";
 
 // The page data: {"units": [[name, colour], ...], "positions": [[lat, lon, unit], ...]}, the
-// units those that sent a position, each position naming its unit by its place in that list
-// and, when it has one, its channel in Hz after that ([lat, lon, unit, hz]).
+// units those that sent a position, in the order of their tracks, each position naming its
+// unit by its place in that list and, when it has one, its channel in Hz after that
+// ([lat, lon, unit, hz]).
 void WritePageData(std::ostream& out, const HtmlRun& run);
 
 } // namespace vantrel

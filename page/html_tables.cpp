@@ -14,8 +14,9 @@ std::string Rate(std::uint64_t part, std::uint64_t whole) {
 }
 
 // The record's place, linking to its row in the calls table when it has one.
-std::string PlaceLink(const HtmlPlace& place, std::int64_t number, bool listed) {
-    const std::string at = PlaceText(place);
+std::string PlaceLink(const HtmlRun& run, const HtmlPlace& place, std::int64_t number,
+                      bool listed) {
+    const std::string at = run.PlaceText(place);
     const std::string text = XmlText(at.empty() ? "block " + std::to_string(number) : at);
     return listed ? "<a href=\"#" + RowId(place, number) + "\">" + text + "</a>" : text;
 }
@@ -48,8 +49,55 @@ std::string SpanText(const HtmlRun& run) {
     const HtmlFile& file = run.files[0];
     if (!file.first)
         return "no blocks";
-    return XmlText(PlaceText(*file.first)) + " to " + XmlText(PlaceText(*file.last)) +
+    return XmlText(run.PlaceText(*file.first)) + " to " + XmlText(run.PlaceText(*file.last)) +
            (file.sound ? " (heard)" : "");
+}
+
+// How the page's clock times read, when any record was heard by the clock.
+std::string ClockNote(const HtmlRun& run) {
+    if (run.clock.utc)
+        return "UTC (Z)";
+    ClockStyle zone = run.clock;
+    zone.zone = true;
+    for (const HtmlFile& file : run.files)
+        if (file.first && file.first->clock) {
+            const std::string text = ClockText(*file.first->clock, zone);
+            return "local time, UTC" + text.substr(text.rfind(' ') + 1) +
+                   " at the first call heard (--utc shows UTC)";
+        }
+    return {};
+}
+
+// "-18.5 / -16.0 / -13.6": least, median and greatest, sorted by the median.
+std::string SpreadCell(const HeardSignal* signal, const DbSpread HeardSignal::*spread) {
+    if (signal == nullptr || (signal->*spread).count() == 0)
+        return "<td data-value=\"-1000\"></td>";
+    const DbSpread& s = signal->*spread;
+    return "<td class=\"spread\" data-value=\"" + Fixed(*s.median(), 1) + "\">" +
+           Fixed(*s.min(), 1) + " / " + Fixed(*s.median(), 1) + " / " + Fixed(*s.max(), 1) +
+           "</td>";
+}
+
+// When the unit was last heard: by the clock, else the seconds into its sound (the file in
+// the cell's title).
+std::string LastHeardCell(const HtmlRun& run, const HeardSignal* signal) {
+    if (signal == nullptr)
+        return "<td data-value=\"-1\"></td>";
+    const RecordSource& last = signal->last;
+    const std::optional<std::int64_t> clock = RecordTimeMilliseconds(
+        last.heard && !last.heard->utc.empty() ? last.heard->utc : last.finalAt);
+    if (clock) {
+        // The date and the time each kept whole: a narrow cell breaks between them.
+        const std::string text = run.ClockText(*clock, 0);
+        const std::size_t blank = text.find(' ');
+        return "<td data-value=\"" + std::to_string(*clock) + "\"><span class=\"whole\">" +
+               text.substr(0, blank) + "</span> <span class=\"whole\">" + text.substr(blank + 1) +
+               "</span></td>";
+    }
+    if (!last.heard)
+        return "<td data-value=\"-1\"></td>";
+    return "<td data-value=\"" + Fixed(last.heard->seconds, 3) + "\" title=\"" +
+           XmlText(Utf8OrLatin1(last.file)) + "\">" + Fixed(last.heard->seconds, 3) + " s</td>";
 }
 
 } // namespace
@@ -66,6 +114,8 @@ void WriteSummary(std::ostream& out, const HtmlRun& run, const RecordStats& tota
         << "<tr><th>Short data messages</th><td>" << total.shortDataMessages << "</td></tr>\n"
         << "<tr><th>Positions</th><td>" << total.positions << "</td></tr>\n"
         << "<tr><th>Units</th><td>" << total.units.size() << "</td></tr>\n";
+    if (const std::string clock = ClockNote(run); !clock.empty())
+        out << "<tr><th>Clock times</th><td>" << XmlText(clock) << "</td></tr>\n";
     if (total.patternsPassedOver > 0)
         out << "<tr><th>SYNC FEC patterns passed over</th><td>" << total.patternsPassedOver
             << "</td></tr>\n";
@@ -84,9 +134,9 @@ void WriteSummary(std::ostream& out, const HtmlRun& run, const RecordStats& tota
         const RecordStats& s = file.stats;
         out << "<tr><td>" << XmlText(file.name) << "</td><td>"
             << (file.sound ? "sound" : "bit text") << "</td><td>"
-            << (file.first ? XmlText(PlaceText(*file.first)) : "") << "</td><td>"
-            << (file.last ? XmlText(PlaceText(*file.last)) : "") << "</td><td>" << s.blocksDecoded
-            << "</td><td>" << s.corruptedBlocks << "</td><td>"
+            << (file.first ? XmlText(run.PlaceText(*file.first)) : "") << "</td><td>"
+            << (file.last ? XmlText(run.PlaceText(*file.last)) : "") << "</td><td>"
+            << s.blocksDecoded << "</td><td>" << s.corruptedBlocks << "</td><td>"
             << Rate(s.codewordsFailed, s.codewordsRead) << "</td></tr>\n";
     }
     out << "</tbody></table>\n";
@@ -103,20 +153,22 @@ void WriteUnitsTable(std::ostream& out, const HtmlRun& run, const RecordStats& t
         std::uint64_t sent = 0;
         std::uint64_t received = 0;
         const HtmlUnit* unit = nullptr;
+        const HeardSignal* signal = nullptr;
     };
     std::vector<Row> rows;
     std::unordered_map<std::string, bool> listed;
-    for (const UnitCount& count : total.units) {
+    for (std::size_t i = 0; i < total.units.size(); ++i) {
+        const UnitCount& count = total.units[i];
         std::string address = Latin1ToUtf8(count.address);
         const auto found = extra.find(address);
         listed[address] = true;
         rows.push_back({std::move(address), count.sent, count.received,
-                        found == extra.end() ? nullptr : found->second});
+                        found == extra.end() ? nullptr : found->second, total.SignalOf(i)});
     }
     // Units known only by positions in blocks whose headers failed.
     for (const HtmlUnit& unit : run.units)
         if (!listed.contains(unit.address))
-            rows.push_back({unit.address, 0, 0, &unit});
+            rows.push_back({unit.address, 0, 0, &unit, nullptr});
     out << "<table class=\"sortable\" id=\"units-table\"><thead><tr>";
     Heading(out, "Unit", false);
     Heading(out, "Sent", true);
@@ -125,6 +177,13 @@ void WriteUnitsTable(std::ostream& out, const HtmlRun& run, const RecordStats& t
     Heading(out, "Positions", true);
     Heading(out, "Codeword errors", true);
     Heading(out, "Last position", false);
+    // A bit text is only read: its units are never heard.
+    const bool heard = total.unitsHeard() > 0;
+    if (heard) {
+        Heading(out, "Last heard", true);
+        Heading(out, "Level dBFS", true);
+        Heading(out, "Eb/N0 dB", true);
+    }
     out << "</tr></thead><tbody>\n";
     for (std::size_t i = 0; i < rows.size() && i < HtmlRowLimit; ++i) {
         const Row& row = rows[i];
@@ -135,8 +194,11 @@ void WriteUnitsTable(std::ostream& out, const HtmlRun& run, const RecordStats& t
             << (u && u->codewords > 0 ? Fixed(static_cast<double>(u->failed) / u->codewords, 6)
                                       : "-1")
             << "\">" << (u && u->codewords > 0 ? Rate(u->failed, u->codewords) : "") << "</td><td>"
-            << (u && u->last ? Coordinates(u->last->latitude, u->last->longitude) : "")
-            << "</td></tr>\n";
+            << (u && u->last ? Coordinates(u->last->latitude, u->last->longitude) : "") << "</td>";
+        if (heard)
+            out << LastHeardCell(run, row.signal) << SpreadCell(row.signal, &HeardSignal::levelDbfs)
+                << SpreadCell(row.signal, &HeardSignal::ebN0Db);
+        out << "</tr>\n";
     }
     out << "</tbody></table>\n";
     if (rows.size() > HtmlRowLimit)
@@ -158,7 +220,7 @@ void WriteMessagesTable(std::ostream& out, const HtmlRun& run) {
     for (const HtmlMessage& m : run.messages)
         out << "<tr class=\"message\"><td>" << XmlText(run.files[m.place.file].name)
             << "</td><td data-value=\"" << PlaceKey(m.place) << "\">"
-            << PlaceLink(m.place, m.number, m.blockListed) << "</td><td>" << XmlText(m.from)
+            << PlaceLink(run, m.place, m.number, m.blockListed) << "</td><td>" << XmlText(m.from)
             << "</td><td>" << XmlText(m.to) << "</td><td class=\"text\">" << XmlText(m.text)
             << "</td></tr>\n";
     out << "</tbody></table>\n";
@@ -179,7 +241,7 @@ void WritePositionsTable(std::ostream& out, const HtmlRun& run) {
     for (const HtmlListedPosition& p : run.listedPositions)
         out << "<tr class=\"position\"><td>" << XmlText(run.files[p.place.file].name)
             << "</td><td data-value=\"" << PlaceKey(p.place) << "\">"
-            << PlaceLink(p.place, p.number, p.blockListed) << "</td><td>"
+            << PlaceLink(run, p.place, p.number, p.blockListed) << "</td><td>"
             << XmlText(run.units[p.unit].address) << "</td><td>" << NumberText(p.latitude)
             << "</td><td>" << NumberText(p.longitude) << "</td><td>" << XmlText(p.fixTime)
             << "</td></tr>\n";
@@ -201,7 +263,7 @@ void WriteCallsTable(std::ostream& out, const HtmlRun& run) {
         out << "<tr id=\"" << RowId(c.place, c.number) << "\""
             << (c.corrupted ? " class=\"corrupted\"" : "") << "><td>" << c.number << "</td><td>"
             << XmlText(run.files[c.place.file].name) << "</td><td data-value=\""
-            << PlaceKey(c.place) << "\">" << XmlText(PlaceText(c.place)) << "</td><td>"
+            << PlaceKey(c.place) << "\">" << XmlText(run.PlaceText(c.place)) << "</td><td>"
             << XmlText(c.function) << "</td><td>" << XmlText(c.from) << "</td><td>" << XmlText(c.to)
             << "</td><td data-value=\"" << c.failed << "\">" << c.failed << " of " << c.codewords
             << "</td></tr>\n";

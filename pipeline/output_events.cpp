@@ -3,10 +3,24 @@
 #include "output_formats.h"
 #include "report.h"
 
+#include <utility>
+
 namespace vantrel {
 
 RecordEvents RunOutput::Events(StreamState& stream) {
     return records_ != nullptr ? WriterEvents(stream) : ReportEvents(stream);
+}
+
+// When and how the record was heard: in follow mode as its stream tells, in a whole-file run
+// of sound from the recording's transmissions; nothing for a bit text.
+std::optional<HeardInfo> RunOutput::HeardOf(const StreamRecord& record) const {
+    if (record.noPattern)
+        return std::nullopt;
+    if (record.heard)
+        return record.heard;
+    if (recording_ != nullptr && recording_->heard)
+        return HeardAt(*recording_->heard, record.syncBit, recording_->startTime);
+    return std::nullopt;
 }
 
 DecodedRecord RunOutput::Decoded(const StreamRecord& record, std::string log,
@@ -14,15 +28,10 @@ DecodedRecord RunOutput::Decoded(const StreamRecord& record, std::string log,
     RecordSource source;
     source.file = path_;
     source.channelHz = stream.channelHz;
-    if (!record.noPattern) {
-        if (record.heard) {
-            source.heard = record.heard;
-        } else if (recording_ != nullptr && recording_->heard) {
-            source.heard = HeardAt(*recording_->heard, record.syncBit, recording_->startTime);
-        } else {
-            source.line = record.place.line;
-            source.column = record.place.column;
-        }
+    source.heard = HeardOf(record);
+    if (!record.noPattern && !source.heard) {
+        source.line = record.place.line;
+        source.column = record.place.column;
     }
     source.finalAt = record.finalTime;
     modETSI300230::BlockInfo info = record.info;
@@ -88,9 +97,17 @@ RecordEvents RunOutput::ReportEvents(StreamState& stream) {
             target_.write(FinalTimeLine(record.finalTime));
         }
         if (made) {
+            // The statistics need no place, but when and where each unit was heard.
+            RecordSource heard;
+            if (!listened) {
+                heard.heard = HeardOf(record);
+                heard.finalAt = record.finalTime;
+                if (heard.heard)
+                    heard.file = path_;
+            }
             const DecodedRecord decoded =
                 listened ? Decoded(record, std::move(stream.log), stream)
-                         : MakeRecord(record.number, record.info, record.detail);
+                         : MakeRecord(record.number, record.info, record.detail, std::move(heard));
             if (choice_.stats)
                 stats.Add(decoded);
             if (target_.finalRecord)
@@ -119,6 +136,9 @@ RecordEvents RunOutput::WriterEvents(StreamState& stream) {
     if (logs && !follow && !RecordsWhole()) {
         events.recordStart = [this, counts, &stream](const StreamRecord& record) {
             const DecodedRecord decoded = Decoded(record, std::string(), stream);
+            stream.filteredOut = !choice_.filter.Passes(decoded);
+            if (stream.filteredOut)
+                return;
             if (counts)
                 stats.Add(decoded);
             records_->writer().BeginRecord(decoded);
@@ -126,11 +146,18 @@ RecordEvents RunOutput::WriterEvents(StreamState& stream) {
             records_->writer().AppendLog(record.logHead);
             PassRecords();
         };
-        events.trailer = [this](std::string_view text) {
+        events.trailer = [this, &stream](std::string_view text) {
+            if (stream.filteredOut)
+                return;
             records_->writer().AppendLog(text);
             PassRecords();
         };
-        events.recordEnd = [this](const StreamRecord&) {
+        events.recordEnd = [this, &stream](const StreamRecord&) {
+            if (std::exchange(stream.filteredOut, false)) {
+                if (target_.recordDone)
+                    target_.recordDone();
+                return;
+            }
             records_->writer().AppendLog(modETSI300230::CrLf);
             PassRecords();
             records_->writer().EndRecord();
@@ -150,6 +177,12 @@ RecordEvents RunOutput::WriterEvents(StreamState& stream) {
         const DecodedRecord decoded =
             Decoded(record, logs ? std::move(stream.log) : std::string(), stream);
         stream.log.clear();
+        // A record the filter leaves out is not written, counted or handed on.
+        if (!choice_.filter.Passes(decoded)) {
+            if (target_.recordDone)
+                target_.recordDone();
+            return;
+        }
         if (counts)
             stats.Add(decoded);
         records_->writer().Write(decoded);

@@ -23,6 +23,7 @@ struct StreamState {
     std::optional<std::uint64_t> channelHz; // the channel the stream hears, for its records
     std::string log;                        // the open record's log, while it is gathered
     std::string text;                       // text being made, kept from piece to piece
+    bool filteredOut = false;               // the open record is not written (OutputChoice::filter)
 };
 
 // What the streams of one run share: where the text goes, the record writer (none: the text
@@ -59,6 +60,7 @@ private:
     RecordEvents WriterEvents(StreamState& stream);
     DecodedRecord Decoded(const StreamRecord& record, std::string log,
                           const StreamState& stream) const;
+    std::optional<HeardInfo> HeardOf(const StreamRecord& record) const;
     void PassRecords(); // the record writer's text since the last call, to the target
 
     std::string path_;

@@ -7,12 +7,19 @@
 
 namespace vantrel {
 
+// output/brief_writer: one aligned line per call, for a person.
+std::unique_ptr<RecordWriter> MakeBriefWriter(std::ostream& out, const WriterOptions& options);
+
 namespace {
 
 // A writer that has no choice to make, made as the table makes every writer.
 template <std::unique_ptr<RecordWriter> (*Make)(std::ostream&)>
-std::unique_ptr<RecordWriter> Plain(std::ostream& out, SpreadsheetCells) {
+std::unique_ptr<RecordWriter> Plain(std::ostream& out, const WriterOptions&) {
     return Make(out);
+}
+
+std::unique_ptr<RecordWriter> Csv(std::ostream& out, const WriterOptions& options) {
+    return MakeCsvWriter(out, options.cells);
 }
 
 constexpr std::string_view MapHelp = "the positions of the GPS messages, for map programs";
@@ -22,6 +29,12 @@ constexpr std::string_view MapHelp = "the positions of the GPS messages, for map
 constexpr std::array Formats = {
     OutputFormat{
         .name = "text", .perFileJoint = "", .follows = true, .help = "the report, the default"},
+    OutputFormat{.name = "brief",
+                 .writer = MakeBriefWriter,
+                 .perFileJoint = "",
+                 .follows = true,
+                 .help =
+                     "one aligned line per call, for a person: time, signal, from, to, message"},
     OutputFormat{.name = "json",
                  .writer = Plain<MakeJsonWriter>,
                  .perFileJoint = ",",
@@ -34,13 +47,12 @@ constexpr std::array Formats = {
                  .carriesLog = true,
                  .follows = true,
                  .help = "one record a line, naming its file"},
-    OutputFormat{
-        .name = "csv", .writer = MakeCsvWriter, .perFileJoint = "", .help = "one row per block"},
+    OutputFormat{.name = "csv", .writer = Csv, .perFileJoint = "", .help = "one row per block"},
     OutputFormat{.name = "gpx", .writer = Plain<MakeGpxWriter>, .help = MapHelp},
     OutputFormat{.name = "kml", .writer = Plain<MakeKmlWriter>, .help = MapHelp},
     OutputFormat{.name = "geojson", .writer = Plain<MakeGeoJsonWriter>, .help = MapHelp},
     OutputFormat{.name = "html",
-                 .writer = Plain<MakeHtmlWriter>,
+                 .writer = MakeHtmlWriter,
                  .statsInDocument = true,
                  .followRefusal = "a page is written once, when its inputs have ended",
                  .help = "one page to open in a browser: summary, calls, units, messages, a map "

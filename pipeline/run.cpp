@@ -46,7 +46,7 @@ void Drain(RecordOutput& records, const OutputTarget& target) {
 std::optional<RecordOutput> RecordOutputFor(const OutputChoice& choice) {
     if (!choice.records)
         return std::nullopt;
-    return std::optional<RecordOutput>(std::in_place, choice.records->writer, choice.csvCells,
+    return std::optional<RecordOutput>(std::in_place, choice.records->writer, choice.writerOptions,
                                        choice.channels);
 }
 

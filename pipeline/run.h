@@ -3,6 +3,7 @@
 // recording's statistics.
 #pragma once
 
+#include "record_filter.h"
 #include "record_output.h"
 #include "record_stats.h"
 #include "record_stream.h"
@@ -26,7 +27,8 @@ struct OutputChoice {
     ReportLevel level = ReportLevel::Short;
     bool stats = false;
     demod::Polarity polarity = demod::Polarity::Auto;
-    SpreadsheetCells csvCells = SpreadsheetCells::Guarded; // csv text cells
+    WriterOptions writerOptions = {}; // csv's text cells, the clock and colour of brief and html
+    RecordFilter filter = {};         // the records written (none are left out of the report)
     // --order: the report's rule or arrival order for a bit text (sound always arrives).
     modETSI300230::SyncRule order = modETSI300230::SyncRule::WholeFile;
     int rawSampleRate = 0; // the inputs are raw S16LE mono PCM at this rate (--raw --rate)

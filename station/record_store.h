@@ -3,7 +3,7 @@
 #pragma once
 
 #include "decoded_record.h"
-#include "heard_signal.h"
+#include "live_state.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -56,21 +56,9 @@ private:
     std::uint64_t known_ = 0;
 };
 
-// A unit as the history tells it, over every stored record its headers vouch for
-// (DecodedRecord::headersPassed), as the statistics and the live page count units.
-struct StoredUnit {
-    std::string address;
-    std::uint64_t sent = 0;
-    std::uint64_t received = 0;
-    HeardSignal signal; // of the calls it sent: those are its own transmitter's
-    // Its latest position that its header vouches for (DecodedRecord::positionTrusted).
-    std::optional<double> latitude;
-    std::optional<double> longitude;
-};
-
 struct StoredHistory {
     std::vector<DecodedRecord> records; // the last ones stored, oldest first
-    std::vector<StoredUnit> units;      // every unit of every stored record, first heard first
+    std::vector<UnitSummary> units;     // every unit of every stored record, first heard first
 };
 
 // The last `lastRecords` records of the database at `path` (their logs empty) and every unit's

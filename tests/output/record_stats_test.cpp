@@ -200,3 +200,86 @@ TEST(StatsText, ShowsEveryCountAndTheRate) {
 }
 
 } // namespace
+
+namespace {
+
+// A call whose header passed, from `from`, heard over sound when `level` is given, else read
+// from a bit text; `headerFailed` breaks the header.
+vantrel::DecodedRecord HeardCall(const std::string& from, std::optional<double> level,
+                                 double seconds = 0, bool headerFailed = false) {
+    vantrel::DecodedRecord r;
+    r.info.FromAddr = from;
+    r.info.ToAddr = "1567";
+    r.detail.headers.emplace_back();
+    r.detail.codewords.push_back({});
+    r.detail.codewords.back().failed = headerFailed;
+    r.source.file = "rx.wav";
+    if (level)
+        r.source.heard = vantrel::HeardInfo{seconds, *level, *level + 30, ""};
+    else
+        r.source.line = 3;
+    return r;
+}
+
+// The signal of the units heard over sound, per file and over the run: calls of another
+// unit, a unit only read from a bit text or only addressed, and a failed header take no part.
+TEST(RecordStats, SignalOfEachUnitHeardOverTheRun) {
+    vantrel::RecordStats first;
+    for (const double level : {-10.0, -30.0, -20.0})
+        first.Add(HeardCall("1234", level, 1 - level));
+    first.Add(HeardCall("1234", -5.0, 99, true));
+    first.Add(HeardCall("4011", std::nullopt));
+    first.Add(HeardCall("2000", -40.0, 7));
+    // Two calls at a level the first file has heard: one tenth counted three times.
+    vantrel::RecordStats second;
+    second.Add(HeardCall("1234", -30.0, 3));
+    second.Add(HeardCall("1234", -30.0, 4));
+    vantrel::RecordStats total;
+    total.Add(first);
+    total.Add(second);
+
+    struct Case {
+        const vantrel::RecordStats* stats;
+        std::size_t unit;    // index in `units`
+        std::uint64_t calls; // 0: no signal
+        double min, median, max, lastSeconds;
+    };
+    ASSERT_EQ(total.units.size(), 4U); // 1234, 1567, 4011, 2000
+    for (const Case& c : {Case{&first, 0, 3, -30, -20, -10, 21}, Case{&first, 1, 0, 0, 0, 0, 0},
+                          Case{&first, 2, 0, 0, 0, 0, 0}, Case{&first, 3, 1, -40, -40, -40, 7},
+                          Case{&total, 0, 5, -30, -30, -10, 4}}) {
+        const vantrel::HeardSignal* signal = c.stats->SignalOf(c.unit);
+        ASSERT_EQ(signal != nullptr, c.calls > 0) << c.unit;
+        if (signal == nullptr)
+            continue;
+        EXPECT_EQ(signal->calls, c.calls) << c.unit;
+        EXPECT_EQ(signal->levelDbfs.min(), c.min) << c.unit;
+        EXPECT_EQ(signal->levelDbfs.median(), c.median) << c.unit;
+        EXPECT_EQ(signal->levelDbfs.max(), c.max) << c.unit;
+        EXPECT_EQ(signal->ebN0Db.median(), c.median + 30) << c.unit;
+        EXPECT_EQ(signal->last.heard->seconds, c.lastSeconds) << c.unit;
+    }
+    EXPECT_EQ(total.unitsHeard(), 2U);
+}
+
+// The lines of a run without sound keep their bytes; the units heard follow them.
+TEST(StatsText, UnitsHeardFollowTheUnitsLines) {
+    vantrel::RecordStats read;
+    vantrel::RecordStats heard;
+    for (const double level : {-10.0, -30.0, -20.0}) {
+        read.Add(HeardCall("1234", std::nullopt));
+        heard.Add(HeardCall("1234", level, 1 - level));
+    }
+    heard.Add(HeardCall("4011", std::nullopt));
+    read.Add(HeardCall("4011", std::nullopt));
+    const std::string without = StatsText(read, "rx");
+    const std::string with = StatsText(heard, "rx");
+    EXPECT_EQ(without.find("units heard"), std::string::npos) << without;
+    ASSERT_EQ(with.compare(0, without.size(), without), 0) << with;
+    EXPECT_EQ(with.substr(without.size()),
+              "  units heard (level dBFS, Eb/N0 dB: least / median / greatest; last heard)  1\n"
+              "    1234       -30.0 / -20.0 / -10.0      0.0 /  10.0 /  20.0   "
+              "21.000 s into rx.wav\n");
+}
+
+} // namespace

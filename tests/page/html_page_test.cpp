@@ -1,6 +1,7 @@
 // The html page's own rules: the hashes its policy names its scripts by, the JSON its script
 // reads, the escaping of every text from the recording, and the bounds that keep a huge run's
 // page small. What a browser makes of the page is checked in tests/cli (html_page_check.py).
+#include "html_charts.h"
 #include "html_page.h"
 #include "html_run.h"
 #include "html_script.h"
@@ -9,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -108,7 +111,7 @@ vantrel::DecodedRecord Record(std::int64_t number, std::string from, bool positi
 
 std::string Page(int records) {
     std::ostringstream out;
-    const auto writer = vantrel::MakeHtmlWriter(out);
+    const auto writer = vantrel::MakeHtmlWriter(out, {});
     vantrel::RecordStats total;
     writer->BeginRun();
     writer->BeginFile("dir/" + Awkward + ".txt");
@@ -226,6 +229,121 @@ TEST(HtmlPage, SaysWhatATableLeavesOut) {
     EXPECT_NE(page.find("The first 2000 blocks are listed; 3 more are counted"), std::string::npos);
     const nlohmann::json data = nlohmann::json::parse(Scripts(page)[1].second);
     EXPECT_EQ(data["positions"].size(), vantrel::HtmlRowLimit + 3);
+}
+
+} // namespace
+
+namespace {
+
+// Calls along a file: every one counted in at most TimelineBinLimit bins of equal length,
+// wherever it lies and in whatever order the calls come.
+TEST(Timeline, CountsEveryCallInBinsOfEqualLength) {
+    struct Case {
+        std::vector<double> places;
+        double width;     // of a bin at the end
+        std::size_t bins; // used at the end
+    };
+    const Case cases[] = {
+        {{0.0, 0.05, 14.9}, 1.0 / 16, 239},
+        {{15.0}, 0.125, 121},
+        // Out of order, and far beyond the first bins: merged until the last fits.
+        {{1000.0, 3.0, 0.0, 999.9}, 8.0, 126},
+    };
+    for (const Case& c : cases) {
+        vantrel::Timeline timeline;
+        for (const double at : c.places)
+            timeline.Add(at, {1, 0, 0, 0});
+        EXPECT_EQ(timeline.width, c.width);
+        EXPECT_EQ(timeline.bins.size(), c.bins);
+        std::uint64_t calls = 0;
+        for (const vantrel::TimelineBin& bin : timeline.bins)
+            calls += bin.calls;
+        EXPECT_EQ(calls, c.places.size());
+    }
+}
+
+vantrel::DecodedRecord HeardRecord(std::int64_t number, const std::string& from, double seconds,
+                                   double level) {
+    vantrel::DecodedRecord r = Record(number, from, true);
+    r.source.line.reset();
+    r.source.column.reset();
+    char utc[32];
+    std::snprintf(utc, sizeof utc, "2026-12-07T21:%02d:%02d.500Z",
+                  static_cast<int>(3 + (10 + number) / 60), static_cast<int>((10 + number) % 60));
+    r.source.heard = vantrel::HeardInfo{seconds, level, level + 30, utc};
+    r.nmea->latitude = 45 + number * 0.01;
+    return r;
+}
+
+std::string SoundPage(int records, int units) {
+    std::ostringstream out;
+    const auto writer = vantrel::MakeHtmlWriter(out, {.utc = true});
+    vantrel::RecordStats total;
+    writer->BeginRun();
+    writer->BeginFile("rx.wav");
+    for (int i = 1; i <= records; ++i) {
+        const vantrel::DecodedRecord r =
+            HeardRecord(i, std::to_string(1000 + i % units), i, -10.0 * (1 + i % 3));
+        total.Add(r);
+        writer->Write(r);
+    }
+    writer->EndFile(total);
+    writer->EndRun(total);
+    return out.str();
+}
+
+// A busy file's calls are seen along the whole file, not only its first HtmlRowLimit, and the
+// page says how many it holds.
+TEST(HtmlPage, TimelineHoldsEveryCallAlongTheWholeFile) {
+    const int count = 3 * static_cast<int>(vantrel::HtmlRowLimit);
+    vantrel::HtmlRun run;
+    run.BeginFile("busy.txt");
+    for (int i = 1; i <= count; ++i)
+        run.Add(Record(i, "2345", false));
+    const std::vector<vantrel::TimelineBin>& bins = run.files[0].timeline.bins;
+    ASSERT_LE(bins.size(), vantrel::TimelineBinLimit);
+    std::uint64_t calls = 0, lastQuarter = 0;
+    for (std::size_t i = 0; i < bins.size(); ++i) {
+        calls += bins[i].calls;
+        if (4 * i >= 3 * bins.size())
+            lastQuarter += bins[i].calls;
+    }
+    EXPECT_EQ(calls, static_cast<std::uint64_t>(count));
+    EXPECT_GT(4 * lastQuarter, static_cast<std::uint64_t>(count) * 9 / 10) << lastQuarter;
+    const std::string page = Page(count);
+    EXPECT_NE(page.find("All " + std::to_string(count) + " calls are counted"), std::string::npos);
+}
+
+// Sound heard by the clock: its times on the page, and each unit's signal in the units table.
+TEST(HtmlPage, ClockTimesAndTheSignalOfEachUnit) {
+    const std::string page = SoundPage(6, 2);
+    EXPECT_NE(page.find("2026-12-07 21:03:11.500Z, 1.000 s"), std::string::npos);
+    EXPECT_NE(page.find("<th>Clock times</th><td>UTC"), std::string::npos);
+    // Unit 1000 sent calls 2, 4 and 6, at -30, -20 and -10 dBFS; unit 1001 the others.
+    EXPECT_NE(page.find(">-30.0 / -20.0 / -10.0</td><td class=\"spread\" data-value=\"10.0\">"
+                        "0.0 / 10.0 / 20.0</td>"),
+              std::string::npos);
+    // The last call of unit 1001 (call 5) by the clock, to the second.
+    EXPECT_NE(page.find("2026-12-07</span> <span class=\"whole\">21:03:15Z"), std::string::npos);
+}
+
+// The key names the units of the map in colours apart, up to its limit, and says how many
+// more there are.
+TEST(HtmlPage, KeyNamesTheUnitsOfTheMapInColoursApart) {
+    const int units = static_cast<int>(vantrel::LegendLimit) + 5;
+    const std::string page = SoundPage(units, units);
+    std::size_t listed = 0;
+    for (std::size_t at = page.find("<li><i style="); at != std::string::npos;
+         at = page.find("<li><i style=", at + 1))
+        ++listed;
+    EXPECT_EQ(listed, vantrel::LegendLimit);
+    EXPECT_NE(page.find("names the first " + std::to_string(vantrel::LegendLimit) + " of the " +
+                        std::to_string(units) + " units"),
+              std::string::npos);
+    std::set<std::string> colours;
+    for (std::size_t track = 0; track < vantrel::LegendLimit; ++track)
+        colours.insert(vantrel::UnitColor(track));
+    EXPECT_EQ(colours.size(), vantrel::LegendLimit);
 }
 
 } // namespace

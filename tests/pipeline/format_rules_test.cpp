@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(EveryRecordFormat, JoinedPerFile, testing::ValuesIn(Rec
 // channels: written whole (`piece` 0), or with the log in pieces of `piece` bytes.
 std::string Written(const vantrel::OutputFormat& format, const std::string& log, std::size_t piece,
                     std::optional<std::uint64_t> channelHz = std::nullopt) {
-    vantrel::RecordOutput out(format.writer, vantrel::SpreadsheetCells::Guarded, true);
+    vantrel::RecordOutput out(format.writer, {}, true);
     out.writer().BeginRun();
     out.writer().BeginFile("a.txt");
     const auto files = TwoFiles();

@@ -51,7 +51,7 @@ std::string WholeFile(const std::string& content, const OutputChoice& choice) {
     std::vector<modETSI300230::BlockDetail> details;
     modETSI300230::DecodeStream(bits, decoded.Blocks, decoded.BlockCount, details);
     std::ostringstream out;
-    const auto writer = choice.records->writer(out, vantrel::SpreadsheetCells::Guarded);
+    const auto writer = choice.records->writer(out, {});
     for (std::size_t i = 0; i < details.size(); ++i) {
         vantrel::RecordSource source;
         source.file = Path;

@@ -85,14 +85,14 @@ TEST_F(RecordStoreTest, UnitsOverEveryRecordTheirHeadersVouchFor) {
     Run(Mixed());
     const StoredHistory history = ReadStoredHistory(Path(), 1);
     std::vector<std::string> summary;
-    for (const StoredUnit& unit : history.units)
+    for (const UnitSummary& unit : history.units)
         summary.push_back(unit.address + " " + std::to_string(unit.sent) + "/" +
                           std::to_string(unit.received) +
                           (unit.latitude ? " at " + std::to_string(*unit.latitude) : ""));
     // The corrupted call names no unit: 1234 sent two calls, not three.
     EXPECT_EQ(summary, (std::vector<std::string>{"1234 2/0", "1567 0/1", "8123 1/0", "29C4 0/1",
                                                  "4011 1/0 at 48.117300", "4001 0/1", "10C8 0/1"}));
-    const StoredUnit& gps = history.units[4];
+    const UnitSummary& gps = history.units[4];
     EXPECT_EQ(gps.signal.calls, 1U);
     EXPECT_EQ(gps.signal.levelDbfs.median(), -20.5);
     EXPECT_EQ(gps.signal.last.heard->utc, "2026-12-07T21:03:48.123Z");
