@@ -72,7 +72,7 @@ cases=(
     "decode||2||^vantrel-decode: --jobs: 0 is not a positive number"$'\r'"$|-j 0 bits.txt"
     "demod ||2||^vantrel-demod: --channel: 0 is not a positive number"$'\r'"$|--channel 0 whole.wav"
     "decode||2||^vantrel-decode: --rate: 4000 is not from 8000 to 192000"$'\r'"$|--raw --rate 4000 -"
-    "decode||2||^vantrel-decode: --format: xml is not text, json, .* or |--format xml bits.txt"
+    "decode||2||^vantrel-decode: --format: xml is not text, brief, json, .* or |--format xml bits.txt"
     "decode||2||^vantrel-decode: --quiet: no such option"$'\r'"$|--quiet bits.txt"
     "demod ||2||^vantrel-demod: other.wav: one argument too many"$'\r'"$|whole.wav other.wav"
     # The option the user gave, not another.

@@ -67,6 +67,7 @@ const Case Cases[] = {
       "\"><ele>545.4</ele><time>2026-12-07T21:00:12.345Z</time></trkpt>\n<trkpt lat=\"48.13397\" "
       "lon=\"11.53333\"><ele>-12</ele><time>2026-12-07T21:00:13.345Z</time></trkpt>"}},
     {"kml", {"<when>2026-12-07T21:00:12.345Z</when>"}},
+    {"brief", {"-20.3 dBFS   11.3 dB"}},
     {"html", {}},
 };
 
