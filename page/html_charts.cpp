@@ -1,5 +1,6 @@
 #include "html_charts.h"
 
+#include "channel_text.h"
 #include "html_script.h"
 #include "output_text.h"
 
@@ -75,9 +76,9 @@ std::string CallCount(std::uint64_t calls) {
 // One bin of a lane: a bar as high as its calls against the lane's fullest bin, corrupted
 // calls red at its foot, then short data green, then the other calls blue.
 void WriteTimelineBin(std::ostream& out, const HtmlRun& run, const HtmlFile& file,
-                      std::size_t index, double x, double barWidth, double top,
-                      std::uint64_t fullest) {
-    const TimelineBin& bin = file.timeline.bins[index];
+                      const Timeline& timeline, std::size_t index, double x, double barWidth,
+                      double top, std::uint64_t fullest) {
+    const TimelineBin& bin = timeline.bins[index];
     constexpr double LaneBar = 22;
     const double scale = LaneBar / static_cast<double>(fullest);
     // Even a single call among hundreds stays visible.
@@ -94,9 +95,9 @@ void WriteTimelineBin(std::ostream& out, const HtmlRun& run, const HtmlFile& fil
         out << ", " << bin.shortData << " short data";
     if (bin.corrupted > 0)
         out << ", " << bin.corrupted << " corrupted";
-    const double from = static_cast<double>(index) * file.timeline.width;
+    const double from = static_cast<double>(index) * timeline.width;
     out << ": " << XmlText(AxisText(run, file, from)) << " to "
-        << XmlText(AxisText(run, file, from + file.timeline.width)) << "</title>";
+        << XmlText(AxisText(run, file, from + timeline.width)) << "</title>";
     double foot = top + LaneBar;
     const std::uint64_t plain = bin.calls - bin.shortData - bin.corrupted;
     for (const auto& [count, colour] :
@@ -112,10 +113,33 @@ void WriteTimelineBin(std::ostream& out, const HtmlRun& run, const HtmlFile& fil
     out << "</g>" << (bin.firstRow > 0 ? "</a>" : "") << '\n';
 }
 
+// A lane of the timeline: a file, or one channel of a band's capture, which shares the file's
+// length so that the channels' calls line up in time.
+struct Lane {
+    const HtmlFile* file;
+    const Timeline* timeline;
+    std::string label;
+    std::string title;
+};
+
+std::vector<Lane> LanesOf(const HtmlRun& run) {
+    std::vector<Lane> lanes;
+    for (const HtmlFile& file : run.files) {
+        if (file.channels.empty())
+            lanes.push_back({&file, &file.timeline, LaneLabel(file.name), file.name});
+        for (const ChannelLane& channel : file.channels) {
+            const std::string name = ChannelText(static_cast<std::uint64_t>(channel.hz));
+            lanes.push_back({&file, &channel.timeline, name, name + ", " + file.name});
+        }
+    }
+    return lanes;
+}
+
 } // namespace
 
 void WriteTimeline(std::ostream& out, const HtmlRun& run) {
-    const std::size_t lanes = std::min(run.files.size(), LaneLimit);
+    const std::vector<Lane> allLanes = LanesOf(run);
+    const std::size_t lanes = std::min(allLanes.size(), LaneLimit);
     const double left = 210;
     const double right = Width - 10;
     const double laneHeight = 30;
@@ -127,13 +151,14 @@ void WriteTimeline(std::ostream& out, const HtmlRun& run) {
     std::uint64_t calls = 0;
     std::uint64_t fullest = 0;
     for (std::size_t lane = 0; lane < lanes; ++lane) {
-        const HtmlFile& file = run.files[lane];
+        const HtmlFile& file = *allLanes[lane].file;
+        const Timeline& timeline = *allLanes[lane].timeline;
         const double y = lane * laneHeight + 4;
         out << "<text x=\"4\" y=\"" << y + 17 << "\" class=\"lane\">"
-            << XmlText(LaneLabel(file.name)) << "<title>" << XmlText(file.name)
+            << XmlText(allLanes[lane].label) << "<title>" << XmlText(allLanes[lane].title)
             << "</title></text><line x1=\"" << left << "\" x2=\"" << right << "\" y1=\"" << y + 26
             << "\" y2=\"" << y + 26 << "\" stroke=\"#bbb\"/>\n";
-        const std::vector<TimelineBin>& bins = file.timeline.bins;
+        const std::vector<TimelineBin>& bins = timeline.bins;
         if (bins.empty())
             continue;
         std::uint64_t laneFullest = 0;
@@ -142,11 +167,13 @@ void WriteTimeline(std::ostream& out, const HtmlRun& run) {
             laneFullest = std::max(laneFullest, bin.calls);
         }
         fullest = std::max(fullest, laneFullest);
-        const double barWidth = (right - left) / static_cast<double>(bins.size());
+        const double span = static_cast<double>(file.timeline.bins.size()) * file.timeline.width;
+        const double barWidth = (right - left) * timeline.width / span;
         for (std::size_t i = 0; i < bins.size(); ++i)
             if (bins[i].calls > 0)
-                WriteTimelineBin(out, run, file, i, left + static_cast<double>(i) * barWidth,
-                                 barWidth, y + 4, laneFullest);
+                WriteTimelineBin(out, run, file, timeline, i,
+                                 left + static_cast<double>(i) * barWidth, barWidth, y + 4,
+                                 laneFullest);
     }
     if (oneFile && !run.files[0].timeline.bins.empty()) {
         const HtmlFile& file = run.files[0];
@@ -166,9 +193,10 @@ void WriteTimeline(std::ostream& out, const HtmlRun& run) {
         << TimelineBinLimit
         << " stretches of equal length along each file from its start; the fullest mark holds "
         << CallCount(fullest) << ".</p>\n";
-    if (run.files.size() > lanes)
+    if (allLanes.size() > lanes)
         out << "<p class=\"note\">The timeline shows the first " << lanes << " of "
-            << run.files.size() << " files.</p>\n";
+            << allLanes.size() << (allLanes.size() > run.files.size() ? " lanes" : " files")
+            << ".</p>\n";
 }
 
 void WriteErrorsAlongRun(std::ostream& out, const HtmlRun& run) {

@@ -2,6 +2,7 @@
 
 #include "latin1.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -47,6 +48,19 @@ std::string HtmlRun::PlaceText(const HtmlPlace& place) const {
             text += (text.empty() ? "" : ", ") + part;
     return text;
 }
+
+namespace {
+
+// A channel's lane of the file, made when its first call comes.
+Timeline& ChannelLaneOf(HtmlFile& file, std::int64_t hz) {
+    auto at = std::lower_bound(file.channels.begin(), file.channels.end(), hz,
+                               [](const ChannelLane& lane, std::int64_t h) { return lane.hz < h; });
+    if (at == file.channels.end() || at->hz != hz)
+        at = file.channels.insert(at, ChannelLane{hz, {}});
+    return at->timeline;
+}
+
+} // namespace
 
 void Timeline::Add(double at, const TimelineBin& call) {
     const double place = at > 0 ? at : 0;
@@ -135,9 +149,11 @@ void HtmlRun::Add(const DecodedRecord& record) {
     const std::string from = Latin1ToUtf8(record.info.FromAddr);
     const std::string to = Latin1ToUtf8(record.info.ToAddr);
     const bool listed = calls.size() < HtmlRowLimit;
-    file.timeline.Add(TimelineValue(place),
-                      {1, record.detail.shortData ? 1U : 0U, record.info.Corrupted ? 1U : 0U,
-                       listed ? static_cast<std::uint32_t>(calls.size() + 1) : 0U});
+    const TimelineBin call = {1, record.detail.shortData ? 1U : 0U, record.info.Corrupted ? 1U : 0U,
+                              listed ? static_cast<std::uint32_t>(calls.size() + 1) : 0U};
+    file.timeline.Add(TimelineValue(place), call);
+    if (place.channelHz)
+        ChannelLaneOf(file, *place.channelHz).Add(TimelineValue(place), call);
     if (listed) {
         calls.push_back({record.number, place, from, to, Latin1ToUtf8(record.info.Func1),
                          record.detail.codewords.size(), record.codewordsFailed(),

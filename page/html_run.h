@@ -112,13 +112,20 @@ struct Timeline {
     void Add(double at, const TimelineBin& call);
 };
 
+// The calls of one channel of a band's capture, a lane of the timeline of its own.
+struct ChannelLane {
+    std::int64_t hz = 0;
+    Timeline timeline;
+};
+
 struct HtmlFile {
     std::string name; // UTF-8
     bool sound = false;
     std::optional<HtmlPlace> first;
     std::optional<HtmlPlace> last;
     RecordStats stats;
-    Timeline timeline;
+    Timeline timeline;                 // every call of the file
+    std::vector<ChannelLane> channels; // a band's channels that had calls, lowest first
     // Sound whose clock is known: the clock time of its start, in milliseconds since 1970.
     std::optional<std::int64_t> clockAtStart;
 };

@@ -314,6 +314,34 @@ TEST(HtmlPage, TimelineHoldsEveryCallAlongTheWholeFile) {
     EXPECT_NE(page.find("All " + std::to_string(count) + " calls are counted"), std::string::npos);
 }
 
+// A band's capture: a lane per channel, lowest first, each bar placed by its time in the
+// whole capture, so that the calls of different channels line up.
+TEST(HtmlPage, TimelineHasALanePerChannelOfABand) {
+    vantrel::HtmlRun run;
+    run.BeginFile("band.u8");
+    for (const auto& [hz, seconds] :
+         {std::pair{169412500, 0.5}, {169000000, 1.0}, {169412500, 4.0}}) {
+        vantrel::DecodedRecord r = Record(1, "2345", false);
+        r.source.channelHz = hz;
+        r.source.heard = vantrel::HeardInfo{seconds, -20, 10, ""};
+        run.Add(r);
+    }
+    ASSERT_EQ(run.files[0].channels.size(), 2U);
+    std::ostringstream out;
+    vantrel::WriteTimeline(out, run);
+    const std::string svg = out.str();
+    const std::size_t low = svg.find("class=\"lane\">169 MHz<");
+    const std::size_t high = svg.find("class=\"lane\">169.4125 MHz<");
+    ASSERT_NE(low, std::string::npos) << svg;
+    ASSERT_NE(high, std::string::npos) << svg;
+    EXPECT_LT(low, high);
+    EXPECT_NE(svg.find("All 3 calls are counted"), std::string::npos);
+    // The lone call at 1 s of a 4 s capture sits in the first half of its lane.
+    const std::size_t rect = svg.find("<rect x=\"", low);
+    const double axisMiddle = (210.0 + 890.0) / 2;
+    EXPECT_LT(std::stod(svg.substr(rect + 9)), axisMiddle) << svg;
+}
+
 // Sound heard by the clock: its times on the page, and each unit's signal in the units table.
 TEST(HtmlPage, ClockTimesAndTheSignalOfEachUnit) {
     const std::string page = SoundPage(6, 2);
