@@ -12,23 +12,13 @@ namespace {
 
 using channelizer::IqFormat;
 
-// Writers that cannot know the length put in 0 or the largest value they can.
-constexpr std::uint64_t UnknownLengthFrom = 0x7FFFF000;
-constexpr std::uint64_t UnknownRf64Length = 0xFFFFFFFF;
-constexpr std::uint16_t PcmTag = 1;
-constexpr std::uint16_t FloatTag = 3;
-constexpr std::uint16_t ExtensibleTag = 0xFFFE;
+constexpr WavDataWords IqDataWords = {"no samples in its first megabyte",
+                                      "samples before their format",
+                                      "a chunk before the samples is too long"};
 // The binary auxi chunk: a start and a stop time (16 bytes each), then the centre in Hz.
 constexpr std::size_t AuxiCentreAt = 32;
 constexpr std::string_view AuxiXmlCentre = "RadioCenterFreq=\"";
 constexpr double MaxCentreHz = 1e12;
-
-std::uint64_t LittleEndian(std::string_view bytes, std::size_t at, std::size_t size) {
-    std::uint64_t value = 0;
-    for (std::size_t i = size; i-- > 0;)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
 
 IqWavHeader Invalid(std::string problem) {
     IqWavHeader header;
@@ -48,27 +38,21 @@ bool StartsLikeWav(std::string_view bytes) {
 std::optional<std::string> ReadFormat(std::string_view chunk, IqWavStart& start) {
     if (chunk.size() < 16)
         return "broken WAV header: its format chunk is too short";
-    auto tag = static_cast<std::uint16_t>(LittleEndian(chunk, 0, 2));
-    const std::uint64_t channels = LittleEndian(chunk, 2, 2);
-    const std::uint64_t rate = LittleEndian(chunk, 4, 4);
-    const std::uint64_t blockAlign = LittleEndian(chunk, 12, 2);
-    const std::uint64_t bits = LittleEndian(chunk, 14, 2);
-    if (tag == ExtensibleTag && chunk.size() >= 26)
-        tag = static_cast<std::uint16_t>(LittleEndian(chunk, 24, 2));
+    const auto [tag, channels, rate, blockAlign, bits] = ReadWavFormatFields(chunk);
     if (channels != 2)
         return "a WAV of " + std::to_string(channels) + (channels == 1 ? " channel" : " channels") +
                ": --iq wav reads I and Q as its two channels";
-    if (tag == PcmTag && bits == 8)
+    if (tag == WavPcmTag && bits == 8)
         start.format = IqFormat::U8;
-    else if (tag == PcmTag && bits == 16)
+    else if (tag == WavPcmTag && bits == 16)
         start.format = IqFormat::S16;
-    else if (tag == FloatTag && bits == 32)
+    else if (tag == WavFloatTag && bits == 32)
         start.format = IqFormat::F32;
     else
         return "its samples are " + std::to_string(bits) + "-bit " +
-               (tag == PcmTag     ? "integers"
-                : tag == FloatTag ? "floats"
-                                  : "non-PCM values") +
+               (tag == WavPcmTag     ? "integers"
+                : tag == WavFloatTag ? "floats"
+                                     : "non-PCM values") +
                ": --iq wav reads 8-bit or 16-bit integers or 32-bit floats";
     if (blockAlign != 2 * channelizer::Info(start.format).valueBytes)
         return "broken WAV header: its block size does not fit two channels of " +
@@ -117,46 +101,20 @@ IqWavHeader ReadIqWavHeader(std::string_view bytes) {
         return Invalid("not a WAV file (--iq wav reads an SDR program's WAV)");
     const bool rf64 = !bytes.starts_with("RIFF");
     IqWavHeader header;
-    bool haveFormat = false;
-    std::optional<std::uint64_t> rf64DataBytes;
-    std::size_t at = 12;
-    while (true) {
-        if (at > MaxIqWavHeaderBytes)
-            return Invalid("broken WAV header: no samples in its first megabyte");
-        if (bytes.size() < at + 8)
-            return {};
-        const std::string_view id = bytes.substr(at, 4);
-        const std::uint64_t size = LittleEndian(bytes, at + 4, 4);
-        if (id == "data") {
-            if (!haveFormat)
-                return Invalid("broken WAV header: samples before their format");
-            header.start.dataOffset = at + 8;
-            if (rf64 && size == UnknownRf64Length) {
-                if (rf64DataBytes && *rf64DataBytes != 0)
-                    header.start.dataBytes = rf64DataBytes;
-            } else if (size != 0 && size < UnknownLengthFrom) {
-                header.start.dataBytes = size;
-            }
-            header.status = IqWavHeader::Status::Ready;
-            return header;
-        }
-        const std::uint64_t padded = size + (size & 1);
-        if (padded > MaxIqWavHeaderBytes)
-            return Invalid("broken WAV header: a chunk before the samples is too long");
-        if (bytes.size() < at + 8 + padded)
-            return {};
-        const std::string_view chunk = bytes.substr(at + 8, static_cast<std::size_t>(size));
-        if (id == "fmt ") {
-            if (const std::optional<std::string> problem = ReadFormat(chunk, header.start))
-                return Invalid(*problem);
-            haveFormat = true;
-        } else if (id == "auxi") {
-            header.start.centreHz = AuxiCentreHz(chunk);
-        } else if (id == "ds64" && chunk.size() >= 16) {
-            rf64DataBytes = LittleEndian(chunk, 8, 8);
-        }
-        at += 8 + static_cast<std::size_t>(padded);
-    }
+    const WavDataStart data = WalkWavChunks(
+        bytes, rf64, MaxIqWavHeaderBytes, IqDataWords,
+        [&header](std::string_view id, std::string_view body) -> std::optional<std::string> {
+            if (id == "fmt ")
+                return ReadFormat(body, header.start);
+            if (id == "auxi")
+                header.start.centreHz = AuxiCentreHz(body);
+            return std::nullopt;
+        });
+    header.status = data.status;
+    header.problem = data.problem;
+    header.start.dataOffset = data.dataOffset;
+    header.start.dataBytes = data.dataBytes;
+    return header;
 }
 
 } // namespace vantrel

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "iq_samples.h"
+#include "wav_chunks.h"
 
 #include <cstdint>
 #include <optional>
@@ -24,7 +25,8 @@ struct IqWavStart {
 };
 
 struct IqWavHeader {
-    enum class Status { Incomplete, Ready, Invalid } status = Status::Incomplete;
+    using Status = WavDataStart::Status;
+    Status status = Status::Incomplete;
     IqWavStart start;
     std::string problem; // Invalid: one line in the user's words
 };

@@ -15,18 +15,9 @@ namespace {
 
 // A header longer than this (chunks before the data) is not taken for the start of a sound.
 constexpr std::size_t MaxHeaderBytes = std::size_t{1} << 20;
-// Writers that cannot know the length put in 0 or the largest value they can.
-constexpr std::uint64_t UnknownLengthFrom = 0x7FFFF000;
-constexpr std::uint16_t PcmTag = 1;
-constexpr std::uint16_t FloatTag = 3;
-constexpr std::uint16_t ExtensibleTag = 0xFFFE;
-
-std::uint64_t LittleEndian(std::string_view bytes, std::size_t at, std::size_t size) {
-    std::uint64_t value = 0;
-    for (std::size_t i = size; i-- > 0;)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
+constexpr WavDataWords SoundDataWords = {"no sound data in its first megabyte",
+                                         "sound data before its format",
+                                         "a chunk before the sound data is too long"};
 
 WavHeader Invalid(std::string problem) {
     WavHeader header;
@@ -39,15 +30,11 @@ WavHeader Invalid(std::string problem) {
 std::optional<std::string> ReadFormat(std::string_view chunk, PcmFormat& format) {
     if (chunk.size() < 16)
         return "broken WAV header: its format chunk is too short";
-    std::uint16_t tag = static_cast<std::uint16_t>(LittleEndian(chunk, 0, 2));
-    format.channels = static_cast<int>(LittleEndian(chunk, 2, 2));
-    const std::uint64_t rate = LittleEndian(chunk, 4, 4);
-    const std::uint64_t bits = LittleEndian(chunk, 14, 2);
-    if (tag == ExtensibleTag && chunk.size() >= 26)
-        tag = static_cast<std::uint16_t>(LittleEndian(chunk, 24, 2));
-    format.isFloat = tag == FloatTag;
+    const auto [tag, channels, rate, blockAlign, bits] = ReadWavFormatFields(chunk);
+    format.channels = static_cast<int>(channels);
+    format.isFloat = tag == WavFloatTag;
     format.bytesPerSample = static_cast<int>((bits + 7) / 8);
-    const bool pcm = tag == PcmTag && format.bytesPerSample >= 1 && format.bytesPerSample <= 4;
+    const bool pcm = tag == WavPcmTag && format.bytesPerSample >= 1 && format.bytesPerSample <= 4;
     if (!pcm && !(format.isFloat && bits == 32))
         return "this WAV cannot be followed: 8- to 32-bit PCM or 32-bit float is read as it grows";
     if (format.channels < 1)
@@ -71,43 +58,16 @@ WavHeader ReadWavHeader(std::string_view bytes) {
     if (!(bytes.starts_with("RIFF") || rf64) || bytes.substr(8, 4) != "WAVE")
         return Invalid("not a WAV file: a followed sound is read as WAV, or raw with --raw --rate");
     WavHeader header;
-    bool haveFormat = false;
-    std::optional<std::uint64_t> rf64DataBytes;
-    std::size_t at = 12;
-    while (true) {
-        if (at > MaxHeaderBytes)
-            return Invalid("broken WAV header: no sound data in its first megabyte");
-        if (bytes.size() < at + 8)
-            return {};
-        const std::string_view id = bytes.substr(at, 4);
-        const std::uint64_t size = LittleEndian(bytes, at + 4, 4);
-        if (id == "data") {
-            if (!haveFormat)
-                return Invalid("broken WAV header: sound data before its format");
-            header.start.dataOffset = at + 8;
-            std::uint64_t announced = rf64 && rf64DataBytes ? *rf64DataBytes : size;
-            if (rf64 && size != 0xFFFFFFFF)
-                announced = size;
-            if (announced != 0 && announced < UnknownLengthFrom)
-                header.start.dataBytes = announced;
-            header.status = WavHeader::Status::Ready;
-            return header;
-        }
-        const std::uint64_t padded = size + (size & 1);
-        if (padded > MaxHeaderBytes)
-            return Invalid("broken WAV header: a chunk before the sound data is too long");
-        if (bytes.size() < at + 8 + padded)
-            return {};
-        const std::string_view chunk = bytes.substr(at + 8, static_cast<std::size_t>(size));
-        if (id == "fmt ") {
-            if (const std::optional<std::string> problem = ReadFormat(chunk, header.start.format))
-                return Invalid(*problem);
-            haveFormat = true;
-        } else if (id == "ds64" && chunk.size() >= 16) {
-            rf64DataBytes = LittleEndian(chunk, 8, 8);
-        }
-        at += 8 + static_cast<std::size_t>(padded);
-    }
+    const WavDataStart data = WalkWavChunks(
+        bytes, rf64, MaxHeaderBytes, SoundDataWords,
+        [&header](std::string_view id, std::string_view body) -> std::optional<std::string> {
+            return id == "fmt " ? ReadFormat(body, header.start.format) : std::nullopt;
+        });
+    header.status = data.status;
+    header.problem = data.problem;
+    header.start.dataOffset = data.dataOffset;
+    header.start.dataBytes = data.dataBytes;
+    return header;
 }
 
 PcmSamples::PcmSamples(const PcmFormat& format, int channel)

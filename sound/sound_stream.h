@@ -5,6 +5,7 @@
 #pragma once
 
 #include "sample_source.h"
+#include "wav_chunks.h"
 
 #include <cstdint>
 #include <functional>
@@ -34,7 +35,8 @@ struct WavStart {
 // What the first bytes of a WAV file tell: nothing yet (more bytes needed), its start, or why
 // it cannot be streamed.
 struct WavHeader {
-    enum class Status { Incomplete, Ready, Invalid } status = Status::Incomplete;
+    using Status = WavDataStart::Status;
+    Status status = Status::Incomplete;
     WavStart start;
     std::string problem; // Invalid: in the user's words
 };
