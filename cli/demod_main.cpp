@@ -201,11 +201,7 @@ int Main(int argc, char** argv) {
                    "WAV, FLAC, Ogg or AIFF, compressed too; - (the default) reads stdin")
         ->group("Input");
     tool::AddSoundSourceOptions(app, options.source);
-    app.add_option("--channel", options.channel,
-                   "Channel of a sound file to demodulate, 1 for the first (the default)")
-        ->check(tool::PositiveNumber())
-        ->option_text("N")
-        ->group("Sound");
+    tool::AddChannelOption(app, options.channel);
     tool::AddInvertOption(app, options.invert);
     app.add_option("--start-time", options.startTime,
                    "When the sound began: ISO 8601 (local time without a zone)")

@@ -142,6 +142,14 @@ void AddInvertOption(CLI::App& app, std::string& invert) {
         ->group("Sound");
 }
 
+void AddChannelOption(CLI::App& app, int& channel) {
+    app.add_option("--channel", channel,
+                   "Channel of a sound file to demodulate, 1 for the first (the default)")
+        ->check(PositiveNumber())
+        ->option_text("N")
+        ->group("Sound");
+}
+
 demod::Polarity PolarityByName(const std::string& invert) {
     if (invert == "yes")
         return demod::Polarity::Inverted;

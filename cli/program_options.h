@@ -49,6 +49,9 @@ inline constexpr std::string_view InvertHelp =
 
 // --invert, bound to `invert`: auto (from what decodes), yes (1800 Hz is "1") or no.
 void AddInvertOption(CLI::App& app, std::string& invert);
+
+// --channel, bound to `channel`: the channel of a sound file, 1 for the first.
+void AddChannelOption(CLI::App& app, int& channel);
 demod::Polarity PolarityByName(const std::string& invert);
 
 // Where sound comes from when its content cannot say: raw PCM (--raw --rate R) or a sound card
