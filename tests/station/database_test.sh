@@ -3,7 +3,8 @@
 # duplicates; kill -9 of a followed run leaves a valid database holding every record written
 # more than a second before, and of a batch run one whose run counts match its records; a
 # read-only disk, a database another program keeps locked and a full disk each give one line,
-# the records on standard output stay whole and the exit status is 1. The read-only disk and
+# the records on standard output stay whole and the exit status is 1; --serve with --db starts
+# its page from the stored units. The read-only disk and
 # the full disk are real mounts in a mount namespace of the test's own where it runs as root;
 # otherwise the permission bits stand in for the first and the second is skipped.
 # Usage: database_test.sh DECODE SAMPLES
@@ -40,6 +41,25 @@ sound=$("$decode" --format jsonl "$samples/two-calls.wav" | wc -l)
 "$decode" --db "$work/a.db" -r "$samples" >/dev/null || fail "-r run: exit $?"
 [ "$(sql "$work/a.db" 'select count(*) from records')" = "$((expected + sound))" ] ||
     fail "-r added other than the sound's $sound records: $(sql "$work/a.db" 'select file, count(*) from records group by file')"
+
+# --- --serve with --db starts its page from the database: every stored unit with its counts,
+# before this run (an empty file) adds anything.
+: >"$work/empty.txt"
+"$decode" --db "$work/a.db" --serve 127.0.0.1:0 "$work/empty.txt" >/dev/null 2>"$work/serve.err" &
+pids+=($!)
+url=""
+for _ in $(seq 100); do
+    grep -q 'run has ended' "$work/serve.err" && url=$(grep -o 'http://127.0.0.1:[0-9]*/' "$work/serve.err" | head -1) && break
+    sleep 0.1
+done
+[ -n "$url" ] || fail "--serve --db did not serve: $(cat "$work/serve.err")"
+page_units=$(python3 -c 'import json, sys, urllib.request
+state = json.load(urllib.request.urlopen(sys.argv[1] + "state.json", timeout=10))
+for u in sorted(state["units"], key=lambda u: u["address"]): print(u["address"], u["sent"], u["received"])' "$url")
+stored_units=$(sql "$work/a.db" 'select address, sent, received from units order by address' | tr '|' ' ')
+[ -n "$stored_units" ] && [ "$page_units" = "$stored_units" ] ||
+    fail "the page's units are not the database's: page [$page_units], database [$stored_units]"
+kill "${pids[-1]}"
 
 # --- kill -9 of a followed file: every record on standard output for more than a second is
 # in a valid database.
