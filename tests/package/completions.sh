@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The bash completions load without a message and offer what the programs take; the zsh and
 # fish ones at least parse, where those shells are installed. The formats offered are the ones
-# vantrel-decode lists, every one and no other, in all three.
+# vantrel-decode lists, every one and no other, in all three; every option of --help is in all
+# three.
 # completions.sh COMPLETIONS_DIR VANTREL_DECODE
 set -euo pipefail
 dir="$1"
@@ -45,6 +46,18 @@ expect "auto no yes " vantrel-demod --invert ""
 expect "--rate --raw " vantrel-demod --ra
 expect "--device " vantrel-decode --dev
 expect "f32 s16 s8 u8 wav " vantrel-decode --iq ""
+
+# Every long option a program's help lists is offered by bash and named in zsh and fish.
+for program in vantrel-decode vantrel-demod; do
+    offered=" $(offers "$program" -- | tr '\n' ' ') "
+    for option in $("$(dirname "$tool")/$program" --help | grep -o -E '^ +(-[a-zA-Z],)?--[a-z0-9-]+' |
+        grep -o -E -- '--[a-z0-9-]+'); do
+        [[ "$offered" == *" $option "* ]] || fail "bash does not offer $program $option"
+        grep -q -E -- "$option([[]|[,}])" "$dir/zsh/_$program" || fail "zsh lacks $program $option"
+        grep -q -E -- "-l ${option#--}( |$)" "$dir/fish/$program.fish" ||
+            fail "fish lacks $program $option"
+    done
+done
 
 # Files and folders: a scratch folder with a recording and a subfolder.
 scratch="$(mktemp -d)"
