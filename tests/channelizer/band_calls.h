@@ -89,6 +89,19 @@ struct Heard {
 };
 
 // The band receiver with a demodulator per channel, fed complex samples.
+// A channel's demodulator and the bits it gave, as a band receiver's channel opens.
+struct Listener {
+    Listener()
+        : demodulator(channelizer::AudioRate, demod::Polarity::Auto,
+                      modETSI300230::SignallingScore),
+          sink{[this](std::string_view b) { bits += b; }, {}} {}
+    Listener(const Listener&) = delete;
+    Listener& operator=(const Listener&) = delete;
+    demod::Demodulator demodulator;
+    std::string bits;
+    demod::Sink sink;
+};
+
 class BandDecoder {
 public:
     BandDecoder(const channelizer::BandPlan& plan, channelizer::ReceiverSettings settings = {})
@@ -121,18 +134,6 @@ public:
     }
 
 private:
-    struct Listener {
-        Listener()
-            : demodulator(channelizer::AudioRate, demod::Polarity::Auto,
-                          modETSI300230::SignallingScore),
-              sink{[this](std::string_view b) { bits += b; }, {}} {}
-        Listener(const Listener&) = delete;
-        Listener& operator=(const Listener&) = delete;
-        demod::Demodulator demodulator;
-        std::string bits;
-        demod::Sink sink;
-    };
-
     Listener& Of(const channelizer::Channel& channel) {
         return listeners_.try_emplace(channel.hz).first->second;
     }

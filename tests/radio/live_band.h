@@ -16,6 +16,8 @@
 
 namespace radio_test {
 
+using band_calls::Listener;
+
 // One opening of a channel's squelch: when, in seconds of samples fed.
 struct Opening {
     double hz = 0;
@@ -86,18 +88,6 @@ public:
     }
 
 private:
-    struct Listener {
-        Listener()
-            : demodulator(channelizer::AudioRate, demod::Polarity::Auto,
-                          modETSI300230::SignallingScore),
-              sink{[this](std::string_view b) { bits += b; }, {}} {}
-        Listener(const Listener&) = delete;
-        Listener& operator=(const Listener&) = delete;
-        demod::Demodulator demodulator;
-        std::string bits;
-        demod::Sink sink;
-    };
-
     Listener& Of(const channelizer::Channel& channel) {
         return listeners_.try_emplace(channel.hz).first->second;
     }
