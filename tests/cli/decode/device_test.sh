@@ -10,27 +10,17 @@ demod="$2"
 wav="$3"
 
 work="$(mktemp -d)"
-server=""
 pids=()
 cleanup() {
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-    [ -n "$server" ] && kill "$server" 2>/dev/null && wait "$server" 2>/dev/null
+    stop_sound_server
     rm -rf "$work"
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-export XDG_RUNTIME_DIR="$work/run" PULSE_RUNTIME_PATH="$work/run/pulse" HOME="$work"
-unset PULSE_SERVER
-mkdir -p "$PULSE_RUNTIME_PATH"
-# As root (CI) the server needs --system=no; it warns and runs. --disallow-exit keeps a client
-# from ending it.
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --system=no --disallow-exit --disable-shm \
-    --log-target=stderr -L 'module-null-sink sink_name=vantrel_test rate=48000' \
-    -L 'module-native-protocol-unix auth-anonymous=1' 2>"$work/server.log" &
-server=$!
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-pactl info >/dev/null 2>&1 || fail "the test's sound server did not start: $(tail -5 "$work/server.log")"
+source "$(dirname "$0")/../../harness/sound_server.sh"
+start_sound_server 'sink_name=vantrel_test rate=48000'
 
 # Waits (up to 30 s) until FILE holds N lines matching PATTERN.
 wait_count() {
