@@ -3,6 +3,7 @@
 // made must place every channel inside the capture.
 #include "band_plan.h"
 #include "frequency_text.h"
+#include "require.h"
 
 #include <cmath>
 #include <cstdint>
@@ -10,14 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace {
-
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
+using fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1)

@@ -4,6 +4,7 @@
 // channel opened before its audio and closed after it) and whose audio must be finite.
 #include "band_receiver.h"
 #include "iq_samples.h"
+#include "require.h"
 
 #include <cmath>
 #include <cstdint>
@@ -11,14 +12,7 @@
 #include <span>
 #include <vector>
 
-namespace {
-
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
+using fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1)
