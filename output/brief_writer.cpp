@@ -2,6 +2,7 @@
 // Every column has a fixed width, so lines written one by one as the calls become final (in
 // follow mode, or by several files' writers of their own) still line up. Colour, when the
 // caller asks for it, wraps the text of a column and never counts towards its width.
+#include "channel_text.h"
 #include "clock_time.h"
 #include "heard_signal.h"
 #include "output_text.h"
@@ -16,7 +17,7 @@ namespace {
 // Widths in terminal columns: the longest text each column normally holds. A longer one
 // pushes the rest of its line along, one blank always before the next column.
 constexpr std::size_t WhenWidth = 23;     // "2026-12-07 21:03:48.1Z", "line 75745, column 40"
-constexpr std::size_t ChannelWidth = 13;  // "446006250 Hz", as the page writes it
+constexpr std::size_t ChannelWidth = 13;  // "446.00625 MHz"
 constexpr std::size_t LevelWidth = 10;    // "-13.6 dBFS"
 constexpr std::size_t EbN0Width = 8;      // "13.7 dB"
 constexpr std::size_t FecWidth = 6;       // "NO FEC"
@@ -110,8 +111,8 @@ void BriefWriter::Write(const DecodedRecord& record) {
     Column(When(source), WhenWidth, Dim);
     if (channels_ || source.channelHz) {
         Blank(2);
-        Column(source.channelHz ? std::to_string(*source.channelHz) + " Hz" : "", ChannelWidth, {},
-               true);
+        Column(source.channelHz ? ChannelText(static_cast<std::uint64_t>(*source.channelHz)) : "",
+               ChannelWidth, {}, true);
     }
     const bool heard = source.heard.has_value();
     Blank(2);

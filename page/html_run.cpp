@@ -1,5 +1,6 @@
 #include "html_run.h"
 
+#include "channel_text.h"
 #include "latin1.h"
 
 #include <algorithm>
@@ -41,7 +42,7 @@ std::string HtmlRun::ClockText(std::int64_t milliseconds, int decimals) const {
 std::string HtmlRun::PlaceText(const HtmlPlace& place) const {
     std::string text;
     if (place.channelHz)
-        text = std::to_string(*place.channelHz) + " Hz";
+        text = ChannelText(static_cast<std::uint64_t>(*place.channelHz));
     const std::string when = place.clock ? ClockText(*place.clock) : std::string();
     for (const std::string& part : {when, PlaceInFile(place)})
         if (!part.empty())

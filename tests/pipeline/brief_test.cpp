@@ -85,7 +85,7 @@ std::vector<LineCase> LineCases() {
         cases.push_back(
             {"PositionOnAChannel",
              r,
-             {"446006250 Hz", "4011", "Short data transfer", "position 48.1173, 11.51667"}});
+             {"446.00625 MHz", "4011", "Short data transfer", "position 48.1173, 11.51667"}});
     }
     {
         vantrel::DecodedRecord r = Call("1234", "20C8", "Short data transfer");
