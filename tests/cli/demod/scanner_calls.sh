@@ -39,8 +39,10 @@ recording() {
         parts+=("$work/gap-$i.wav")
     done <"$work/$name.list"
     sox "${parts[@]}" -b 16 "$work/$name-clean.wav" pad 0.3 0.3 || fail "sox concat"
-    # Noise over everything: the calls are heard at about 14 dB Eb/N0.
-    sox -n -r 48000 -c 1 -b 16 "$work/noise.wav" \
+    # Noise over everything: the calls are heard at about 14 dB Eb/N0. The same noise on every
+    # run (-R): at this level a FEC block now and then corrects into another valid word, and a
+    # test must not hang on the draw.
+    sox -R -n -r 48000 -c 1 -b 16 "$work/noise.wav" \
         synth "$(soxi -D "$work/$name-clean.wav")" whitenoise vol 0.9
     sox -m "$work/$name-clean.wav" "$work/noise.wav" -b 16 "$work/$name.wav" || fail "sox noise"
 }
