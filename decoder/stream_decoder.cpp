@@ -88,7 +88,8 @@ void StreamDecoder::Run(bool atEnd) {
             BlockInfo record;
             BlockDetail detail;
             const std::size_t used =
-                DecodeBlock(block, {0, sync_->fec}, record, events_.details ? &detail : nullptr);
+                DecodeBlock(block, {0, sync_->fec}, record, events_.details ? &detail : nullptr,
+                            events_.logging);
             if (!blockEnds && !cut && used == block.size()) {
                 tryAt_ = std::min(End() + CodewordLength, sync_->position + BlockReach);
                 break;
@@ -106,7 +107,8 @@ void StreamDecoder::Run(bool atEnd) {
                     detail.syncPosition = hit.position;
                     detail.restPosition = rest_;
                 }
-                events_.blockStart(decoded_, hit, record, LogHead(),
+                const bool logged = events_.logging == BlockLogging::Kept;
+                events_.blockStart(decoded_, hit, record, logged ? LogHead() : std::string(),
                                    events_.details ? &detail : nullptr);
             }
             continue;
@@ -150,8 +152,11 @@ void StreamDecoder::Run(bool atEnd) {
                 events_.recordEnd();
         }
         if (blockCount_ > decoded_ && events_.noPatternLeft) {
-            StartNoSyncLog();
-            events_.noPatternLeft(decoded_ + 1, blockCount_, LogHead(), rest_);
+            const bool logged = events_.logging == BlockLogging::Kept;
+            if (logged)
+                StartNoSyncLog();
+            events_.noPatternLeft(decoded_ + 1, blockCount_, logged ? LogHead() : std::string(),
+                                  rest_);
         }
         done_ = true;
     }

@@ -27,6 +27,8 @@ struct StreamEvents {
                        std::string_view logHead, const BlockDetail* detail)>
         blockStart;
     bool details = false; // gather each block's detail (the record formats need it)
+    // Skipped: no log is made and every logHead is empty, for outputs that show no log.
+    BlockLogging logging = BlockLogging::Kept;
     // Characters of the current record's trailer; null when no trailer is wanted.
     std::function<void(std::string_view characters)> trailer;
     std::function<void()> recordEnd;
