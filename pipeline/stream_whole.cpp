@@ -43,12 +43,15 @@ void ReadPieces(const RawInput& input, std::uint64_t offset, const StreamOptions
     }
 }
 
-// The same, handing every joined piece to `take`.
+// The same, handing every joined piece to `take`; a piece with nothing to join (a bit text
+// without line ends or delimiters) is handed on as it was read, not copied.
 template <typename Take>
 void JoinPieces(const RawInput& input, std::uint64_t offset, FieldJoiner& joiner,
                 const StreamOptions& options, std::string_view stage, Take take) {
     std::string bits;
     ReadPieces(input, offset, options, stage, [&](std::string_view raw) {
+        if (joiner.JoinsUnchanged(raw))
+            return take(raw);
         bits.clear();
         joiner.Join(raw, bits);
         return take(std::string_view(bits));
