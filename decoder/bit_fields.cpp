@@ -121,16 +121,20 @@ std::int32_t BitsToLong(std::string_view bits) {
     return static_cast<std::int32_t>(value);
 }
 
-CodewordVerdict CheckCodewordVerdict(std::string_view& rest, std::string& info) {
+CodewordVerdict CheckCodewordVerdict(std::string_view& rest, std::string& info,
+                                     BlockLogging logging) {
+    const bool logged = logging == BlockLogging::Kept;
     CodewordVerdict verdict;
     if (rest.size() >= CodewordLength) {
         const std::string_view codeword = rest.substr(0, CodewordLength);
         const CheckResult result = Check(codeword);
         verdict = {true, result.remainder, result.parity,
                    result.remainder != 0 || result.parity != 0};
-        AppendCheckLine(codeword, result.remainder, result.parity);
+        if (logged)
+            AppendCheckLine(codeword, result.remainder, result.parity);
     }
-    BlockLog += verdict.failed ? " ERROR" : " OK";
+    if (logged)
+        BlockLog += verdict.failed ? " ERROR" : " OK";
     info.assign(rest.substr(0, InfoLength));
     rest.remove_prefix(std::min(rest.size(), CodewordLength));
     return verdict;

@@ -14,6 +14,12 @@ extern thread_local std::string BlockLog;
 
 inline constexpr std::string_view CrLf = "\r\n";
 
+// Whether a block's decode writes its log into BlockLog. The log is about as long as the
+// block's characters and costs about as much as the rest of the decode, so a run whose output
+// shows no log (the short report, CSV, the maps) decodes with Skipped: BlockLog is then left
+// untouched and every other result stays the same.
+enum class BlockLogging : bool { Skipped, Kept };
+
 // Codeword layout: 48 information bits, 15 check bits, 1 parity bit.
 inline constexpr std::size_t CodewordLength = 64;
 inline constexpr std::size_t InfoLength = 48;
@@ -41,8 +47,10 @@ struct CodewordVerdict {
     bool failed = true;
 };
 
-// CheckCodeword with its whole result; CheckCodeword is this call's `failed`.
-CodewordVerdict CheckCodewordVerdict(std::string_view& rest, std::string& info);
+// CheckCodeword with its whole result; CheckCodeword is this call's `failed`. With
+// BlockLogging::Skipped nothing is appended to BlockLog.
+CodewordVerdict CheckCodewordVerdict(std::string_view& rest, std::string& info,
+                                     BlockLogging logging = BlockLogging::Kept);
 
 // Takes up to four bits off the front and returns them as one upper-case hexadecimal digit.
 std::string TakeDigit(std::string& bits);

@@ -39,15 +39,6 @@ std::uint32_t Value(std::string_view field) {
     return static_cast<std::uint32_t>(BitsToLong(field));
 }
 
-void AppendLine(std::string_view a, std::string_view b = {}, std::string_view c = {},
-                std::string_view d = {}) {
-    BlockLog += CrLf;
-    BlockLog += a;
-    BlockLog += b;
-    BlockLog += c;
-    BlockLog += d;
-}
-
 // The state one block hands through its steps: the remaining bit string, the corrupted
 // flag and the record being filled.
 struct BlockState {
@@ -58,12 +49,28 @@ struct BlockState {
     std::string_view secondFunction;
     bool hasSecondHeader = false;
     BlockDetail* detail = nullptr; // filled only when the caller asks for it
+    BlockLogging logging = BlockLogging::Kept;
 };
+
+bool Logged(const BlockState& block) {
+    return block.logging == BlockLogging::Kept;
+}
+
+void AppendLine(const BlockState& block, std::string_view a, std::string_view b = {},
+                std::string_view c = {}, std::string_view d = {}) {
+    if (!Logged(block))
+        return;
+    BlockLog += CrLf;
+    BlockLog += a;
+    BlockLog += b;
+    BlockLog += c;
+    BlockLog += d;
+}
 
 // Checks the header codeword at the front of the remaining bit string and cuts its fields.
 // The information bits are kept in `info`, which the returned fields point into.
 HeaderFields ReadHeader(BlockState& block, std::string& info, CodewordCheck::Kind kind) {
-    const CodewordVerdict verdict = CheckCodewordVerdict(block.rest, info);
+    const CodewordVerdict verdict = CheckCodewordVerdict(block.rest, info, block.logging);
     if (verdict.failed)
         block.corrupted = true;
     const HeaderFields fields = CutFields(info);
@@ -82,7 +89,7 @@ HeaderFields ReadHeader(BlockState& block, std::string& info, CodewordCheck::Kin
 }
 
 // The header's texts as the log shows them, for the detail.
-void NoteHeaderTexts(BlockState& block, const std::string& opMode, const std::string& function,
+void NoteHeaderTexts(BlockState& block, std::string_view opMode, const std::string& function,
                      const std::string& country) {
     if (block.detail == nullptr)
         return;
@@ -92,30 +99,41 @@ void NoteHeaderTexts(BlockState& block, const std::string& opMode, const std::st
     h.countryText = country;
 }
 
+// The operating mode's text, made only when the log or the detail shows it.
+std::string OpModeShown(const BlockState& block, std::string_view bits) {
+    return Logged(block) || block.detail != nullptr ? OpModeText(bits) : std::string();
+}
+
+// "H" and the address in hexadecimal, " / " and the same in decimal, on a line of the log.
+void AppendAddressLine(const BlockState& block, std::string_view label, std::string_view hex) {
+    if (Logged(block))
+        AppendLine(block, label, hex, " / ", DecimalForm(hex));
+}
+
 // Returns the padded To text of the first header.
 std::string FirstHeader(BlockState& block, std::string& info) {
     const HeaderFields f = ReadHeader(block, info, CodewordCheck::Kind::Header);
     BlockInfo& r = block.record;
     block.firstFunction = f.function;
-    const std::string opMode = OpModeText(f.opMode);
-    AppendLine("[OPMODE  ] ", opMode);
+    const std::string opMode = OpModeShown(block, f.opMode);
+    AppendLine(block, "[OPMODE  ] ", opMode);
     r.Func1 = FunctionText(f.function);
     r.Func2 = r.Func1;
-    AppendLine("[FUNCTION] ", r.Func1);
+    AppendLine(block, "[FUNCTION] ", r.Func1);
     if (f.function == ExternalAddressing)
-        AppendLine(ExternalNote);
+        AppendLine(block, ExternalNote);
     r.ToCountry = CountryText(f.country);
     r.FromCountry = r.ToCountry;
-    AppendLine("[COUNTRY ] ", r.FromCountry);
+    AppendLine(block, "[COUNTRY ] ", r.FromCountry);
     NoteHeaderTexts(block, opMode, r.Func1, r.ToCountry);
     const std::string common = HexText(Value(f.common));
-    AppendLine("[COM ADD1] H", common);
+    AppendLine(block, "[COM ADD1] H", common);
     const std::string from = PaddedHex(Value(f.from));
-    AppendLine("[FROM    ] H", from);
+    AppendLine(block, "[FROM    ] H", from);
     r.FromAddr = common + from;
-    AppendLine("[FRM(EXT)] H", r.FromAddr, " / ", DecimalForm(r.FromAddr));
+    AppendAddressLine(block, "[FRM(EXT)] H", r.FromAddr);
     std::string to = PaddedHex(Value(f.to));
-    AppendLine("[TO      ] H", to);
+    AppendLine(block, "[TO      ] H", to);
     r.ToAddr = common + to;
     return to;
 }
@@ -125,18 +143,19 @@ void SecondHeader(BlockState& block, std::string& info) {
     BlockInfo& r = block.record;
     block.secondFunction = f.function;
     block.hasSecondHeader = true;
-    const std::string opMode = OpModeText(f.opMode);
-    AppendLine("[OPMODE  ] ", opMode);
+    const std::string opMode = OpModeShown(block, f.opMode);
+    AppendLine(block, "[OPMODE  ] ", opMode);
     r.Func2 = FunctionText(f.function);
-    AppendLine("[FUNCTION] ", r.Func2);
+    AppendLine(block, "[FUNCTION] ", r.Func2);
     r.FromCountry = CountryText(f.country);
-    AppendLine("[COUNTRY ] ", r.FromCountry);
+    AppendLine(block, "[COUNTRY ] ", r.FromCountry);
     NoteHeaderTexts(block, opMode, r.Func2, r.FromCountry);
     const std::string common = HexText(Value(f.common));
-    AppendLine("[COM ADD2] H", common);
-    AppendLine("[FRM(FFF)] H", HexText(Value(f.from)));
+    AppendLine(block, "[COM ADD2] H", common);
+    if (Logged(block))
+        AppendLine(block, "[FRM(FFF)] H", HexText(Value(f.from)));
     const std::string to = PaddedHex(Value(f.to));
-    AppendLine("[TO      ] H", to);
+    AppendLine(block, "[TO      ] H", to);
     r.ToAddr = common + to;
 }
 
@@ -163,9 +182,11 @@ SharedText FinishLog(std::string_view rest, std::size_t restStart, const SyncFin
 } // namespace
 
 std::size_t DecodeBlock(std::string_view input, SyncFinder::Hit sync, BlockInfo& record,
-                        BlockDetail* detail) {
-    BlockLog = sync.fec ? LabelFec : LabelNoFec;
+                        BlockDetail* detail, BlockLogging logging) {
     BlockState block;
+    block.logging = logging;
+    if (Logged(block))
+        BlockLog = sync.fec ? LabelFec : LabelNoFec;
     block.rest = input.substr(sync.position + SyncLength);
     block.detail = detail;
     if (detail != nullptr) {
@@ -177,14 +198,14 @@ std::size_t DecodeBlock(std::string_view input, SyncFinder::Hit sync, BlockInfo&
     std::string secondInfo;
     if (FirstHeader(block, firstInfo) == AllCallTo)
         SecondHeader(block, secondInfo);
-    AppendLine("[TO (EXT)] H", block.record.ToAddr, " / ", DecimalForm(block.record.ToAddr));
+    AppendAddressLine(block, "[TO (EXT)] H", block.record.ToAddr);
 
     if (IsShortData(block))
-        ShortDataStep(block.rest, block.corrupted, block.record, detail);
+        ShortDataStep(block.rest, block.corrupted, block.record, detail, logging);
 
     block.record.Corrupted = block.corrupted;
     if (block.corrupted)
-        AppendLine(CorruptedLine);
+        AppendLine(block, CorruptedLine);
     const std::size_t restStart = input.size() - block.rest.size();
     if (detail != nullptr)
         detail->restPosition = restStart;
@@ -194,7 +215,8 @@ std::size_t DecodeBlock(std::string_view input, SyncFinder::Hit sync, BlockInfo&
 
 void StartNoSyncLog() {
     BlockLog.clear();
-    AppendLine(NoSyncLine);
+    BlockLog += CrLf;
+    BlockLog += NoSyncLine;
 }
 
 std::string LogHead() {

@@ -37,9 +37,9 @@ inline constexpr std::size_t BlockReach = SyncLength + 18 * CodewordLength;
 // string starts. `input` must hold BlockReach characters from the pattern on, or run to the
 // end of the bit string; the whole-file decode and the streaming decode both call it.
 // `detail`, when given, receives what the record formats need; its positions count from the
-// start of `input`.
+// start of `input`. With BlockLogging::Skipped no log is made and BlockLog is not touched.
 std::size_t DecodeBlock(std::string_view input, SyncFinder::Hit sync, BlockInfo& record,
-                        BlockDetail* detail = nullptr);
+                        BlockDetail* detail = nullptr, BlockLogging logging = BlockLogging::Kept);
 
 // Sets BlockLog to the lines of a record that finds no pattern left.
 void StartNoSyncLog();

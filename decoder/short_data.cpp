@@ -57,8 +57,9 @@ void AppendGpsLines(const std::string& message) {
 }
 
 // Checks the codeword at the front of `rest` and notes its verdict in the detail.
-bool DataCodewordFailed(std::string_view& rest, std::string& info, BlockDetail* detail) {
-    const CodewordVerdict verdict = CheckCodewordVerdict(rest, info);
+bool DataCodewordFailed(std::string_view& rest, std::string& info, BlockDetail* detail,
+                        BlockLogging logging) {
+    const CodewordVerdict verdict = CheckCodewordVerdict(rest, info, logging);
     if (detail != nullptr)
         detail->codewords.push_back({CodewordCheck::Kind::Data, verdict.complete, verdict.remainder,
                                      static_cast<int>(verdict.parity), verdict.failed});
@@ -71,21 +72,26 @@ void ShortDataStep(std::string_view& rest, bool& corrupted, BlockInfo& record) {
     ShortDataStep(rest, corrupted, record, nullptr);
 }
 
-void ShortDataStep(std::string_view& rest, bool& corrupted, BlockInfo& record,
-                   BlockDetail* detail) {
-    BlockLog += CrLf;
-    BlockLog += "Processing Short Data Transfer";
+void ShortDataStep(std::string_view& rest, bool& corrupted, BlockInfo& record, BlockDetail* detail,
+                   BlockLogging logging) {
+    const bool logged = logging == BlockLogging::Kept;
+    if (logged) {
+        BlockLog += CrLf;
+        BlockLog += "Processing Short Data Transfer";
+    }
 
     std::string info;
-    if (DataCodewordFailed(rest, info, detail))
+    if (DataCodewordFailed(rest, info, detail, logging))
         corrupted = true;
     std::string_view first = info;
     const std::string_view countText = first.substr(0, 4);
     first.remove_prefix(countText.size());
     const std::int32_t following = BitsToLong(countText);
-    BlockLog += CrLf;
-    BlockLog += "Data blocks following first: ";
-    BlockLog += std::to_string(following);
+    if (logged) {
+        BlockLog += CrLf;
+        BlockLog += "Data blocks following first: ";
+        BlockLog += std::to_string(following);
+    }
     if (detail != nullptr) {
         detail->shortData = true;
         detail->dataFollowing = following;
@@ -95,7 +101,7 @@ void ShortDataStep(std::string_view& rest, bool& corrupted, BlockInfo& record,
     digits.reserve(DigitsInFirstCodeword + DigitsPerCodeword * 15);
     TakeDigits(first, DigitsInFirstCodeword, digits);
     for (std::int32_t i = 0; i < following; ++i) {
-        if (DataCodewordFailed(rest, info, detail))
+        if (DataCodewordFailed(rest, info, detail, logging))
             corrupted = true;
         TakeDigits(info, DigitsPerCodeword, digits);
     }
@@ -104,6 +110,8 @@ void ShortDataStep(std::string_view& rest, bool& corrupted, BlockInfo& record,
     std::string display;
     BuildTexts(digits, message, display, detail != nullptr ? &detail->messageCodes : nullptr);
     record.Message = message;
+    if (!logged)
+        return;
     BlockLog += CrLf;
     BlockLog += "[MESSAGE ] ";
     BlockLog += display;

@@ -14,7 +14,9 @@ namespace modETSI300230 {
 void ShortDataStep(std::string_view& rest, bool& corrupted, BlockInfo& record);
 
 // The same step; when `detail` is given it also receives the data codewords' verdicts, the
-// announced count and every character code of the message.
-void ShortDataStep(std::string_view& rest, bool& corrupted, BlockInfo& record, BlockDetail* detail);
+// announced count and every character code of the message. With BlockLogging::Skipped it
+// writes no log.
+void ShortDataStep(std::string_view& rest, bool& corrupted, BlockInfo& record, BlockDetail* detail,
+                   BlockLogging logging = BlockLogging::Kept);
 
 } // namespace modETSI300230

@@ -56,8 +56,6 @@ double BlockScore(const BlockInfo& record, const BlockDetail& detail) {
 } // namespace
 
 double SignallingScore(std::string_view bits) {
-    // Decoding a block writes the thread's BlockLog, which a decode under way may still need.
-    std::string kept = std::move(BlockLog);
     const SyncPositions syncs = FindAllSyncs(bits);
     std::vector<SyncFinder::Hit> hits;
     for (const std::size_t at : syncs.noFec)
@@ -73,10 +71,11 @@ double SignallingScore(std::string_view bits) {
             continue; // inside the block before: its content was scored with that block
         BlockInfo record;
         BlockDetail detail;
-        blockEnd = DecodeBlock(bits, hit, record, &detail);
+        // No log: the score needs none, and the thread's BlockLog may belong to a decode
+        // under way.
+        blockEnd = DecodeBlock(bits, hit, record, &detail, BlockLogging::Skipped);
         score += BlockScore(record, detail);
     }
-    BlockLog = std::move(kept);
     return score;
 }
 

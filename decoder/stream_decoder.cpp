@@ -73,6 +73,28 @@ void StreamDecoder::EmitTrailer(std::uint64_t to) {
     emitted_ = std::max(emitted_, to);
 }
 
+// The first known window from `scanFrom` on that the rule takes and that has arrived whole,
+// as ScanSyncs would find it in the held bits. When there is none, `scanFrom` moves on to
+// where the bits still have to be scanned: the end of the known windows, or of the bits held.
+std::optional<SyncFinder::Hit> StreamDecoder::NextKnown(std::uint64_t& scanFrom) {
+    if (scanFrom >= known_.complete)
+        return std::nullopt;
+    const std::vector<std::uint64_t>& windows = known_.windows;
+    while (knownAt_ < windows.size() && windows[knownAt_] / 2 < scanFrom)
+        ++knownAt_;
+    const std::uint64_t arrived = End() - (SyncLength - 1); // windows from here are not whole
+    for (std::size_t i = knownAt_; i < windows.size(); ++i) {
+        const std::uint64_t start = windows[i] / 2;
+        if (start >= known_.complete || start >= arrived)
+            break;
+        const bool fec = (windows[i] & 1) != 0;
+        if (Matches(fec))
+            return SyncFinder::Hit{start, fec};
+    }
+    scanFrom = std::max(scanFrom, std::min(known_.complete, arrived));
+    return std::nullopt;
+}
+
 void StreamDecoder::Run(bool atEnd) {
     while (!done_) {
         if (sync_) {
@@ -88,7 +110,8 @@ void StreamDecoder::Run(bool atEnd) {
             BlockInfo record;
             BlockDetail detail;
             const std::size_t used =
-                DecodeBlock(block, {0, sync_->fec}, record, events_.details ? &detail : nullptr);
+                DecodeBlock(block, {0, sync_->fec}, record, events_.details ? &detail : nullptr,
+                            events_.logging);
             if (!blockEnds && !cut && used == block.size()) {
                 tryAt_ = std::min(End() + CodewordLength, sync_->position + BlockReach);
                 break;
@@ -106,19 +129,23 @@ void StreamDecoder::Run(bool atEnd) {
                     detail.syncPosition = hit.position;
                     detail.restPosition = rest_;
                 }
-                events_.blockStart(decoded_, hit, record, LogHead(),
+                const bool logged = events_.logging == BlockLogging::Kept;
+                events_.blockStart(decoded_, hit, record, logged ? LogHead() : std::string(),
                                    events_.details ? &detail : nullptr);
             }
             continue;
         }
         std::optional<SyncFinder::Hit> found;
         if (scanFrom_ + SyncLength <= End()) {
-            ScanSyncs(buffer_, scanFrom_ - base_, [&](std::size_t start, bool fec) {
-                if (!Matches(fec))
-                    return false;
-                found = SyncFinder::Hit{base_ + start, fec};
-                return true;
-            });
+            std::uint64_t scanFrom = scanFrom_;
+            found = NextKnown(scanFrom);
+            if (!found && scanFrom + SyncLength <= End())
+                ScanSyncs(buffer_, scanFrom - base_, [&](std::size_t start, bool fec) {
+                    if (!Matches(fec))
+                        return false;
+                    found = SyncFinder::Hit{base_ + start, fec};
+                    return true;
+                });
         }
         if (found) {
             if (recordOpen_) {
@@ -150,8 +177,11 @@ void StreamDecoder::Run(bool atEnd) {
                 events_.recordEnd();
         }
         if (blockCount_ > decoded_ && events_.noPatternLeft) {
-            StartNoSyncLog();
-            events_.noPatternLeft(decoded_ + 1, blockCount_, LogHead(), rest_);
+            const bool logged = events_.logging == BlockLogging::Kept;
+            if (logged)
+                StartNoSyncLog();
+            events_.noPatternLeft(decoded_ + 1, blockCount_, logged ? LogHead() : std::string(),
+                                  rest_);
         }
         done_ = true;
     }

@@ -27,6 +27,8 @@ struct StreamEvents {
                        std::string_view logHead, const BlockDetail* detail)>
         blockStart;
     bool details = false; // gather each block's detail (the record formats need it)
+    // Skipped: no log is made and every logHead is empty, for outputs that show no log.
+    BlockLogging logging = BlockLogging::Kept;
     // Characters of the current record's trailer; null when no trailer is wanted.
     std::function<void(std::string_view characters)> trailer;
     std::function<void()> recordEnd;
@@ -45,6 +47,11 @@ public:
     // needs `lastNoFec` from the counting pass.
     StreamDecoder(SyncRule rule, std::optional<std::uint64_t> lastNoFec, std::int64_t blockCount,
                   StreamEvents events);
+
+    // The pattern windows of the same joined bit string, as a counting pass met them: the
+    // search takes them instead of scanning the bits before `known.complete` again. Given
+    // before the first Feed.
+    void UseKnownSyncs(KnownSyncs known) { known_ = std::move(known); }
 
     // The next characters of the joined bit string (line feeds already removed).
     void Feed(std::string_view bits);
@@ -84,6 +91,7 @@ public:
 
 private:
     void Run(bool atEnd);
+    std::optional<SyncFinder::Hit> NextKnown(std::uint64_t& scanFrom);
     bool Matches(bool fec) const;
     std::optional<std::uint64_t> CutOf(std::uint64_t syncPosition);
     void EmitTrailer(std::uint64_t to);
@@ -103,6 +111,8 @@ private:
     std::uint64_t tryAt_ = 0;             // how far the input must reach before the block is tried
     bool recordOpen_ = false;             // a record waits for the end of its trailer
     std::deque<std::uint64_t> ends_;      // transmission ends not yet passed
+    KnownSyncs known_;                    // windows found ahead (UseKnownSyncs)
+    std::size_t knownAt_ = 0;             // the first of them not yet passed
     std::int64_t decoded_ = 0;
     bool done_ = false;
     bool cut_ = false; // EndRecord: a waiting block is decoded with what there is

@@ -3,7 +3,21 @@
 namespace modETSI300230 {
 
 void SyncCounter::Feed(std::string_view piece) {
-    scanner_.Feed(piece, [this](std::uint64_t start, bool fec) { Hit(start, fec); });
+    fed_ += piece.size();
+    scanner_.Feed(piece, [this](std::uint64_t start, bool fec) {
+        if (known_.windows.size() < keepWindows_)
+            known_.windows.push_back(start * 2 + (fec ? 1 : 0));
+        else if (!firstNotKept_)
+            firstNotKept_ = start;
+        Hit(start, fec);
+    });
+}
+
+KnownSyncs SyncCounter::TakeKnown() {
+    known_.complete = firstNotKept_ ? *firstNotKept_ : fed_;
+    KnownSyncs known = std::move(known_);
+    known_ = {};
+    return known;
 }
 
 void SyncCounter::Hit(std::uint64_t start, bool fec) {

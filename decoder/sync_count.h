@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace modETSI300230 {
 
@@ -33,13 +34,25 @@ private:
     std::uint64_t base_ = 0; // where carry_ starts
 };
 
+// The pattern windows a counting pass met, so that the decoding pass can take them instead of
+// scanning the same bits a second time: every window's start and kind in order of start, up
+// to a number that bounds their memory (8 bytes a window).
+struct KnownSyncs {
+    std::vector<std::uint64_t> windows; // start * 2, plus 1 for SyncFec
+    std::uint64_t complete = 0;         // every window that starts before this bit is listed
+};
+
 // The number of blocks the text report announces: patterns counted without overlap, as the
 // rule meets them.
 class SyncCounter {
 public:
-    explicit SyncCounter(SyncRule rule) : rule_(rule) {}
+    // `keepWindows`: how many pattern windows to keep for the decoding pass (KnownSyncs).
+    explicit SyncCounter(SyncRule rule, std::size_t keepWindows = 0)
+        : rule_(rule), keepWindows_(keepWindows) {}
 
     void Feed(std::string_view piece);
+    // The windows kept, once every piece has been fed.
+    KnownSyncs TakeKnown();
 
     std::int64_t Count() const { return chain_ + fecChain_; }
     // Start of the input's last SyncNoFec window, if any.
@@ -52,6 +65,10 @@ private:
     void Hit(std::uint64_t start, bool fec);
 
     SyncRule rule_;
+    std::size_t keepWindows_;
+    KnownSyncs known_;
+    std::optional<std::uint64_t> firstNotKept_; // the first window beyond keepWindows_
+    std::uint64_t fed_ = 0;
     PieceScanner scanner_;
     std::int64_t chain_ = 0;    // whole-file: the SyncNoFec chain; arrival: every pattern
     std::int64_t fecChain_ = 0; // whole-file: the SyncFec chain after the last SyncNoFec

@@ -99,11 +99,34 @@ void FieldJoiner::EmitRun(const char* begin, const char* end, std::string& out) 
 
 void FieldJoiner::Emit(const char* data, std::size_t size, std::uint64_t offset,
                        std::uint64_t column, std::string& out) {
+    NoteRun(size, offset, column);
+    out.append(data, size);
+}
+
+// Counts `size` joined characters that continue the current run, or open one at `offset`.
+void FieldJoiner::NoteRun(std::size_t size, std::uint64_t offset, std::uint64_t column) {
     if (keepMarks_ && !runOpen_)
         marks_.push_back({bit_, offset, {place_.line, column}, state_});
     runOpen_ = true;
-    out.append(data, size);
     bit_ += size;
+}
+
+bool FieldJoiner::JoinsUnchanged(std::string_view raw) {
+    if (raw.empty() || state_ == State::InQuote || !blanks_.empty())
+        return false;
+    const char* const end = raw.data() + raw.size();
+    if (OrdinaryEnd(raw.data(), end) != end)
+        return false;
+    // What Join does with such bytes: the first one starts a field, then all make one run.
+    if (state_ == State::FieldStart) {
+        state_ = State::InField;
+        runOpen_ = false;
+    }
+    NoteRun(raw.size(), offset_, place_.column);
+    offset_ += raw.size();
+    place_.column += raw.size();
+    afterCr_ = false;
+    return true;
 }
 
 void FieldJoiner::FlushBlanks(std::string& out) {

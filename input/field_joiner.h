@@ -41,6 +41,11 @@ public:
 
     // Joins the next bytes of the file and appends the joined characters to `out`.
     void Join(std::string_view raw, std::string& out);
+    // When joining `raw` would give `raw` itself (nothing but bits and other ordinary
+    // characters, in an unquoted field with no blanks pending), counts it as Join would and
+    // returns true: the caller takes `raw` as its joined characters, with no copy made.
+    // Otherwise changes nothing and returns false.
+    bool JoinsUnchanged(std::string_view raw);
 
     // The same file begins again (it shrank or was replaced): the joined bit string goes on,
     // the reading starts afresh at the file's first byte.
@@ -60,6 +65,7 @@ private:
     void Step(char c);
     void Emit(const char* data, std::size_t size, std::uint64_t offset, std::uint64_t column,
               std::string& out);
+    void NoteRun(std::size_t size, std::uint64_t offset, std::uint64_t column);
     void EmitRun(const char* begin, const char* end, std::string& out);
     void FlushBlanks(std::string& out);
 

@@ -146,6 +146,8 @@ Json StatsJson(const RecordStats& s) {
         units.push_back(
             {{"address", Latin1ToUtf8(u.address)}, {"sent", u.sent}, {"received", u.received}});
     json["units"] = std::move(units);
+    if (s.unitsNotListed > 0)
+        json["unitsNotListed"] = s.unitsNotListed;
     return json;
 }
 

@@ -261,6 +261,10 @@ void AppendStatsJson(std::string& out, const RecordStats& s) {
         json.Close('}');
     }
     json.Close(']');
+    if (s.unitsNotListed > 0) {
+        json.Key("unitsNotListed");
+        json.Whole(s.unitsNotListed);
+    }
     json.Close('}');
 }
 

@@ -10,7 +10,7 @@ namespace vantrel {
 
 namespace mod = modETSI300230;
 
-UnitCount& RecordStats::Unit(const std::string& address) {
+UnitCount* RecordStats::Unit(const std::string& address) {
     // Kept at most half full, so a search meets a free slot soon.
     if (2 * (units.size() + 1) > unitSlots_.size()) {
         std::vector<std::uint32_t> slots(
@@ -29,12 +29,14 @@ UnitCount& RecordStats::Unit(const std::string& address) {
     for (std::size_t at = std::hash<std::string>{}(address)&mask;; at = (at + 1) & mask) {
         const std::uint32_t slot = unitSlots_[at];
         if (slot == 0) {
+            if (units.size() >= UnitsListed)
+                return nullptr;
             units.push_back({address, 0, 0});
             unitSlots_[at] = static_cast<std::uint32_t>(units.size());
-            return units.back();
+            return &units.back();
         }
         if (units[slot - 1].address == address)
-            return units[slot - 1];
+            return &units[slot - 1];
     }
 }
 
@@ -60,11 +62,17 @@ void RecordStats::Add(const DecodedRecord& record) {
             ++positionsTrusted;
     }
     if (record.headersPassed()) {
-        UnitCount& sender = Unit(record.info.FromAddr);
-        ++sender.sent;
-        if (record.source.heard || !record.source.finalAt.empty())
-            signals_[static_cast<std::uint32_t>(IndexOf(sender))].Add(record);
-        ++Unit(record.info.ToAddr).received;
+        if (UnitCount* sender = Unit(record.info.FromAddr)) {
+            ++sender->sent;
+            if (record.source.heard || !record.source.finalAt.empty())
+                signals_[static_cast<std::uint32_t>(IndexOf(*sender))].Add(record);
+        } else {
+            ++unitsNotListed;
+        }
+        if (UnitCount* receiver = Unit(record.info.ToAddr))
+            ++receiver->received;
+        else
+            ++unitsNotListed;
     }
 }
 
@@ -86,13 +94,18 @@ void RecordStats::Add(const RecordStats& other) {
     positions += other.positions;
     positionsTrusted += other.positionsTrusted;
     patternsPassedOver += other.patternsPassedOver;
+    unitsNotListed += other.unitsNotListed;
     for (std::size_t i = 0; i < other.units.size(); ++i) {
         const UnitCount& u = other.units[i];
-        UnitCount& mine = Unit(u.address);
-        mine.sent += u.sent;
-        mine.received += u.received;
+        UnitCount* mine = Unit(u.address);
+        if (mine == nullptr) {
+            unitsNotListed += u.sent + u.received;
+            continue;
+        }
+        mine->sent += u.sent;
+        mine->received += u.received;
         if (const HeardSignal* signal = other.SignalOf(i))
-            signals_[static_cast<std::uint32_t>(IndexOf(mine))].Add(*signal);
+            signals_[static_cast<std::uint32_t>(IndexOf(*mine))].Add(*signal);
     }
 }
 
@@ -179,6 +192,9 @@ std::string StatsText(const RecordStats& s, std::string_view title) {
         text.append(u.address.size() < 10 ? 10 - u.address.size() : 1, ' ');
         text += std::to_string(u.sent) + " / " + std::to_string(u.received) + '\n';
     }
+    if (s.unitsNotListed > 0)
+        text += "    (the list stops at " + std::to_string(UnitsListed) + " units; " +
+                std::to_string(s.unitsNotListed) + " sent / received by units not listed)\n";
     if (s.unitsHeard() == 0)
         return text;
     text += "  units heard (level dBFS, Eb/N0 dB: least / median / greatest; last heard)  " +

@@ -19,6 +19,12 @@ struct UnitCount {
     bool operator==(const UnitCount&) const = default;
 };
 
+// The most units a RecordStats lists. A busy channel of random addresses shows a new unit in
+// nearly every block (hundreds of thousands in 100 MB); past this many the list stops growing,
+// so that the statistics of any input fit in a few tens of MB (about 370 bytes a unit with
+// the run's total).
+inline constexpr std::size_t UnitsListed = 100'000;
+
 struct RecordStats {
     std::uint64_t syncPatterns = 0;       // patterns counted: one record each
     std::uint64_t blocksDecoded = 0;      // records with a block behind them
@@ -35,6 +41,9 @@ struct RecordStats {
     // Units in the order first seen. Only blocks whose header codewords all passed count
     // (DecodedRecord::headersPassed): the address of a failed header is noise, not a unit.
     std::vector<UnitCount> units;
+    // Once `units` holds UnitsListed units, a block sent by or to a unit not listed is counted
+    // here instead, once for its sender and once for its receiver.
+    std::uint64_t unitsNotListed = 0;
 
     void Add(const DecodedRecord& record);
     void Add(const RecordStats& other);
@@ -49,7 +58,8 @@ struct RecordStats {
     std::size_t unitsHeard() const { return signals_.size(); }
 
 private:
-    UnitCount& Unit(const std::string& address);
+    // The unit of `address`, added when new; null when it is new and the list is full.
+    UnitCount* Unit(const std::string& address);
     std::size_t IndexOf(const UnitCount& unit) const {
         return static_cast<std::size_t>(&unit - units.data());
     }

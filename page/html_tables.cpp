@@ -113,7 +113,8 @@ void WriteSummary(std::ostream& out, const HtmlRun& run, const RecordStats& tota
         << " of " << total.codewordsRead << ")</td></tr>\n"
         << "<tr><th>Short data messages</th><td>" << total.shortDataMessages << "</td></tr>\n"
         << "<tr><th>Positions</th><td>" << total.positions << "</td></tr>\n"
-        << "<tr><th>Units</th><td>" << total.units.size() << "</td></tr>\n";
+        << "<tr><th>Units</th><td>" << total.units.size() << (total.unitsNotListed > 0 ? "+" : "")
+        << "</td></tr>\n";
     if (const std::string clock = ClockNote(run); !clock.empty())
         out << "<tr><th>Clock times</th><td>" << XmlText(clock) << "</td></tr>\n";
     if (total.patternsPassedOver > 0)

@@ -14,6 +14,8 @@ using modETSI300230::SyncFinder;
 StreamEvents RecordMaker::Events() {
     StreamEvents events;
     events.details = recordEvents_.details;
+    if (!recordEvents_.trailers)
+        events.logging = modETSI300230::BlockLogging::Skipped;
     events.blockStart = [this](std::int64_t number, SyncFinder::Hit sync, const BlockInfo& info,
                                std::string_view head, const modETSI300230::BlockDetail* detail) {
         record_.number = number;

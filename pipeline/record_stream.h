@@ -37,7 +37,9 @@ struct StreamRecord {
 };
 
 struct RecordEvents {
-    bool trailers = true; // false: no trailer is read or handed out (the short level)
+    // false: no log is made (logHead stays empty) and no trailer is read or handed out, for
+    // outputs that show no log (the short level, the formats whose rows carry none)
+    bool trailers = true;
     bool places = true;   // false: the records' file places are not needed
     bool details = false; // true: every record carries its block's detail
     // The whole-file run only, before any record: the count ahead and the SyncFec patterns

@@ -24,9 +24,10 @@ struct Streamed {
 };
 
 // Decodes `bits` in pieces of `piece` characters under `rule`; the count comes from a
-// counting pass as in the command-line tool.
-Streamed Decode(const std::string& bits, SyncRule rule, std::size_t piece) {
-    SyncCounter counter(rule);
+// counting pass as in the command-line tool, which hands the decode the first `known`
+// pattern windows it met.
+Streamed Decode(const std::string& bits, SyncRule rule, std::size_t piece, std::size_t known = 0) {
+    SyncCounter counter(rule, known);
     for (std::size_t at = 0; at < bits.size(); at += piece)
         counter.Feed(std::string_view(bits).substr(at, piece));
     Streamed out;
@@ -59,6 +60,8 @@ Streamed Decode(const std::string& bits, SyncRule rule, std::size_t piece) {
     };
     StreamDecoder decoder(rule, counter.LastNoFec(),
                           rule == SyncRule::WholeFile ? counter.Count() : -1, events);
+    if (known > 0)
+        decoder.UseKnownSyncs(counter.TakeKnown());
     for (std::size_t at = 0; at < bits.size(); at += piece)
         decoder.Feed(std::string_view(bits).substr(at, piece));
     decoder.Finish();
@@ -105,6 +108,29 @@ TEST(StreamDecoder, WholeFileRuleGivesDecodeStreamsRecordsInEveryPieceSize) {
         EXPECT_EQ(got.blocks, expected) << "pieces of " << piece;
         // The details count from the start of the whole bit string, not the decoder's window.
         EXPECT_EQ(got.details, expectedDetails) << "pieces of " << piece;
+    }
+}
+
+// The windows the count met spare the decode its search: all of them, or the first few with
+// the rest scanned, under either rule, give the records of the plain decode. The bits hold
+// passed-over SyncFec blocks and a pattern inside a header codeword.
+TEST(StreamDecoder, KnownPatternWindowsGiveTheSameRecords) {
+    std::mt19937 random(5);
+    const std::string first = encoder::CallBlock(Unit(5), Sync::NoFec);
+    const std::string bits = encoder::CallBlock(Unit(1), Sync::Fec) + Noise(random, 400) +
+                             first.substr(0, 40) + std::string(modETSI300230::SyncNoFec) +
+                             first.substr(40) + NoFecThenFec(random);
+    for (const SyncRule rule : {SyncRule::WholeFile, SyncRule::Arrival}) {
+        const Streamed plain = Decode(bits, rule, bits.size());
+        ASSERT_GE(plain.blocks.size(), 8U);
+        for (const std::size_t known : {std::size_t{1}, std::size_t{4}, std::size_t{1000}})
+            for (const std::size_t piece :
+                 {std::size_t{1}, std::size_t{29}, std::size_t{700}, bits.size()}) {
+                const Streamed got = Decode(bits, rule, piece, known);
+                EXPECT_EQ(got.count, plain.count);
+                EXPECT_EQ(got.blocks, plain.blocks) << known << " known, pieces of " << piece;
+                EXPECT_EQ(got.details, plain.details) << known << " known, pieces of " << piece;
+            }
     }
 }
 

@@ -36,4 +36,51 @@ TEST(FieldJoinerTest, EverySplitJoinsAsTheWholeFile) {
     }
 }
 
+// Pieces with nothing to join are taken as they are: the joined bits, every bit's place and
+// what follows them stay as Join gives them, wherever the pieces start (a file's start, a
+// field, after a delimiter, a line end, blanks or a quote).
+TEST(FieldJoinerTest, PiecesTakenUnchangedJoinAsJoinDoes) {
+    const std::string texts[] = {
+        "0101101001011010",
+        "0110\r\n1001\r\n0110",
+        "01, 10 ,\"1\n0\" 11\t0101,",
+        "  0101 1010\r1111\n\n0000",
+    };
+    std::size_t taken = 0;
+    for (const std::string& text : texts)
+        for (std::size_t first = 0; first <= text.size(); ++first)
+            for (std::size_t second = first; second <= text.size(); ++second) {
+                const std::string_view pieces[] = {
+                    std::string_view(text).substr(0, first),
+                    std::string_view(text).substr(first, second - first),
+                    std::string_view(text).substr(second), ",1\r\n01"};
+                vantrel::FieldJoiner joined(true);
+                vantrel::FieldJoiner passed(true);
+                std::string expected;
+                std::string got;
+                for (const std::string_view piece : pieces) {
+                    joined.Join(piece, expected);
+                    if (passed.JoinsUnchanged(piece)) {
+                        got.append(piece);
+                        ++taken;
+                    } else {
+                        passed.Join(piece, got);
+                    }
+                    ASSERT_EQ(got, expected)
+                        << testing::PrintToString(text) << " cut at " << first << ", " << second;
+                    ASSERT_EQ(passed.InputOffset(), joined.InputOffset());
+                    ASSERT_EQ(passed.BitsOut(), joined.BitsOut());
+                }
+                for (std::uint64_t bit = 0; bit < expected.size(); ++bit) {
+                    const vantrel::FilePlace want = joined.PlaceOf(bit);
+                    const vantrel::FilePlace place = passed.PlaceOf(bit);
+                    ASSERT_EQ(place.line, want.line)
+                        << testing::PrintToString(text) << " bit " << bit;
+                    ASSERT_EQ(place.column, want.column)
+                        << testing::PrintToString(text) << " bit " << bit;
+                }
+            }
+    EXPECT_GT(taken, 100U);
+}
+
 } // namespace

@@ -1,5 +1,7 @@
 // Statistics of a stream built with known damage: every count follows from how it was made.
 #include "encoder.h"
+#include "record_json.h"
+#include "record_json_text.h"
 #include "record_stats.h"
 
 #include <gtest/gtest.h>
@@ -75,14 +77,23 @@ Damaged MakeDamaged() {
     return d;
 }
 
-vantrel::RecordStats StatsOf(const std::string& bits) {
+struct Decoded {
     std::vector<mod::BlockInfo> blocks;
     std::vector<mod::BlockDetail> details;
+};
+
+Decoded Decode(const std::string& bits) {
+    Decoded d;
     std::int32_t count = 0;
-    mod::DecodeStream(bits, blocks, count, details);
+    mod::DecodeStream(bits, d.blocks, count, d.details);
+    return d;
+}
+
+vantrel::RecordStats StatsOf(const std::string& bits) {
+    const Decoded d = Decode(bits);
     vantrel::RecordStats stats;
-    for (std::size_t i = 0; i < details.size(); ++i)
-        stats.Add(vantrel::MakeRecord(static_cast<std::int64_t>(i + 1), blocks[i], details[i]));
+    for (std::size_t i = 0; i < d.details.size(); ++i)
+        stats.Add(vantrel::MakeRecord(static_cast<std::int64_t>(i + 1), d.blocks[i], d.details[i]));
     return stats;
 }
 
@@ -175,6 +186,56 @@ TEST(RecordStats, ManyUnitsEachCountedOnItsOwn) {
     }
     EXPECT_EQ(expected.size(), 601U);
     EXPECT_EQ(stats.units, expected);
+}
+
+// A channel of ever new addresses: the list stops at its limit, the units listed go on being
+// counted, and every block of a unit left out is counted once for its sender and once for its
+// receiver, in the file's statistics, in the run's total and in what each output shows.
+TEST(RecordStats, UnitsListStopsAtItsLimitAndSaysHowMuchWasLeftOut) {
+    const vantrel::DecodedRecord call =
+        vantrel::MakeRecord(1, Decode(encoder::CallBlock({10, 10, 1, 0x234, 0x567})).blocks[0],
+                            Decode(encoder::CallBlock({10, 10, 1, 0x234, 0x567})).details[0]);
+    vantrel::RecordStats stats;
+    vantrel::DecodedRecord record = call;
+    const auto send = [&](std::size_t from, std::size_t to) {
+        record.info.FromAddr = "F" + std::to_string(from);
+        record.info.ToAddr = "T" + std::to_string(to);
+        stats.Add(record);
+    };
+    for (std::size_t i = 0; i < vantrel::UnitsListed / 2; ++i)
+        send(i, i);
+    EXPECT_EQ(stats.unitsNotListed, 0U);
+    send(0, vantrel::UnitsListed); // a listed sender to a new receiver
+    send(vantrel::UnitsListed, 1); // a new sender to a listed receiver
+    send(vantrel::UnitsListed + 1, vantrel::UnitsListed + 2);
+    ASSERT_EQ(stats.units.size(), vantrel::UnitsListed);
+    EXPECT_EQ(stats.unitsNotListed, 4U);
+    EXPECT_EQ(stats.units[0], (vantrel::UnitCount{"F0", 2, 0}));
+    EXPECT_EQ(stats.units[3], (vantrel::UnitCount{"T1", 0, 2}));
+    EXPECT_EQ(stats.units.back().address, "T" + std::to_string(vantrel::UnitsListed / 2 - 1));
+
+    vantrel::RecordStats total;
+    total.Add(stats);
+    total.Add(stats);
+    EXPECT_EQ(total.unitsNotListed, 8U);
+    EXPECT_EQ(total.units.size(), vantrel::UnitsListed);
+    EXPECT_EQ(total.units[0], (vantrel::UnitCount{"F0", 4, 0}));
+    // A total full of one file's units leaves the other file's new units out, counted.
+    vantrel::RecordStats other;
+    other.Add(call);
+    total.Add(other);
+    EXPECT_EQ(total.unitsNotListed, 10U);
+
+    std::string json;
+    vantrel::AppendStatsJson(json, stats);
+    EXPECT_EQ(json, vantrel::StatsJson(stats).dump());
+    EXPECT_TRUE(json.ends_with("}],\"unitsNotListed\":4}")) << json.substr(json.size() - 60);
+    EXPECT_LT(json.size(), std::size_t{64} << 20);
+    EXPECT_NE(vantrel::StatsText(stats, "f").find("units; 4 sent / received by units not listed"),
+              std::string::npos);
+    std::string whole;
+    vantrel::AppendStatsJson(whole, other);
+    EXPECT_EQ(whole.find("unitsNotListed"), std::string::npos);
 }
 
 TEST(RecordStats, NothingReadHasNoErrorRate) {

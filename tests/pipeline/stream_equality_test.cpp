@@ -160,6 +160,34 @@ TEST(StreamEquality, BenchStreamKinds) {
     }
 }
 
+// A run whose output shows no log makes none, and its records are those of a run with logs.
+TEST(StreamEquality, RunWithoutLogsGivesTheSameRecordsAndNoLogHeads) {
+    streams::Options options;
+    options.kind = streams::Kind::Packed;
+    options.bits = 40000;
+    const vantrel::RawInput input =
+        vantrel::RawInput::FromText(Shaped(streams::GenerateBits(options), "crlf"));
+    std::vector<vantrel::StreamRecord> records[2];
+    for (const bool logs : {true, false}) {
+        vantrel::RecordEvents events;
+        events.trailers = logs;
+        events.details = true;
+        events.recordStart = [&](const vantrel::StreamRecord& r) { records[logs].push_back(r); };
+        vantrel::StreamWhole(input, {}, events);
+    }
+    ASSERT_GT(records[true].size(), 50U);
+    ASSERT_EQ(records[false].size(), records[true].size());
+    for (std::size_t i = 0; i < records[true].size(); ++i) {
+        const vantrel::StreamRecord& with = records[true][i];
+        const vantrel::StreamRecord& without = records[false][i];
+        EXPECT_FALSE(with.logHead.empty()) << i;
+        EXPECT_TRUE(without.logHead.empty()) << i;
+        EXPECT_EQ(without.info, with.info) << i;
+        EXPECT_EQ(without.detail, with.detail) << i;
+        EXPECT_EQ(without.syncBit, with.syncBit) << i;
+    }
+}
+
 TEST(StreamEquality, LargeRealisticStreamInBigPieces) {
     streams::Options options;
     options.bits = 3'000'000;
