@@ -20,6 +20,7 @@ import subprocess
 import sys
 import tempfile
 import threading
+import urllib.request
 
 DECODE, MAKE_CAPTURE = sys.argv[1:3]
 failures = []
@@ -205,6 +206,29 @@ with tempfile.TemporaryDirectory() as folder:
         fail(f"--db: exit {result.returncode}, stored {stored}: {result.stderr.decode()}")
     else:
         print("--db: every call stored with its channel")
+
+    # The live page of a band run: every record with its channel, served after the run until
+    # it is stopped.
+    process = subprocess.Popen([DECODE] + raw_args + ["--format", "jsonl", "--serve",
+                                                      "127.0.0.1:0", str(u8)],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    said = b""
+    for line in process.stderr:
+        said += line
+        if b"the run has ended" in line:
+            break
+    url = re.search(rb"http://127\.0\.0\.1:\d+/", said)
+    served = []
+    if url:
+        with urllib.request.urlopen(url.group().decode() + "state.json", timeout=10) as answer:
+            served = sorted((r["channel"]["hz"], r["FromAddr"], r["ToAddr"])
+                            for r in json.load(answer)["records"])
+    process.send_signal(signal.SIGTERM)
+    process.wait(30)
+    if served != expected(sent) or process.returncode != 0:
+        fail(f"--serve: exit {process.returncode}, served {served}: {said}")
+    else:
+        print("--serve: every call on the page with its channel")
 
     # Channels named, out of order: only theirs decoded, the reports in order of frequency.
     named = [169_450_000, 169_300_000, 169_412_500]
