@@ -9,8 +9,8 @@
 #include "progress.h"
 #include "radio_options.h"
 #include "record_outlets.h"
-#include "stop_signals.h"
 #include "start_time.h"
+#include "stop_signals.h"
 #include "tool_output.h"
 
 #include <algorithm>
@@ -137,7 +137,8 @@ int RunBandMode(const Options& options, const RecordListener& finalRecord) {
     try {
         if (NamesRadio(options.radio))
             return LiveRadio(options, finalRecord);
-        return options.follow ? Follow(options, path, finalRecord) : Whole(options, path, finalRecord);
+        return options.follow ? Follow(options, path, finalRecord)
+                              : Whole(options, path, finalRecord);
     } catch (const tool::OutputError&) {
         throw;
     } catch (const FileError& error) {

@@ -30,9 +30,10 @@ struct BandSourceFacts {
 // Any IQ source decoded as the options ask: the band plan from the options and the source (a
 // plan that cannot be made is refused in one line, exit status 2), the records or reports to
 // standard output, warnings and --stats (with a line per channel) to standard error, every
-// final record to the broker and database of --mqtt and --db and to `facts.finalRecord`. Returns the exit status: 1 when the
-// source failed or ended inside an I/Q pair (after what came before was written), or its
-// --start-time could not be had. Throws tool::OutputError when standard output fails.
+// final record to the broker and database of --mqtt and --db and to `facts.finalRecord`.
+// Returns the exit status: 1 when the source failed or ended inside an I/Q pair (after what
+// came before was written), or its --start-time could not be had. Throws tool::OutputError
+// when standard output fails.
 int RunBandOf(IqSource& source, const Options& options, const BandSourceFacts& facts);
 
 } // namespace vantrel::decode

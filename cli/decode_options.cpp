@@ -54,7 +54,7 @@ constexpr std::string_view UsageText =
     "                      [--channels F,...] [--spacing F] [--ppm N] FILE|-\r\n"
     "       vantrel-decode [--follow] --rtl-tcp HOST:PORT|--soapy ARGS --rate R --center F\r\n"
     "                      [--gain DB|auto] [--channels F,...] [--format FOLLOW_FORMATS]\r\n"
-    "       and with any of them: [--unit ADDR] [--from ADDR] [--to ADDR] [--function F] [--utc]\r\n"
+    "       with any of them: [--unit ADDR] [--from ADDR] [--to ADDR] [--function F] [--utc]\r\n"
     "                      [--serve [ADDR:]PORT] [--mqtt URL] [--db FILE]\r\n";
 
 std::vector<std::string> FormatNames() {

@@ -50,8 +50,8 @@ RecordOutlets::RecordOutlets(const StoreOptions& options, const std::string& inp
 
 RecordOutlets::~RecordOutlets() = default;
 
-std::function<void(const DecodedRecord&)> RecordOutlets::Listener(
-    std::function<void(const DecodedRecord&)> also) {
+std::function<void(const DecodedRecord&)>
+RecordOutlets::Listener(std::function<void(const DecodedRecord&)> also) {
     if (!mqtt_ && !db_)
         return also;
     return [this, also = std::move(also)](const DecodedRecord& record) {

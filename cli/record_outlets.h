@@ -24,8 +24,8 @@ public:
 
     // The listener for OutputTarget::finalRecord: the outlets, then `also` (the live page);
     // empty when there is neither. Safe from several threads (-j) when `also` is.
-    std::function<void(const DecodedRecord&)> Listener(
-        std::function<void(const DecodedRecord&)> also = {});
+    std::function<void(const DecodedRecord&)>
+    Listener(std::function<void(const DecodedRecord&)> also = {});
 
     // Closes them after the run: with `stats`, their counts on standard error. Returns the
     // exit status they call for: 0, or ExitFileError.

@@ -22,8 +22,7 @@ void Say(std::string_view line) {
 
 ServedPage::ServedPage(const StationOptions& options)
     : history_(options.history != 0 ? options.history : DefaultServeHistory),
-      station_(history_, Say),
-      server_(station_, Say) {
+      station_(history_, Say), server_(station_, Say) {
     const ServeAddress address = *ParseServeAddress(options.serve);
     const int port = server_.Start(address);
     url_ = PageUrl(address.host, port);

@@ -16,8 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0)
         return 0;
     // Zones with summer time on either side of UTC's midnight, and none.
-    constexpr const char* Zones[] = {"UTC0", "EST5EDT,M3.2.0,M11.1.0",
-                                     "CET-1CEST,M3.5.0,M10.5.0/3", "NZST-12NZDT,M9.5.0,M4.1.0/3"};
+    constexpr const char* Zones[] = {"UTC0", "EST5EDT,M3.2.0,M11.1.0", "CET-1CEST,M3.5.0,M10.5.0/3",
+                                     "NZST-12NZDT,M9.5.0,M4.1.0/3"};
     ::setenv("TZ", Zones[data[0] % 4], 1);
     ::tzset();
     const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
