@@ -9,6 +9,7 @@
 //              time the whole program on
 #include "band_calls.h"
 #include "iq_samples.h"
+#include "process_meters.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -32,21 +33,6 @@ struct Options {
 constexpr double Centre = 169.4e6;
 constexpr double Rate = 2.4e6;
 constexpr double Spacing = 12500;
-
-double ThreadSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
-}
-
-long ResidentKb(const char* field = "VmRSS:") {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field, 0) == 0)
-            return std::atol(line.c_str() + std::string(field).size());
-    return -1;
-}
 
 // A capture of `seconds` at 2.4 MS/s: `calls` channels carry a call each at C/N `cnDb` (offset
 // -2..+2 kHz, deviation 1.5..2.5 kHz, starting within the first `spread` seconds), two more

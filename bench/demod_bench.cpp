@@ -7,6 +7,7 @@
 #include "encoder.h"
 #include "modETSI300230.h"
 #include "modulator.h"
+#include "process_meters.h"
 #include "stream_maker.h"
 
 #include <algorithm>
@@ -175,8 +176,8 @@ struct Case {
     double ebN0Db;
     modulator::Impairments impairments;
     double dcOffset = 0;
-    bool voice = false;                 // voice instead of silence between transmissions
-    bool clip = false;                  // level raised 6 dB over full scale, clipped
+    bool voice = false;                      // voice instead of silence between transmissions
+    bool clip = false;                       // level raised 6 dB over full scale, clipped
     std::vector<modulator::Tone> tones = {}; // under the whole recording
 };
 
@@ -334,12 +335,6 @@ void BlockRate(const Options& options) {
 
 // ---- speed and memory ----
 
-double ThreadSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
-}
-
 std::vector<float> RealisticAudio(double rate, double seconds) {
     modulator::Recording recording;
     recording.sampleRate = rate;
@@ -382,15 +377,6 @@ void Speed(const Options&) {
         std::printf("%10.0f %12.1f %12.3f %14.0f\n", rate, seconds, best, seconds / best);
         std::fflush(stdout);
     }
-}
-
-long ResidentKb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atol(line.c_str() + 6);
-    return -1;
 }
 
 void Memory(const Options&) {

@@ -6,6 +6,7 @@
 // Usage: rtl-tcp-bench [MINUTES] (default 60)
 #include "fake_rtl_tcp_server.h"
 #include "live_band.h"
+#include "process_meters.h"
 #include "rtl_tcp_source.h"
 
 #include <cstdio>
@@ -23,21 +24,6 @@ constexpr double Centre = 169.4e6;
 constexpr double Rate = 2.4e6;
 constexpr double SceneSeconds = 6;
 constexpr int QuarterMinutes = 15;
-
-long ResidentKb(const char* field = "VmRSS:") {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field, 0) == 0)
-            return std::atol(line.c_str() + std::string(field).size());
-    return -1;
-}
-
-double ProcessSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
-}
 
 // Eight calls on eight channels, two more channels of speech, the rest noise.
 std::vector<std::uint8_t> Scene() {

@@ -1,6 +1,7 @@
 #include "followed_file.h"
 
 #include "file_error.h"
+#include "input_descriptor.h"
 
 #include <cerrno>
 #include <cstring>
@@ -35,19 +36,11 @@ bool WaitForFile(const std::string& path, const volatile std::sig_atomic_t* stop
     return false;
 }
 
-FollowedFile::FollowedFile(const std::string& path) : path_(path) {
-    if (path == "-") {
-        fd_ = STDIN_FILENO;
-    } else {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0)
-            throw FileError(path, std::strerror(errno));
-    }
+FollowedFile::FollowedFile(const std::string& path) : path_(path), fd_(OpenInput(path)) {
     struct stat info {};
     if (::fstat(fd_, &info) != 0) {
         const int error = errno;
-        if (fd_ != STDIN_FILENO)
-            ::close(fd_); // the destructor does not run for a constructor that throws
+        CloseInput(fd_); // the destructor does not run for a constructor that throws
         throw FileError(path, std::strerror(error));
     }
     regular_ = S_ISREG(info.st_mode);
@@ -56,8 +49,7 @@ FollowedFile::FollowedFile(const std::string& path) : path_(path) {
 }
 
 FollowedFile::~FollowedFile() {
-    if (fd_ >= 0 && fd_ != STDIN_FILENO)
-        ::close(fd_);
+    CloseInput(fd_);
 }
 
 Arrival FollowedFile::Read(char* buffer, std::size_t size) {

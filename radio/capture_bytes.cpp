@@ -1,6 +1,7 @@
 #include "capture_bytes.h"
 
 #include "file_error.h"
+#include "input_descriptor.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -26,13 +27,7 @@ constexpr int StopCheckMilliseconds = 100;
 } // namespace
 
 CaptureBytes::CaptureBytes(const std::string& path) : path_(path), buffer_(PieceSize) {
-    if (path == "-") {
-        fd_ = STDIN_FILENO;
-    } else {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0)
-            throw FileError(path, std::strerror(errno));
-    }
+    fd_ = OpenInput(path);
     struct stat status {};
     const bool regular = ::fstat(fd_, &status) == 0 && S_ISREG(status.st_mode);
     try {
@@ -46,8 +41,7 @@ CaptureBytes::CaptureBytes(const std::string& path) : path_(path), buffer_(Piece
         }
         first_.resize(got);
     } catch (...) {
-        if (path_ != "-")
-            ::close(fd_);
+        CloseInput(fd_);
         throw;
     }
     compression_ = CompressionOf(first_);
@@ -65,8 +59,7 @@ CaptureBytes::~CaptureBytes() {
     changed_.notify_all();
     if (worker_.joinable())
         worker_.join();
-    if (path_ != "-")
-        ::close(fd_);
+    CloseInput(fd_);
 }
 
 // Up to `size` bytes; 0 at the end. The decompressing thread waits for a pipe in steps, so that

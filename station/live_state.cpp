@@ -8,8 +8,12 @@ void LiveState::Add(const DecodedRecord& record) {
 }
 
 void LiveState::Add(DecodedRecord&& record) {
-    record.info.Log = {};
     Count(record);
+    Hold(std::move(record));
+}
+
+void LiveState::Hold(DecodedRecord&& record) {
+    record.info.Log = {};
     if (ring_.size() < limit_) {
         ring_.push_back(std::move(record));
         record = {};
@@ -27,12 +31,7 @@ void LiveState::Load(std::span<const DecodedRecord> past, std::span<const UnitSu
     // The units already count these records: they are only held.
     for (const DecodedRecord& record : past) {
         DecodedRecord copy = record;
-        copy.info.Log = {};
-        if (ring_.size() < limit_)
-            ring_.push_back(std::move(copy));
-        else
-            ring_[seen_ % limit_] = std::move(copy);
-        ++seen_;
+        Hold(std::move(copy));
     }
 }
 

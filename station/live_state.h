@@ -61,6 +61,8 @@ public:
 
 private:
     void Count(const DecodedRecord& record); // into the units' summaries
+    // Into the history without its log; `record` is left as Add(DecodedRecord&&) says.
+    void Hold(DecodedRecord&& record);
     std::size_t UnitIndex(const std::string& address);
     void Changed(std::size_t unit);
 

@@ -1,5 +1,6 @@
 // Clock times: read back from the records' ISO 8601 text, and shown in UTC or the local time
 // of the zone TZ names, a fraction of a second cut as a clock shows it.
+#include "../harness/local_zone.h"
 #include "clock_time.h"
 
 #include <gtest/gtest.h>
@@ -33,8 +34,6 @@ TEST(ClockText, UtcOrLocalTimeWithItsFractionCut) {
         vantrel::ClockStyle style;
         const char* text;
     };
-    const char* before = std::getenv("TZ");
-    const std::string saved = before != nullptr ? before : "";
     for (const Case& c : {
              Case{"CET-1", 1796677428999, {.utc = true, .decimals = 1}, "2026-12-07 21:03:48.9Z"},
              Case{"CET-1", 1796677428999, {.decimals = 3}, "2026-12-07 22:03:48.999"},
@@ -42,15 +41,9 @@ TEST(ClockText, UtcOrLocalTimeWithItsFractionCut) {
              Case{"NST+3:30", 1796677428000, {.zone = true}, "2026-12-07 17:33:48 -03:30"},
              Case{"UTC0", -1, {.utc = true, .decimals = 3}, "1969-12-31 23:59:59.999Z"},
          }) {
-        setenv("TZ", c.zone, 1);
-        tzset();
+        const LocalZone zone(c.zone);
         EXPECT_EQ(vantrel::ClockText(c.milliseconds, c.style), c.text) << c.zone;
     }
-    if (before != nullptr)
-        setenv("TZ", saved.c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // whose columns line up whatever each record carries, colour that only ever adds escape
 // sequences, times by the clock in the local time or UTC, and no text from the air that could
 // reach a terminal as a command.
+#include "../harness/local_zone.h"
 #include "output_formats.h"
 #include "record_output.h"
 
@@ -227,23 +228,15 @@ TEST(Brief, LocalTimeUnlessUtc) {
         bool utc;
         const char* shows;
     };
-    const char* before = std::getenv("TZ");
-    const std::string saved = before != nullptr ? before : "";
     vantrel::DecodedRecord r = Call("1234", "1567", "Normal radio call");
     r.source.heard = Heard(1.921, "2026-12-07T23:59:59.999Z");
     for (const Case c : {Case{"UTC0", false, "2026-12-07 23:59:59.9 "},
                          Case{"CET-1", false, "2026-12-08 00:59:59.9 "},
                          Case{"EST5", false, "2026-12-07 18:59:59.9 "},
                          Case{"CET-1", true, "2026-12-07 23:59:59.9Z"}}) {
-        setenv("TZ", c.zone, 1);
-        tzset();
+        const LocalZone zone(c.zone);
         EXPECT_EQ(Written({r}, {.utc = c.utc}).rfind(c.shows, 0), 0U) << c.zone << c.utc;
     }
-    if (before != nullptr)
-        setenv("TZ", saved.c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // --start-time: ISO 8601 times read to the millisecond, offsets turned to UTC, a time without
 // a zone read as local time, and the clock time of a moment written back.
+#include "../harness/local_zone.h"
 #include "start_time.h"
 
 #include <gtest/gtest.h>
@@ -39,30 +40,6 @@ TEST(StartTime, IsoTimesAreReadToUtcMilliseconds) {
         EXPECT_EQ(vantrel::ParseIsoTime(c.text), c.ms);
     }
 }
-
-// The zone of the test's own process for a while, as TZ names it for date(1); the one before
-// again at the end.
-class LocalZone {
-public:
-    explicit LocalZone(const char* zone) {
-        if (const char* before = std::getenv("TZ"))
-            before_ = before;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~LocalZone() {
-        if (before_)
-            ::setenv("TZ", before_->c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
-    LocalZone(const LocalZone&) = delete;
-    LocalZone& operator=(const LocalZone&) = delete;
-
-private:
-    std::optional<std::string> before_;
-};
 
 // Without a zone a time is local, as date(1) reads it: winter and summer time, the hour the
 // clocks skip is none, the hour they go back over read in summer time, its first reading,
