@@ -1,6 +1,7 @@
 #include "band_mode.h"
 
 #include "band_run.h"
+#include "batch_run.h"
 #include "capture_bytes.h"
 #include "file_error.h"
 #include "follow_mode.h"
@@ -65,17 +66,10 @@ private:
     bool ended_ = false;
 };
 
-bool StatsShownInDocument(const OutputChoice& choice) {
-    return choice.records && choice.records->statsInDocument;
-}
-
 int Follow(const Options& options, const std::string& path, const RecordListener& finalRecord) {
     tool::CatchStopSignals();
     const volatile std::sig_atomic_t* stop = tool::StopRequest();
-    const auto waiting = [&path] {
-        WriteErr(ProblemLine(path, "does not exist yet; waiting for it to appear"));
-    };
-    if (!WaitForFile(path, stop, waiting))
+    if (!WaitToFollow(path))
         return 0; // stopped before there was anything to follow
     FollowedCapture bytes(path);
     IqCapture capture(

@@ -25,12 +25,11 @@ using tool::WithCrLf;
 using tool::WriteErr;
 using tool::WriteOut;
 
-namespace {
-
-// With --stats, the statistics go to standard error unless the document shows its own.
 bool StatsShownInDocument(const OutputChoice& choice) {
     return choice.records && choice.records->statsInDocument;
 }
+
+namespace {
 
 // Files decoded one after the other, straight to standard output.
 int RunInOrder(const std::vector<Input>& inputs, const Options& options, const OutputChoice& choice,

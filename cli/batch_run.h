@@ -33,6 +33,9 @@ struct FileJob {
 // `job.errors`; only a failure of standard output is thrown (OutputError).
 void Decode(FileJob& job, const Options& options, const OutputChoice& choice);
 
+// With --stats, the statistics go to standard error unless the document shows its own.
+bool StatsShownInDocument(const OutputChoice& choice);
+
 // "==> NAME <==" between the text reports of several files; empty otherwise.
 std::string HeadingOf(const std::string& path, std::size_t files, const Options& options,
                       const OutputChoice& choice);

@@ -18,6 +18,12 @@ using tool::WithCrLf;
 using tool::WriteErr;
 using tool::WriteOut;
 
+bool WaitToFollow(const std::string& path) {
+    return WaitForFile(path, tool::StopRequest(), [&path] {
+        WriteErr(ProblemLine(path, "does not exist yet; waiting for it to appear"));
+    });
+}
+
 int RunFollowMode(const Options& options, const RecordListener& finalRecord) {
     const std::string path = !options.source.device.empty() ? options.source.device
                              : options.files.empty()        ? "-"
@@ -41,11 +47,8 @@ int RunFollowMode(const Options& options, const RecordListener& finalRecord) {
     target.recordDone = FlushOut;
     target.finalRecord = outlets.Listener(finalRecord);
     std::optional<RecordOutput> records = RecordOutputFor(choice);
-    const auto waiting = [&path] {
-        WriteErr(ProblemLine(path, "does not exist yet; waiting for it to appear"));
-    };
     // A sound card is waited for by the recording itself, which names the server's reason.
-    if (options.source.device.empty() && !WaitForFile(path, tool::StopRequest(), waiting))
+    if (options.source.device.empty() && !WaitToFollow(path))
         return outlets.Close(options.stats); // stopped before there was anything to follow
     try {
         const RecordStats stats =

@@ -6,6 +6,10 @@
 
 namespace vantrel::decode {
 
+// Waits until `path` exists, saying once on standard error that it is waited for;
+// false when a stop was asked for first (tool::CatchStopSignals before).
+bool WaitToFollow(const std::string& path);
+
 // Every final record goes to `finalRecord` too, when set (the live page). Returns the exit
 // status.
 int RunFollowMode(const Options& options, const RecordListener& finalRecord = {});
